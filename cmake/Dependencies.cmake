@@ -1,0 +1,28 @@
+# Third-party libraries: zlib from the mingw-w64 package, id3lib and minizip
+# compiled here from the Debian source packages that scripts/setup unpacks
+# into DEPS_SOURCE_DIR. Nothing of their source lives in this repository.
+set(DEPS_SOURCE_DIR "${PROJECT_SOURCE_DIR}/deps/src" CACHE PATH "Unpacked dependency sources")
+file(GLOB ID3LIB_DIR LIST_DIRECTORIES true "${DEPS_SOURCE_DIR}/id3lib3.8.3-*")
+file(GLOB ZLIB_SRC_DIR LIST_DIRECTORIES true "${DEPS_SOURCE_DIR}/zlib-*")
+if(NOT ID3LIB_DIR OR NOT ZLIB_SRC_DIR)
+  message(FATAL_ERROR "Dependency sources missing in ${DEPS_SOURCE_DIR}: run scripts/setup")
+endif()
+
+find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
+find_path(ZLIB_INCLUDE zlib.h REQUIRED)
+
+file(GLOB ID3LIB_SOURCES "${ID3LIB_DIR}/src/*.cpp")
+add_library(id3lib STATIC ${ID3LIB_SOURCES})
+set(ID3LIB_CONFIG_DIR "${CMAKE_BINARY_DIR}/id3lib-config")
+configure_file("${PROJECT_SOURCE_DIR}/cmake/id3lib-config.h" "${ID3LIB_CONFIG_DIR}/config.h" COPYONLY)
+target_include_directories(id3lib SYSTEM PUBLIC "${ID3LIB_DIR}/include" PRIVATE "${ID3LIB_CONFIG_DIR}" "${ID3LIB_DIR}/src" "${ID3LIB_DIR}/include/id3" "${ZLIB_INCLUDE}")
+target_compile_definitions(id3lib PUBLIC ID3LIB_LINKOPTION=1 PRIVATE HAVE_CONFIG_H WIN32)
+target_compile_options(id3lib PRIVATE -w -std=gnu++98)
+target_link_libraries(id3lib PUBLIC ${ZLIB_STATIC})
+
+set(MINIZIP_DIR "${ZLIB_SRC_DIR}/contrib/minizip")
+add_library(minizip STATIC "${MINIZIP_DIR}/unzip.c" "${MINIZIP_DIR}/ioapi.c")
+target_include_directories(minizip SYSTEM PUBLIC "${MINIZIP_DIR}" "${ZLIB_INCLUDE}")
+target_compile_definitions(minizip PRIVATE NOCRYPT NOUNCRYPT)
+target_compile_options(minizip PRIVATE -w)
+target_link_libraries(minizip PUBLIC ${ZLIB_STATIC})

@@ -1,0 +1,360 @@
+#include "lyrics/LrcReader.h"
+
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr int kCR = '\r';
+constexpr int kLF = '\n';
+
+bool IsLineEnd(int b) { return b == kCR || b == kLF; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Copies text into buf (cap bytes), cutting what does not fit; always ends
+// with a NUL.
+void CopyBounded(char* buf, size_t cap, const std::string& text)
+{
+    if (cap == 0)
+        return;
+    const size_t n = text.size() < cap - 1 ? text.size() : cap - 1;
+    std::memcpy(buf, text.data(), n);
+    buf[n] = '\0';
+}
+
+std::string LineText(const char* line)
+{
+    return std::string(line, strnlen(line, kLineBufferSize - 1));
+}
+
+// ---------------------------------------------------------------------------
+// Splitting bytes into raw lines
+
+// A line ends at CR or LF; a CR or LF right after it belongs to the same line
+// end. Once a line holds kMaxLineChars characters, one more byte is lost:
+//  - a plain byte arriving then is the byte at the cut and is dropped;
+//  - a CR or LF arriving then ends the line as usual, and the byte after the
+//    line end is dropped instead of starting the next line (unless it is
+//    itself CR or LF, which just completes the line end).
+// Reading then resumes with a new line, so a 511-character last line without
+// a line end is followed by one more (empty) line.
+class RawLineReader {
+public:
+    explicit RawLineReader(ByteSource& source) : m_source(source) {}
+
+    // Fills buf with the next line; false when the line ended with the data.
+    bool ReadLine(char (&buf)[kLineBufferSize])
+    {
+        int len = 0;
+        if (m_nPending >= 0) {
+            buf[len++] = static_cast<char>(m_nPending);
+            m_nPending = -1;
+        }
+        for (;;) {
+            const int b = Read();
+            if (b < 0) {
+                buf[len] = '\0';
+                return false;
+            }
+            if (IsLineEnd(b)) {
+                const int after = Read();
+                if (after >= 0 && !IsLineEnd(after) && len < kMaxLineChars)
+                    m_nPending = after;
+                buf[len] = '\0';
+                return true;
+            }
+            if (len == kMaxLineChars) {
+                buf[len] = '\0';
+                return true;
+            }
+            buf[len++] = static_cast<char>(b);
+        }
+    }
+
+private:
+    // Once the source reports the end, it stays ended (a failed file read
+    // must not be retried).
+    int Read()
+    {
+        if (m_bEnded)
+            return -1;
+        const int b = m_source.Next();
+        if (b < 0)
+            m_bEnded = true;
+        return b;
+    }
+
+    ByteSource& m_source;
+    int m_nPending = -1;
+    bool m_bEnded = false;
+};
+
+// Trailing blanks go before tags are looked for, but a lone character stays.
+void CutTrailingBlanks(char* line)
+{
+    size_t len = strnlen(line, kLineBufferSize - 1);
+    while (len > 1 && line[len - 1] == ' ')
+        line[--len] = '\0';
+}
+
+// ---------------------------------------------------------------------------
+// Time tags
+
+bool IsHeaderName(const std::string& name)
+{
+    static const char* const kHeaders[] = {
+        "[title", "[ti", "[artist", "[ar", "[album",
+        "[al",    "[language", "[la", "[offset",
+    };
+    for (const char* header : kHeaders) {
+        if (name.size() != std::strlen(header))
+            continue;
+        bool same = true;
+        for (size_t i = 0; same && i < name.size(); ++i) {
+            char c = name[i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            same = c == header[i];
+        }
+        if (same)
+            return true;
+    }
+    return false;
+}
+
+// Value of the digits starting at `pos`. Hostile input may carry any number
+// of digits, so the value saturates just above INT_MAX instead of overflowing.
+long long DigitsValue(const std::string& text, size_t pos)
+{
+    long long value = 0;
+    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+        value = value * 10 + (text[pos] - '0');
+        if (value > INT_MAX)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    return value;
+}
+
+enum class TagTime { kStored, kOutOfRange, kMalformed };
+
+// Reads M and S of a group "[M:S...]" whose first character is a digit; only
+// the leading digits of S count, whatever ends them. A time that does not fit
+// an int is treated like a negative one: the tag is cut out but not stored.
+TagTime ReadTagTime(const std::string& group, size_t colon, int& seconds)
+{
+    if (colon + 1 >= group.size() || !IsDigit(group[colon + 1]))
+        return TagTime::kMalformed;
+    const long long total =
+        DigitsValue(group, 1) * 60 + DigitsValue(group, colon + 1);
+    if (total > INT_MAX)
+        return TagTime::kOutOfRange;
+    seconds = static_cast<int>(total);
+    return TagTime::kStored;
+}
+
+void StoreTag(TimeTag* table, int& count, int seconds, int lineIndex)
+{
+    table[count].nSecond = seconds;
+    table[count].nLine = lineIndex;
+    ++count;
+    table[count].nLine = -1;
+}
+
+// ---------------------------------------------------------------------------
+// Filling the target list
+
+class LineLoader {
+public:
+    LineLoader(LyricsTarget& target, TimeTag (&table)[kTimeTagSlots],
+               int startIndex, int& editInfoLines)
+        : m_target(target), m_aTable(table), m_nStart(startIndex),
+          m_nCurrent(startIndex), m_nEditInfoLines(editInfoLines)
+    {
+        m_aTable[0].nLine = -1;
+    }
+
+    void AddLine(char* line)
+    {
+        const bool display = m_target.IsDisplayList();
+        CutTrailingBlanks(line);
+        const int before = m_nCount;
+        bool keep = ParseTimeTags(line, m_aTable, m_nCount, m_nCurrent,
+                                  kMaxTagsPerRead, display);
+        const char* text = BlankToEmpty(line);
+
+        if (display && *text == '\0') {
+            DropZeroTags(before);
+            if (m_nCurrent == m_nStart)
+                keep = false;
+        }
+        if (!keep) {
+            ++m_nEditInfoLines;
+            return;
+        }
+        if (display && before == 0 && m_nCount > 0)
+            DropUntimedLines();
+        m_target.Append(text);
+        ++m_nCurrent;
+    }
+
+    void Finish()
+    {
+        if (m_target.IsDisplayList())
+            DropTrailingBlankItems();
+    }
+
+    int CurrentIndex() const { return m_nCurrent; }
+
+private:
+    // An empty line timed only at 0:00 is noise; any other time marks a pause.
+    void DropZeroTags(int before)
+    {
+        for (int i = before; i < m_nCount; ++i) {
+            if (m_aTable[i].nSecond != 0)
+                return;
+        }
+        m_nCount = before;
+        m_aTable[m_nCount].nLine = -1;
+    }
+
+    // The first timed line removes the untimed lines read before it; stored
+    // entries move up with the list.
+    void DropUntimedLines()
+    {
+        const int removed = m_nCurrent - m_nStart;
+        if (removed <= 0)
+            return;
+        while (m_nCurrent > m_nStart)
+            m_target.DeleteItem(--m_nCurrent);
+        for (int i = 0; i < m_nCount; ++i)
+            m_aTable[i].nLine -= removed;
+        m_nEditInfoLines += removed;
+    }
+
+    void DropTrailingBlankItems()
+    {
+        while (m_nCurrent > m_nStart) {
+            char item[kLineBufferSize];
+            CopyBounded(item, sizeof item, m_target.ItemText(m_nCurrent - 1));
+            if (*TrimSpaces(item) != '\0')
+                break;
+            m_target.DeleteItem(--m_nCurrent);
+        }
+    }
+
+    LyricsTarget& m_target;
+    TimeTag (&m_aTable)[kTimeTagSlots];
+    const int m_nStart;
+    int m_nCurrent;
+    int m_nCount = 0;
+    int& m_nEditInfoLines;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+int TextByteSource::Next()
+{
+    if (m_pNext == nullptr || *m_pNext == '\0')
+        return -1;
+    return static_cast<unsigned char>(*m_pNext++);
+}
+
+int BufferedByteSource::Next()
+{
+    if (m_nPos == m_nLen) {
+        if (m_bEnded)
+            return -1;
+        const size_t got = Fill(m_aBlock, kBlockSize);
+        if (got == 0) {
+            m_bEnded = true;
+            return -1;
+        }
+        m_nPos = 0;
+        m_nLen = got < kBlockSize ? got : kBlockSize;
+    }
+    return static_cast<unsigned char>(m_aBlock[m_nPos++]);
+}
+
+char* TrimSpaces(char* text)
+{
+    while (*text == ' ')
+        ++text;
+    size_t len = std::strlen(text);
+    while (len > 0 && text[len - 1] == ' ')
+        text[--len] = '\0';
+    return text;
+}
+
+const char* BlankToEmpty(const char* text)
+{
+    const char* p = text;
+    while (*p == ' ')
+        ++p;
+    return *p == '\0' ? p : text;
+}
+
+bool ParseTimeTags(char* line, TimeTag* table, int& count, int lineIndex,
+                   int capacity, bool displayTarget)
+{
+    const std::string saved = LineText(line);
+    std::string text = saved;
+    bool keep = true;
+    bool restore = !displayTarget;
+
+    while (count < capacity) {
+        const size_t open = text.find('[');
+        if (open == std::string::npos)
+            break;
+        const size_t close = text.find(']', open + 1);
+        if (close == std::string::npos) {
+            restore = true;
+            break;
+        }
+        const std::string group = text.substr(open, close - open + 1);
+        const size_t colon = group.find(':');
+        if (colon == std::string::npos) {
+            restore = true;
+            break;
+        }
+        if (!IsDigit(group[1])) {
+            if (displayTarget && IsHeaderName(group.substr(0, colon)))
+                keep = false;
+            restore = true;
+            break;
+        }
+        int seconds = 0;
+        const TagTime time = ReadTagTime(group, colon, seconds);
+        if (time == TagTime::kMalformed) {
+            restore = true;
+            break;
+        }
+        if (time == TagTime::kStored)
+            StoreTag(table, count, seconds, lineIndex);
+        text.erase(open, close - open + 1);
+    }
+
+    // A header line is dropped whole, so its text is left as it is.
+    if (keep && restore)
+        text = saved;
+    CopyBounded(line, kLineBufferSize, text);
+    return keep;
+}
+
+bool ReadLyricsLines(ByteSource& source, LyricsTarget& target,
+                     TimeTag (&table)[kTimeTagSlots], int& nextIndex,
+                     int& editInfoLines)
+{
+    RawLineReader reader(source);
+    LineLoader loader(target, table, nextIndex, editInfoLines);
+    char line[kLineBufferSize];
+    bool more = true;
+    while (more) {
+        more = reader.ReadLine(line);
+        loader.AddLine(line);
+    }
+    loader.Finish();
+    nextIndex = loader.CurrentIndex();
+    return true;
+}

@@ -1,0 +1,83 @@
+// The LRC line reader: turns lyric text into list items and a time-tag table.
+// Pure C++ so it can be built natively for sanitizers and fuzzing.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+struct TimeTag {
+    int nSecond;  // whole seconds from the start of the song
+    int nLine;    // list index of the line; -1 ends the table
+};
+
+constexpr int kTimeTagSlots = 200;      // table size; first nLine == -1 ends it
+constexpr int kMaxTagsPerRead = 199;    // leaves room for the end mark
+constexpr int kLineBufferSize = 512;    // a line holds at most 510 characters
+constexpr int kMaxLineChars = 510;
+
+// Where bytes come from. Next() returns 0..255, or -1 at end of data.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual int Next() = 0;
+};
+
+// A NUL-terminated text; the NUL is the end of data. A null pointer is empty.
+class TextByteSource : public ByteSource {
+public:
+    explicit TextByteSource(const char* text) : m_pNext(text) {}
+    int Next() override;
+
+private:
+    const char* m_pNext;
+};
+
+// Reads in blocks through Fill() but hands out the same bytes as one-byte
+// reads would. Fill returns the number of bytes stored (at most cap); 0 means
+// end of data or a read error, after which no more reads are attempted.
+class BufferedByteSource : public ByteSource {
+public:
+    int Next() override;
+
+protected:
+    virtual size_t Fill(char* buf, size_t cap) = 0;
+
+private:
+    static constexpr size_t kBlockSize = 4096;
+    char m_aBlock[kBlockSize] = {};
+    size_t m_nPos = 0;
+    size_t m_nLen = 0;
+    bool m_bEnded = false;
+};
+
+// The list being filled: the display list or the edit list.
+class LyricsTarget {
+public:
+    virtual ~LyricsTarget() = default;
+    virtual bool IsDisplayList() const = 0;
+    virtual int Count() const = 0;
+    virtual void Append(const char* text) = 0;
+    virtual void DeleteItem(int index) = 0;
+    virtual std::string ItemText(int index) const = 0;
+};
+
+// Skips leading spaces and cuts trailing spaces in place; returns the start.
+char* TrimSpaces(char* text);
+
+// The empty string at the text's end when it holds only spaces, else the text.
+const char* BlankToEmpty(const char* text);
+
+// Cuts the time tags out of one line (a NUL-terminated text in a buffer of
+// kLineBufferSize bytes) into table[count..], at most up to `capacity`
+// entries; the table needs capacity + 1 slots for the end mark. Returns false
+// when the display list is the target and the line carries a header tag.
+// With the edit list as target the line comes back unchanged.
+bool ParseTimeTags(char* line, TimeTag* table, int& count, int lineIndex,
+                   int capacity, bool displayTarget);
+
+// Reads every line of `source` into `target`, starting at `nextIndex` and
+// leaving there the index after the last item. Starts a new tag table and
+// adds the display-list lines it leaves out to `editInfoLines`.
+bool ReadLyricsLines(ByteSource& source, LyricsTarget& target,
+                     TimeTag (&table)[kTimeTagSlots], int& nextIndex,
+                     int& editInfoLines);

@@ -1,0 +1,14 @@
+// Entry points of the plugin library.
+#include "framework/Wnd.h"
+#include "plugin/LyricsPluginApp.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        fw::SetResourceInstance(instance);
+        ::DisableThreadLibraryCalls(instance);
+        TheApp().InitInstance();
+    }
+    return TRUE;
+}
+
+extern "C" __declspec(dllexport) winampVisHeader* __cdecl winampVisGetHeader() { return VisHeader(); }

@@ -1,0 +1,287 @@
+// The frame driver: every call follows the playing song, loads its lyrics on
+// a change or a request, and otherwise moves the highlight with the play time.
+#include "framework/Gdi.h"
+#include "framework/MessageBox.h"
+#include "lyrics/SongPaths.h"
+#include "plugin/LyricsPluginApp.h"
+#include "res/resource.h"
+#include "ui/PluginWnd.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Compares a host path with the stored song path as it would be stored.
+bool SameSong(const char* path, const char* stored) {
+    return std::strncmp(path, stored, kPathSize - 1) == 0;
+}
+
+std::string TempFolder() {
+    char buf[200] = "";
+    const DWORD len = ::GetTempPathA(sizeof(buf), buf);
+    if (len == 0 || len > sizeof(buf)) return std::string();  // too long for the field: skip
+    return std::string(buf, len);
+}
+
+}  // namespace
+
+void CLyricsPluginApp::Refresh(bool reload) {
+    m_bReload = reload ? 1 : 0;
+    if (IsUsable(static_cast<HWND>(nullptr), false, false)) {
+        CLyricsListBox& list = m_pWnd->m_displayList;
+        const RECT frame = m_pWnd->GetClientRect();
+        const RECT rc = list.GetWindowRect();
+        const int listWidth = rc.right - rc.left;
+        list.MoveWindow(0, 0, 2 * frame.right - listWidth + 1, rc.bottom - rc.top, true);
+        m_pWnd->Invalidate();
+        m_pWnd->UpdateWindow();
+    }
+    Render(m_pModule);
+}
+
+void CLyricsPluginApp::OnNewLyrics() {
+    m_bNewLyrics = 1;
+    Refresh(true);
+}
+
+int CLyricsPluginApp::Render(winampVisModule* module) {
+    const bool newAtEntry = m_bNewLyrics;
+    if (!module) return 0;
+    if (m_bInRender.exchange(1)) return 0;
+    m_pModule = module;
+    if (!IsUsable(static_cast<HWND>(nullptr), false, false)) {  // the frame is gone
+        m_bInRender = 0;
+        return 0;
+    }
+
+    const LRESULT pos = SendToHost(IPC_GETLISTPOS);
+    const char* hostPath = reinterpret_cast<const char*>(SendToHost(IPC_GETPLAYLISTFILE, static_cast<WPARAM>(pos)));
+    const std::string path = hostPath ? hostPath : m_szSongFile;
+    const bool changed = !SameSong(path.c_str(), m_szSongFile);
+    const bool searchRetry = m_bSearchPending && m_pFinder && m_pFinder->CanStartSearch();
+
+    if (m_bNewLyrics || searchRetry || changed || m_bReload) {
+        if (changed) m_pWnd->m_songPanel.Invalidate();
+        if (changed && !IsUsable(DisplayList(), true, true)) {
+            HandleEditModeSongChange();
+            return 0;
+        }
+        m_nMarqueeX = m_nOscWidth + 50;
+        fw::CopyBounded(m_szSongFile, sizeof(m_szSongFile), path.c_str());
+        const bool isMp3 = IsMp3Path(m_szSongFile);
+
+        CLyricsListBox* list = VisibleList();
+        const bool display = list == DisplayList();
+        int count = 0;
+        const int savedSel = list->GetCurSel();
+        list->SetRedraw(false);
+        list->ResetContent();
+        if (display) {
+            m_nEditInfoLines = 0;
+            m_nFileNameLine = 0;
+            BuildSongInfo(module, m_szSongFile, count);
+            m_nInfoLines = count;
+            m_pWnd->m_songPanel.Invalidate();
+        }
+        const int baseCount = count;
+        m_szLyricsFile[0] = '\0';
+
+        bool found = false;
+        char origin = 'E';
+        LoadLyricsSources(isMp3, baseCount, count, found, origin);
+        if (display) {
+            ShowLoadResults(found, count, baseCount, origin, newAtEntry);
+            const bool usable = found && count > baseCount;
+            if (!m_bNewLyrics && (changed || searchRetry) && !usable && m_bSearchLyrics && m_pFinder) {
+                LyricsSearch::Request request{m_szTitle, m_szArtist, m_szSongFile, m_pWnd->m_hWnd,
+                                              m_pWnd->m_songPanel.m_hWnd, DisplayList()};
+                m_bSearchPending = !m_pFinder->StartSearch(request, false);
+            }
+        }
+        RestoreVisibleList(savedSel);
+        SortTimeTags();
+        m_nLastSecond = -1;
+        m_nTagLine = 0;
+    } else {
+        TrackPlayTime();
+    }
+
+    if (m_bShowMenu && m_bShowOsciloscope) DrawOscilloscope(module);
+    m_bReload = 0;
+    m_bInRender = 0;
+    return 0;
+}
+
+bool CLyricsPluginApp::HandleEditModeSongChange() {
+    CPluginButton& button = m_pWnd->m_btnHelpSave;
+    button.SetTipText("Help");
+    button.SetIconResource(IDI_HELP);
+    button.Invalidate();
+    button.UpdateWindow();
+    bool leave = true;
+    if (m_bModified) {
+        const int answer = fw::ShowMessageBox(m_pWnd->m_hWnd, "Changes not saved. Save?", "Save", MB_YESNOCANCEL);
+        if (answer == IDYES) leave = SaveLyrics(0) != FALSE;
+    }
+    m_bInRender = 0;
+    m_bReload = 0;
+    if (leave && m_pWnd) {
+        m_bModified = 0;
+        m_pWnd->m_displayList.ShowWindow(SW_SHOW);
+        m_pWnd->m_editList.ShowWindow(SW_HIDE);
+    }
+    return leave;
+}
+
+void CLyricsPluginApp::LoadLyricsSources(bool isMp3, int baseCount, int& count, bool& found, char& origin) {
+    const std::string song = m_szSongFile;
+    std::string candidate;
+    auto tryExtensions = [&](auto makeCandidate) {
+        fw::CopyBounded(m_szLyricsExt, sizeof(m_szLyricsExt), "LRC");
+        for (const char* ext : m_aszLyricsExt) {
+            if (found) break;
+            if (!makeCandidate(ext)) continue;  // no name for this song, or too long
+            fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), candidate.c_str());
+            found = ReadLyricsFile(m_szLyricsFile, count) != FALSE;
+            if (found) fw::CopyBounded(m_szLyricsExt, sizeof(m_szLyricsExt), ext);
+        }
+    };
+    if (m_szAlternativeLRCPath[0])
+        tryExtensions([&](const char* ext) { return FileInFolder(m_szAlternativeLRCPath, song, ext, candidate); });
+    if (!found) tryExtensions([&](const char* ext) { return FileBesideSong(song, ext, candidate); });
+    if (!found && isMp3) {
+        found = ReadTagLyrics(m_szSongFile, count) != FALSE;
+        origin = 'I';
+        m_szLyricsFile[0] = '\0';
+    }
+    if (!found || count <= baseCount) {
+        const std::string temp = TempFolder();
+        if (!temp.empty()) {
+            if (FileInFolder(temp, song, "LRC", candidate)) {
+                fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), candidate.c_str());
+                found = ReadLyricsFile(m_szLyricsFile, count) != FALSE;
+                if (found) fw::CopyBounded(m_szLyricsExt, sizeof(m_szLyricsExt), "LRC");
+            } else {
+                found = false;  // a song without a name part has no downloaded file
+            }
+            origin = 'U';
+            m_szLyricsFile[0] = '\0';
+        }
+    }
+}
+
+void CLyricsPluginApp::ShowLoadResults(bool found, int count, int baseCount, char origin, bool newAtEntry) {
+    CLyricsListBox& list = m_pWnd->m_displayList;
+    if (m_bNewLyrics && (found || newAtEntry)) m_bNewLyrics = 0;
+    if (!found) {
+        list.AddString("Lyrics unavailable");
+        m_aTimeTags[0].nLine = -1;
+        m_szLyricsFile[0] = '\0';
+    } else if (count <= baseCount) {
+        list.AddString("Empty Lyrics");
+        m_aTimeTags[0].nLine = -1;
+    }
+    if (found && m_bShowSongInfo && list.GetCount() > 0) {
+        std::string label = list.GetText(0) + " (";
+        label += origin;
+        label += '.';
+        if (m_aTimeTags[0].nLine != -1) label += "T.";
+        label += "L)";
+        list.DeleteString(0);
+        list.InsertString(0, label);
+    }
+}
+
+void CLyricsPluginApp::RestoreVisibleList(int savedSel) {
+    CLyricsListBox* list = VisibleList();
+    list->SetRedraw(true);
+    list->Invalidate();
+    if (savedSel < 0 && list->GetCurSel() < 0) list->SetCurSel(0);
+    if (savedSel >= 0) list->SetCurSel(savedSel);
+    CenterSelection();
+    if (list == DisplayList()) {
+        if (m_bFirstRender && HostHasParent() && m_bIsOneLine && !IsReducedHeight()) ToggleReducedMode();
+        m_bFirstRender = 0;
+        if (list->m_bAdjustWidth && !HostHasParent()) AdjustHostWidth();
+    }
+    if (list->GetCurSel() < 0 && list->GetCount() > 0) list->SetCurSel(0);
+}
+
+void CLyricsPluginApp::SortTimeTags() {
+    int used = 0;
+    while (used < kTimeTagSlots && m_aTimeTags[used].nLine != -1) ++used;
+    for (int i = 0; i < used; ++i)
+        for (int j = i + 1; j < used; ++j)
+            if (m_aTimeTags[j].nSecond < m_aTimeTags[i].nSecond) std::swap(m_aTimeTags[i], m_aTimeTags[j]);
+}
+
+void CLyricsPluginApp::TrackPlayTime() {
+    CLyricsListBox* list = DisplayList();
+    if (!m_bMoveBar || !IsUsable(list, true, true)) return;
+    const int t = static_cast<int>(SendToHost(IPC_GETOUTPUTTIME, 0));
+    if (t == -1) {
+        if (list->GetCurSel() != 0) list->SetCurSel(0);
+        CenterSelection();
+        return;
+    }
+    const int s = t / 1000;
+    bool hit = false;
+    int p = 0;
+    if (s != m_nLastSecond) {
+        while (p < kTimeTagSlots && m_aTimeTags[p].nLine >= 0 && m_aTimeTags[p].nSecond <= s) ++p;
+        --p;
+        if (p >= 0) {
+            hit = true;
+            if (m_aTimeTags[p].nLine != m_nTagLine) {
+                list->SetCurSel(m_aTimeTags[p].nLine);
+                CenterSelection();
+                m_nTagLine = m_aTimeTags[p].nLine;
+            }
+        }
+        m_nLastSecond = s;
+    }
+    if (p < 0 || (!hit && s == 0)) {
+        if (m_nTagLine != 0 || (!hit && s == 0)) {
+            const int sel = list->GetCurSel();
+            if (sel != 0 && (p < 0 || sel != m_nInfoLines)) list->SetCurSel(0);
+            CenterSelection();
+            m_nTagLine = 0;
+        }
+    }
+}
+
+void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
+    if (!module) return;
+    m_pModule = module;
+    if (line < 0) {
+        if (IsUsable(DisplayList(), true, true)) line = DisplayList()->GetCurSel();
+        else if (IsUsable(EditList(), true, true)) line = EditList()->GetCurSel();
+        if (line == -1) return;
+    }
+    int now = static_cast<int>(SendToHost(IPC_GETOUTPUTTIME, 0));
+    now = (now < 0 ? 0 : now) / 1000;
+    int target = -1;
+    int best = INT_MAX;
+    for (int i = 0; i < kTimeTagSlots && m_aTimeTags[i].nLine != -1; ++i) {
+        if (m_aTimeTags[i].nLine != line) continue;
+        const int distance = std::abs(now - m_aTimeTags[i].nSecond);
+        if (distance < best) {
+            best = distance;
+            target = m_aTimeTags[i].nSecond;
+        }
+    }
+    const bool wasPlaying = SendToHost(IPC_ISPLAYING) == 1;
+    if (!wasPlaying) {
+        ::SendMessageA(HostMainWindow(), WM_COMMAND, WINAMP_BUTTON2, 0);
+        for (int i = 0; i < 10; ++i) {
+            const bool playing = SendToHost(IPC_ISPLAYING) == 1;
+            ::Sleep(100);
+            if (playing) break;
+        }
+    }
+    if (m_bShowSongInfo && line == 0) target = 0;
+    if (target != -1) SendToHost(IPC_JUMPTOTIME, static_cast<WPARAM>(target) * 1000);
+    else if (!wasPlaying) SendToHost(IPC_JUMPTOTIME, 0);
+}

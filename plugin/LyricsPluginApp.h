@@ -1,0 +1,170 @@
+// The application object: owns all plugin state and the operations of the
+// running plugin. One global instance lives as long as the library.
+#pragma once
+
+#include "framework/FrameWnd.h"
+#include "framework/Handles.h"
+#include "lyrics/LrcReader.h"
+#include "sdk/winamp_vis.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+class CPluginWnd;
+class CLyricsListBox;
+class SongInfoSource;
+
+// The internet search, as the frame driver sees it. Until a search engine is
+// attached, m_pFinder stays empty and no search is ever started.
+class LyricsSearch {
+public:
+    struct Request {
+        std::string title, artist, songFile;
+        HWND owner = nullptr;
+        HWND statusText = nullptr;
+        CLyricsListBox* displayList = nullptr;  // set: an automatic search
+    };
+    virtual ~LyricsSearch() = default;
+    virtual bool CanStartSearch() = 0;
+    virtual bool StartSearch(const Request& request, bool retryWithoutArtist) = 0;
+};
+
+constexpr int kPathSize = 512;
+constexpr int kExtSize = 6;
+
+class CLyricsPluginApp : public fw::CWinApp {
+public:
+    CLyricsPluginApp();
+    ~CLyricsPluginApp() override;
+
+    bool InitInstance() override;
+
+    // Host callbacks.
+    int Init(winampVisModule* module);
+    int Render(winampVisModule* module);
+    void Quit(winampVisModule* module);
+    void Config(winampVisModule* module);
+
+    bool IsUsable(const fw::CWnd* wnd, bool needWindow, bool needVisible) const;
+    bool IsUsable(HWND hwnd, bool needWindow, bool needVisible) const;
+    std::string GetCurrentSongFile() const;
+    void ReleaseMemDC();
+
+    // Frame driver.
+    void Refresh(bool reload);
+    void OnNewLyrics();
+    void SeekToLine(winampVisModule* module, int line);
+
+    // Settings.
+    std::string GetIniPath(winampVisModule* module) const;
+    void LoadSettings(winampVisModule* module);
+    void SaveSettings(winampVisModule* module);
+
+    // Window modes and layout.
+    HWND FindHostFrame() const;
+    bool IsReducedHeight();
+    void ToggleReducedMode();
+    void AdjustHostWidth();
+    void ComputeCenteredTop(int line, int& top, int& newTop) const;
+    void CenterSelection();
+    void FocusActiveList();
+    void MeasureLineHeight(HWND measuringWindow);
+    void LayoutChildren();
+    void CollapseChildren(int w, int h);
+
+    // Lyrics reading.
+    BOOL ReadLyricsFile(const char* path, int& nextIndex);
+    BOOL ReadLyricsText(const char* text, int& nextIndex);
+    BOOL ReadTagLyrics(const char* songFile, int& nextIndex);
+
+    // Song information.
+    void BuildSongInfo(winampVisModule* module, const char* songFile, int& count);
+    void ShowFileInfo();
+
+    // Saving.
+    BOOL SaveLyrics(int mode);
+    BOOL SaveDownloadedLyrics(int mode, const std::string& text);
+    void AskRemoveLyricsFile(const std::string& path);
+    void ShowFileError(HWND owner, DWORD code, const char* caption, const char* kind, const char* extension);
+
+    // Time-tag editing.
+    void ToggleTagEditMode();
+    int InsertTimeTag(int timeMs);
+    void DeleteTimeTag();
+    void AutoCompleteTags();
+
+    // Oscilloscope.
+    void DrawOscilloscope(winampVisModule* module);
+
+    // Called by the frame window when its window is gone.
+    void OnFrameDestroyed();
+
+    CLyricsListBox* DisplayList() const;
+    CLyricsListBox* EditList() const;
+    // The list the lyrics go to: the display list when visible, else the edit list.
+    CLyricsListBox* VisibleList() const;
+    HWND HostMainWindow() const { return m_pModule ? m_pModule->hwndParent : nullptr; }
+    // True when the host window sits inside another window (modern skins).
+    bool HostHasParent() const;
+    LRESULT SendToHost(LPARAM ipc, WPARAM wParam = 0) const;
+
+    static LRESULT CALLBACK HostWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    winampVisModule* m_pModule = nullptr;
+    embedWindowState m_embedState = {};
+    int m_nScreenX = 50, m_nScreenY = 50, m_nScreenWidth = 600, m_nScreenHeight = 300;
+    BOOL m_bCenterHighlight = 1, m_bMoveBar = 1, m_bShowMenu = 1, m_bShowSongInfo = 1,
+         m_bShowOsciloscope = 1, m_bSearchLyrics = 1;
+    char m_szAlternativeLRCPath[kPathSize] = "";
+    char m_szLyricsFile[kPathSize] = "";
+    HWND m_hHostWnd = nullptr;
+    WNDPROC m_pfnOldHostProc = nullptr;
+    std::unique_ptr<CPluginWnd> m_pWnd;
+    char m_szSongFile[kPathSize] = "";
+    char m_szTitle[kPathSize] = "";
+    char m_szArtist[kPathSize] = "";
+    char m_aszLyricsExt[2][kExtSize] = {"LRC", "TXT"};
+    char m_szLyricsExt[kExtSize] = "LRC";
+    TimeTag m_aTimeTags[kTimeTagSlots];
+    std::atomic<LONG> m_bInRender{0};
+    BOOL m_bReload = 0;
+    BOOL m_bModified = 0;
+    int m_nInfoLines = 0;
+    int m_nEditInfoLines = 0;
+    int m_nFileNameLine = 0;
+    int m_nLastSecond = -1;
+    int m_nTagLine = -1;
+    fw::UniqueMemoryDc m_hMemDC;
+    fw::UniqueBitmap m_hMemBitmap;
+    HGDIOBJ m_hOldBitmap = nullptr;
+    fw::UniquePen m_hOscPen;
+    int m_nOscWidth = 152, m_nOscHeight = 50;
+    int m_nMarqueeX = 202;
+    BOOL m_bIsOneLine = 0;
+    BOOL m_bFirstRender = 1;
+    LOGFONTA m_lfChosen = {};
+    char m_szDownloadLRCPath[kPathSize] = "";
+    int m_nTipoDownload = 1;
+    std::unique_ptr<LyricsSearch> m_pFinder;
+    std::atomic<BOOL> m_bNewLyrics{0};
+    std::atomic<BOOL> m_bSearchPending{0};
+
+private:
+    bool EnsureFrameObject();
+    void CreateOscilloscopeSurface();
+    // Frame driver steps.
+    bool HandleEditModeSongChange();
+    void LoadLyricsSources(bool isMp3, int baseCount, int& count, bool& found, char& origin);
+    void ShowLoadResults(bool found, int count, int baseCount, char origin, bool newAtEntry);
+    void RestoreVisibleList(int savedSel);
+    void SortTimeTags();
+    void TrackPlayTime();
+};
+
+// The one application object of the library.
+CLyricsPluginApp& TheApp();
+
+// The records handed to the host.
+winampVisHeader* VisHeader();
+winampVisModule* VisModule();

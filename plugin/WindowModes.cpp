@@ -1,0 +1,174 @@
+// Layout of the frame's children and the view modes: bottom bar, reduced
+// (one-line) height, width fitted to the widest line, centred selection.
+#include "framework/Gdi.h"
+#include "plugin/LyricsPluginApp.h"
+#include "ui/PluginWnd.h"
+
+namespace {
+
+RECT ClientRectOnScreen(HWND hwnd) {
+    RECT r = {};
+    ::GetClientRect(hwnd, &r);
+    ::MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void Place(const fw::CWnd& wnd, int x, int y, int w, int h) {
+    if (wnd.m_hWnd) wnd.MoveWindow(x, y, w, h, true);
+}
+
+}  // namespace
+
+void CLyricsPluginApp::CollapseChildren(int w, int h) {
+    CPluginWnd& f = *m_pWnd;
+    Place(f.m_displayList, 0, 0, w, h);
+    Place(f.m_editList, 0, 0, w, h);
+    const fw::CWnd* hidden[] = {&f.m_buttonBar, &f.m_btnRefresh, &f.m_btnTimeTags, &f.m_btnEditor, &f.m_btnHelpSave,
+                                &f.m_btnSongInfo, &f.m_btnConfig, &f.m_oscPanel, &f.m_songPanel};
+    for (const fw::CWnd* wnd : hidden) Place(*wnd, 0, 0, 0, 0);
+}
+
+void CLyricsPluginApp::LayoutChildren() {
+    if (!m_pWnd) return;
+    CPluginWnd& f = *m_pWnd;
+    f.ApplyColours();
+    if (!f.m_displayList.IsWindow() || !f.m_oscPanel.IsWindow()) return;
+    const RECT client = f.GetClientRect();
+    const int w = client.right, h = client.bottom;
+    CollapseChildren(w, h);
+    if (IsReducedHeight() || !m_bShowMenu) return;
+
+    const int bar = m_nOscHeight;
+    const int osc = m_bShowOsciloscope ? m_nOscWidth : 0;
+    Place(f.m_displayList, 0, 0, w, h - bar);
+    Place(f.m_editList, 0, 0, w, h - bar);
+    Place(f.m_oscPanel, 0, h - bar, osc, bar);
+    Place(f.m_buttonBar, osc, h - bar, w - osc, bar);
+    Place(f.m_btnRefresh, 1, 1, 30, 20);
+    Place(f.m_btnTimeTags, 1, 23, 30, 20);
+    Place(f.m_btnEditor, 33, 1, 30, 20);
+    Place(f.m_btnHelpSave, 33, 23, 30, 20);
+    Place(f.m_btnSongInfo, 65, 1, 30, 20);
+    Place(f.m_btnConfig, 65, 23, 30, 20);
+    Place(f.m_songPanel, 98, 1, w - osc - 102, 40);
+    f.m_songPanel.Invalidate();
+    f.m_buttonBar.Invalidate();
+    f.m_buttonBar.UpdateWindow();
+}
+
+HWND CLyricsPluginApp::FindHostFrame() const {
+    HWND frame = m_hHostWnd;
+    HWND main = HostMainWindow();
+    while (frame) {
+        if (!(::GetWindowLongPtrA(frame, GWL_STYLE) & WS_CHILD)) break;
+        HWND parent = ::GetParent(frame);
+        if (!parent || parent == main) break;
+        frame = parent;
+    }
+    return frame;
+}
+
+void CLyricsPluginApp::MeasureLineHeight(HWND measuringWindow) {
+    if (!IsUsable(measuringWindow, false, false)) return;
+    CLyricsListBox* list = DisplayList();
+    list->m_nTallestItem = 0;
+    const fw::FontDescription* fonts[] = {&list->m_fontText, &list->m_fontTitle, &list->m_fontInfo};
+    const int count = m_bShowSongInfo ? 3 : 1;
+    for (int i = 0; i < count; ++i) {
+        fw::WindowDc dc(measuringWindow);
+        fw::UniqueFont font = fw::CreateFontFor(*fonts[i], dc.get(), &m_lfChosen);
+        fw::SelectGuard select(dc.get(), font.get());
+        SIZE size = {0, 0};
+        ::GetTextExtentPoint32A(dc.get(), "MjM", 3, &size);
+        if (IsUsable(list, true, false) && size.cy > list->m_nTallestItem) list->m_nTallestItem = size.cy;
+    }
+}
+
+bool CLyricsPluginApp::IsReducedHeight() {
+    CLyricsListBox* list = DisplayList();
+    if (!list || !list->IsWindow() || !m_hHostWnd) return false;
+    MeasureLineHeight(list->m_hWnd);
+    RECT host = {};
+    ::GetWindowRect(m_hHostWnd, &host);
+    const RECT client = m_pWnd->GetClientRect();
+    const int expected = list->m_nTallestItem + ((host.bottom - host.top) - client.bottom);
+    const int height = host.bottom - host.top;
+    return expected - 1 <= height && height <= expected + 1;
+}
+
+void CLyricsPluginApp::ToggleReducedMode() {
+    CLyricsListBox* list = DisplayList();
+    if (!IsUsable(list, true, false)) return;
+    HWND frame = FindHostFrame();
+    const RECT client = ClientRectOnScreen(m_pWnd->m_hWnd);
+    RECT outer = {};
+    ::GetWindowRect(frame, &outer);
+    const int line = list->m_nTallestItem;
+    const int extra = (client.top - outer.top) + (outer.bottom - client.bottom);
+    int newHeight;
+    if (!IsReducedHeight()) {
+        newHeight = line + extra;
+        CLyricsListBox* visible = VisibleList();
+        if (visible && visible->GetCurSel() >= 0) visible->SetTopIndex(visible->GetCurSel());
+        m_bIsOneLine = 1;
+    } else {
+        newHeight = (m_nInfoLines + 5) * line + extra + m_nOscHeight;
+        m_bIsOneLine = 0;
+    }
+    // A position relative to the parent for a child frame, screen otherwise.
+    POINT topLeft = {outer.left, outer.top};
+    if (HWND parent = ::GetParent(frame); parent && (::GetWindowLongPtrA(frame, GWL_STYLE) & WS_CHILD))
+        ::ScreenToClient(parent, &topLeft);
+    ::SetWindowPos(frame, nullptr, topLeft.x, topLeft.y, outer.right - outer.left, newHeight,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING | SWP_SHOWWINDOW);
+    ::InvalidateRect(frame, nullptr, TRUE);
+    m_nScreenHeight = newHeight;
+    CenterSelection();
+}
+
+void CLyricsPluginApp::AdjustHostWidth() {
+    CLyricsListBox* list = DisplayList();
+    if (!IsUsable(list, true, false)) return;
+    HWND frame = FindHostFrame();
+    const RECT client = ClientRectOnScreen(m_pWnd->m_hWnd);
+    RECT outer = {};
+    ::GetWindowRect(frame, &outer);
+    const int newWidth = static_cast<int>(list->m_nWidestItem) + ::GetSystemMetrics(SM_CXHSCROLL) +
+                         (client.left - outer.left) + (outer.right - client.right);
+    ::SetWindowPos(frame, nullptr, outer.left, outer.top, newWidth, outer.bottom - outer.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING | SWP_SHOWWINDOW);
+    ::InvalidateRect(frame, nullptr, TRUE);
+    ::UpdateWindow(frame);
+}
+
+void CLyricsPluginApp::ComputeCenteredTop(int line, int& top, int& newTop) const {
+    CLyricsListBox* lists[] = {DisplayList(), EditList()};
+    for (CLyricsListBox* list : lists) {
+        if (!IsUsable(list, true, true)) continue;
+        top = list->GetTopIndex();
+        const RECT rc = list->GetClientRect();
+        const int bottom = list->ItemFromPoint(POINT{5, rc.bottom - 3});
+        newTop = line - (bottom - top) / 2;
+        if (newTop < 0) newTop = 0;
+    }
+}
+
+void CLyricsPluginApp::CenterSelection() {
+    if (!m_bCenterHighlight) return;
+    CLyricsListBox* lists[] = {DisplayList(), EditList()};
+    for (CLyricsListBox* list : lists) {
+        if (!IsUsable(list, true, true)) continue;
+        int top = 0, newTop = 0;
+        ComputeCenteredTop(list->GetCurSel(), top, newTop);
+        if (newTop != top) list->SetTopIndex(newTop);
+    }
+}
+
+void CLyricsPluginApp::FocusActiveList() {
+    CLyricsListBox* list = nullptr;
+    if (IsUsable(DisplayList(), true, true)) list = DisplayList();
+    else if (IsUsable(EditList(), true, true)) list = EditList();
+    if (!list) return;
+    list->SetFocus();
+    if (list->GetCurSel() < 0 && list->GetCount() > 0) list->SetCurSel(0);
+}

@@ -1,0 +1,72 @@
+// Declarations of the Winamp 5 host interface used by the plugin: the
+// visualization records, the embedded-window record and the IPC messages.
+#pragma once
+
+#include <windows.h>
+#include <cstddef>
+
+#define VIS_HDRVER 0x101
+
+struct winampVisModule {
+    char* description;
+    HWND hwndParent;
+    HINSTANCE hDllInstance;
+    int sRate;
+    int nCh;
+    int latencyMs;
+    int delayMs;
+    int spectrumNch;
+    int waveformNch;
+    unsigned char spectrumData[2][576];
+    unsigned char waveformData[2][576];
+    void(__cdecl* Config)(winampVisModule* this_mod);
+    int(__cdecl* Init)(winampVisModule* this_mod);
+    int(__cdecl* Render)(winampVisModule* this_mod);
+    void(__cdecl* Quit)(winampVisModule* this_mod);
+    void* userData;
+};
+
+struct winampVisHeader {
+    int version;
+    char* description;
+    winampVisModule*(__cdecl* getModule)(int which);
+};
+
+typedef winampVisHeader*(__cdecl* winampVisGetHeaderType)(void);
+
+struct embedWindowState {
+    HWND me;
+    int flags;
+    RECT r;
+    void* user_ptr;
+    int extra_data[64];
+};
+
+typedef HWND(__cdecl* EmbedWindowFunc)(embedWindowState* state);
+
+// Request record of IPC_GET_EXTENDED_FILE_INFO.
+struct extendedFileInfoStruct {
+    const char* filename;
+    const char* metadata;
+    char* ret;
+    size_t retlen;
+};
+
+// IPC messages are WM_USER with the IPC number in lParam.
+#define WM_WA_IPC WM_USER
+
+enum WinampIpc : LPARAM {
+    IPC_ISPLAYING = 104,
+    IPC_GETOUTPUTTIME = 105,
+    IPC_JUMPTOTIME = 106,
+    IPC_GETLISTPOS = 125,
+    IPC_GETPLAYLISTFILE = 211,
+    IPC_GETPLAYLISTTITLE = 212,
+    IPC_GET_EXTENDED_FILE_INFO = 290,
+    IPC_GET_EMBEDIF = 505,
+    IPC_SETVISWND = 611,
+};
+
+// WM_COMMAND / WM_SYSCOMMAND ids of the Winamp main window.
+#define WINAMP_BUTTON2 40045
+#define WINAMP_EDIT_ID3 40188

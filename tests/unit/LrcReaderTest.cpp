@@ -1,0 +1,259 @@
+#include "lyrics/LrcReader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Items = std::vector<std::string>;
+using Tags = std::vector<std::pair<int, int>>;  // {second, line}
+
+class VectorTarget : public LyricsTarget {
+public:
+    explicit VectorTarget(bool display, Items items = {})
+        : m_bDisplay(display), m_items(std::move(items)) {}
+    bool IsDisplayList() const override { return m_bDisplay; }
+    int Count() const override { return static_cast<int>(m_items.size()); }
+    void Append(const char* text) override { m_items.emplace_back(text); }
+    void DeleteItem(int index) override { m_items.erase(m_items.begin() + index); }
+    std::string ItemText(int index) const override { return m_items.at(index); }
+
+    bool m_bDisplay;
+    Items m_items;
+};
+
+struct Loaded {
+    Items items;
+    Tags tags;
+    int next = 0;
+    int editInfoLines = 0;
+};
+
+Tags UsedTags(const TimeTag (&table)[kTimeTagSlots])
+{
+    Tags tags;
+    for (int i = 0; i < kTimeTagSlots && table[i].nLine != -1; ++i)
+        tags.emplace_back(table[i].nSecond, table[i].nLine);
+    return tags;
+}
+
+Loaded Read(ByteSource& source, bool display, Items before = {})
+{
+    VectorTarget target(display, std::move(before));
+    TimeTag table[kTimeTagSlots];
+    std::fill(std::begin(table), std::end(table), TimeTag{7, 7});  // stale table
+    Loaded out;
+    out.next = target.Count();
+    EXPECT_TRUE(ReadLyricsLines(source, target, table, out.next, out.editInfoLines));
+    out.items = target.m_items;
+    out.tags = UsedTags(table);
+    EXPECT_EQ(out.next, target.Count());
+    return out;
+}
+
+Loaded Display(const std::string& text, Items before = {})
+{
+    TextByteSource source(text.c_str());
+    return Read(source, true, std::move(before));
+}
+
+Loaded Edit(const std::string& text)
+{
+    TextByteSource source(text.c_str());
+    return Read(source, false);
+}
+
+// Hands out its bytes in chunks of a fixed size, like a file read in blocks.
+class ChunkedSource : public BufferedByteSource {
+public:
+    ChunkedSource(std::string data, size_t chunk, size_t failAt = std::string::npos)
+        : m_data(std::move(data)), m_chunk(chunk), m_failAt(failAt) {}
+
+protected:
+    size_t Fill(char* buf, size_t cap) override
+    {
+        const size_t end = std::min(m_data.size(), m_failAt);
+        const size_t n = std::min({cap, m_chunk, end - m_pos});
+        std::memcpy(buf, m_data.data() + m_pos, n);
+        m_pos += n;
+        return n;
+    }
+
+private:
+    std::string m_data;
+    size_t m_chunk;
+    size_t m_failAt;
+    size_t m_pos = 0;
+};
+
+TEST(LrcLineEnds, PairsCountAsOneLineEnd)
+{
+    EXPECT_EQ(Edit("A\r\n\r\nB").items, (Items{"A", "", "B"}));
+    EXPECT_EQ(Edit("A\n\nB").items, (Items{"A", "B"}));
+    EXPECT_EQ(Edit("A\n\rB\r\rC\rD\nE").items, (Items{"A", "B", "C", "D", "E"}));
+    EXPECT_EQ(Edit("A\n\n\nB").items, (Items{"A", "", "B"}));
+}
+
+TEST(LrcLineEnds, EndOfData)
+{
+    EXPECT_EQ(Edit("").items, (Items{""}));
+    EXPECT_EQ(Edit("A").items, (Items{"A"}));
+    EXPECT_EQ(Edit("A\r\n").items, (Items{"A", ""}));
+    EXPECT_EQ(Edit("A\r").items, (Items{"A", ""}));
+    EXPECT_EQ(Display("A\r\n").items, (Items{"A"}));
+}
+
+TEST(LrcLineEnds, LongLinesAreCutAndLoseOneByte)
+{
+    const std::string full(kMaxLineChars, 'a');
+    EXPECT_EQ(Edit(full).items, (Items{full}));
+    EXPECT_EQ(Edit(full + "XBc").items, (Items{full, "Bc"}));
+    EXPECT_EQ(Edit(full + "X").items, (Items{full, ""}));
+    EXPECT_EQ(Edit(full + "\rXY").items, (Items{full, "Y"}));
+    EXPECT_EQ(Edit(full + "\r\nXY").items, (Items{full, "XY"}));
+    const std::string shorter(kMaxLineChars - 1, 'a');
+    EXPECT_EQ(Edit(shorter + "\rXY").items, (Items{shorter, "XY"}));
+}
+
+TEST(LrcLineEnds, BlockReadsGiveTheSameLines)
+{
+    std::string data = "[00:01]A\r\n\r\n\xff" + std::string(600, 'x') + "\n\rB\n\nC\r";
+    const Loaded expected = Edit(data);
+    for (size_t chunk : {1u, 3u, 7u, 512u, 5000u}) {
+        ChunkedSource source(data, chunk);
+        const Loaded got = Read(source, false);
+        EXPECT_EQ(got.items, expected.items) << "chunk " << chunk;
+        EXPECT_EQ(got.tags, expected.tags) << "chunk " << chunk;
+    }
+    ChunkedSource failing("one\r\ntwo\r\nthree", 4, 7);
+    EXPECT_EQ(Read(failing, false).items, (Items{"one", "tw"}));
+}
+
+TEST(LrcText, TrailingAndBlankSpaces)
+{
+    EXPECT_EQ(Edit("abc   \n \n   \nx\t ").items, (Items{"abc", "", "", "x\t"}));
+    EXPECT_EQ(Display("[00:01] Hi  \n[00:02]   ").items, (Items{" Hi"}));
+    char text[] = "  a b  ";
+    EXPECT_STREQ(TrimSpaces(text), "a b");
+    EXPECT_STREQ(BlankToEmpty("   "), "");
+    EXPECT_STREQ(BlankToEmpty(" a "), " a ");
+}
+
+TEST(LrcTimeTags, AcceptedForms)
+{
+    const Loaded got = Display(
+        "[00:12.34]a\n[01:02:50]b\n[1:05]c\n[100:00]d\n[00:75]e\n[2:3x]f\n[00:12].5g");
+    EXPECT_EQ(got.items, (Items{"a", "b", "c", "d", "e", "f", ".5g"}));
+    EXPECT_EQ(got.tags, (Tags{{12, 0}, {62, 1}, {65, 2}, {6000, 3}, {75, 4}, {123, 5}, {12, 6}}));
+}
+
+TEST(LrcTimeTags, AnywhereAndManyPerLine)
+{
+    const Loaded got = Display("[00:12][01:40]Chorus\nHello [00:20]World[00:21]!");
+    EXPECT_EQ(got.items, (Items{"Chorus", "Hello World!"}));
+    EXPECT_EQ(got.tags, (Tags{{12, 0}, {100, 0}, {20, 1}, {21, 1}}));
+}
+
+TEST(LrcTimeTags, TimesBeyondIntAreCutButNotStored)
+{
+    const Loaded got = Display(
+        "[35791394:07]a\n[35791394:08]b\n[99999999999999999999:00]c\n[0:99999999999999]d");
+    EXPECT_EQ(got.items, (Items{"a", "b", "c", "d"}));
+    EXPECT_EQ(got.tags, (Tags{{2147483647, 0}}));
+}
+
+TEST(LrcTimeTags, EditListKeepsTagsAndStoresEntries)
+{
+    const Loaded got = Edit("[00:12][01:40]Chorus\n[by:x]\n[00:03]");
+    EXPECT_EQ(got.items, (Items{"[00:12][01:40]Chorus", "[by:x]", "[00:03]"}));
+    EXPECT_EQ(got.tags, (Tags{{12, 0}, {100, 0}, {3, 2}}));
+    EXPECT_EQ(got.editInfoLines, 0);
+}
+
+TEST(LrcHeaderTags, LeftOutOfDisplayOnly)
+{
+    const std::string text =
+        "[ti:Song]\n[AR:Someone]\n[Album:x]\n[la:en]\n[offset:+200]\n[00:01]Hi\n[tit:x]";
+    const Loaded display = Display(text, {"info"});
+    EXPECT_EQ(display.items, (Items{"info", "Hi", "[tit:x]"}));
+    EXPECT_EQ(display.tags, (Tags{{1, 1}}));
+    EXPECT_EQ(display.editInfoLines, 5);
+    const Loaded edit = Edit(text);
+    EXPECT_EQ(edit.items.size(), 7u);
+    EXPECT_EQ(edit.items[1], "[AR:Someone]");
+}
+
+TEST(LrcOtherGroups, RestoreTheWholeLine)
+{
+    const Loaded got = Display(
+        "[00:01][by:Someone]\n[Chorus]\n[00:02]a [b\n[00:03]x[00:x]\n[00:04]y[]\n[00:05]z[0:]");
+    EXPECT_EQ(got.items, (Items{"[00:01][by:Someone]", "[Chorus]", "[00:02]a [b",
+                                "[00:03]x[00:x]", "[00:04]y[]", "[00:05]z[0:]"}));
+    EXPECT_EQ(got.tags, (Tags{{1, 0}, {2, 2}, {3, 3}, {4, 4}, {5, 5}}));
+}
+
+TEST(LrcCapacity, LaterTagsStayInTheText)
+{
+    std::string text = "[00:01][00:02][00:03]first\n";
+    for (int i = 0; i < 195; ++i)
+        text += "[00:04]x\n";
+    text += "[00:05][00:06][00:07]last\n[00:08]after\n[ti:shown]";
+    const Loaded got = Display(text);
+    ASSERT_EQ(got.tags.size(), static_cast<size_t>(kMaxTagsPerRead));
+    EXPECT_EQ(got.tags.back(), std::make_pair(5, 196));
+    EXPECT_EQ(got.items[196], "[00:06][00:07]last");
+    EXPECT_EQ(got.items[197], "[00:08]after");
+    EXPECT_EQ(got.items[198], "[ti:shown]");
+}
+
+TEST(LrcDisplay, BlankLinesAtStartAndEnd)
+{
+    const std::string text = "\r\n  \r\n\r\nA\r\n\r\nB\r\n   \r\n\r\n";
+    const Loaded display = Display(text, {"info", ""});
+    EXPECT_EQ(display.items, (Items{"info", "", "A", "", "B"}));
+    EXPECT_EQ(display.editInfoLines, 3);
+    EXPECT_EQ(Edit(text).items, (Items{"", "", "", "A", "", "B", "", "", ""}));
+    EXPECT_EQ(Display("\n  \n", {"info", ""}).items, (Items{"info", ""}));
+}
+
+TEST(LrcDisplay, UntimedLinesBeforeFirstTimedLine)
+{
+    const Loaded got = Display("Intro\nMore\n[00:05]First\nUntimed\n[00:09]Next", {"info"});
+    EXPECT_EQ(got.items, (Items{"info", "First", "Untimed", "Next"}));
+    EXPECT_EQ(got.tags, (Tags{{5, 1}, {9, 3}}));
+    EXPECT_EQ(got.editInfoLines, 2);
+    EXPECT_EQ(Edit("Intro\nMore\n[00:05]First").items.size(), 3u);
+}
+
+TEST(LrcDisplay, EmptyTimedLines)
+{
+    const Loaded middle = Display("[00:01]A\n[00:00]\n[01:00]\n[01:05]B");
+    EXPECT_EQ(middle.items, (Items{"A", "", "", "B"}));
+    EXPECT_EQ(middle.tags, (Tags{{1, 0}, {60, 2}, {65, 3}}));
+
+    const Loaded start = Display("[00:00]\n[01:00]\nFirst\n[01:10]Second");
+    EXPECT_EQ(start.items, (Items{"First", "Second"}));
+    EXPECT_EQ(start.tags, (Tags{{60, 0}, {70, 1}}));
+    EXPECT_EQ(start.editInfoLines, 2);
+
+    const Loaded afterUntimed = Display("Untimed\n[01:00]\n[01:10]Next");
+    EXPECT_EQ(afterUntimed.items, (Items{"", "Next"}));
+    EXPECT_EQ(afterUntimed.tags, (Tags{{60, 0}, {70, 1}}));
+    EXPECT_EQ(afterUntimed.editInfoLines, 1);
+}
+
+TEST(LrcDisplay, FileWithoutTags)
+{
+    const Loaded got = Display("One\nTwo [x\nThree", {"info"});
+    EXPECT_EQ(got.items, (Items{"info", "One", "Two [x", "Three"}));
+    EXPECT_TRUE(got.tags.empty());
+    EXPECT_EQ(got.next, 4);
+    EXPECT_EQ(got.editInfoLines, 0);
+}
+
+}  // namespace

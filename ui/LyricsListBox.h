@@ -1,0 +1,67 @@
+// The owner-drawn list in which the lyrics are seen, and the keyboard
+// command centre of the plugin.
+#pragma once
+
+#include "framework/Controls.h"
+#include "framework/Gdi.h"
+
+class CLyricsPluginApp;
+class CPluginWnd;
+
+class CLyricsListBox : public fw::CListBox {
+public:
+    enum class LineKind { Title, Info, Normal };
+
+    CLyricsListBox(CLyricsPluginApp* app, CPluginWnd* frame) : m_pApp(app), m_pFrame(frame) {}
+
+    bool CreateList(bool visible, HWND parent, UINT id);
+    void ResetContent() override;
+    void MeasureItem(MEASUREITEMSTRUCT* mis) override;
+    void DrawItem(DRAWITEMSTRUCT* dis) override;
+
+    bool IsDisplayList() const;
+    LineKind KindOf(int index) const;
+    const fw::FontDescription& FontFor(LineKind kind) const;
+    COLORREF TextColorFor(LineKind kind) const;
+
+    COLORREF m_crBackground = RGB(10, 10, 10);
+    COLORREF m_crText = RGB(240, 240, 240);
+    COLORREF m_crHighlight = RGB(0, 0, 0);
+    COLORREF m_crHighlightText = RGB(128, 255, 255);
+    COLORREF m_crTitleText = RGB(255, 255, 202);
+    COLORREF m_crInfoText = RGB(255, 255, 170);
+    fw::FontDescription m_fontText;
+    fw::FontDescription m_fontTitle;
+    fw::FontDescription m_fontInfo;
+    unsigned m_nWidestItem = 250;
+    int m_nTallestItem = 0;
+    BOOL m_bCentered = 1;
+    BOOL m_bAdjustWidth = 0;
+    BOOL m_bVerticalScroll = 0;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    LRESULT OnNcCalcSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
+    LRESULT OnKeyUp(WPARAM key, LPARAM lParam);
+    LRESULT OnSysKeyDown(WPARAM key, LPARAM lParam);
+    LRESULT OnVScroll(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseWheel(WPARAM wParam);
+    void Forward(UINT msg, WPARAM key, LPARAM lParam);
+    void PostToHost(UINT msg, WPARAM key, LPARAM lParam) const;
+    void OnCtrlS();
+    void OnShowMenuKeys(bool shift);
+    void OnAdjustWidthKey();
+    void OnFileLineKey();
+    // The item text, cut so that it fits the fixed paint and measure buffers.
+    std::string ItemTextForDrawing(int index) const;
+
+    CLyricsPluginApp* m_pApp;
+    CPluginWnd* m_pFrame;
+};
+
+// Posts a key to a window with Shift, Ctrl and Alt set as given in the
+// thread's keyboard state for the moment of the post.
+void InjectKey(HWND target, WPARAM key, bool shift, bool alt, bool control);

@@ -1,0 +1,49 @@
+// The frame window the plugin docks into the host window: owns the lists,
+// the bottom bar panels, the buttons, the colours and their brushes.
+#pragma once
+
+#include "framework/FrameWnd.h"
+#include "ui/LyricsListBox.h"
+#include "ui/PluginButton.h"
+#include "ui/PluginMenuBar.h"
+
+class CLyricsPluginApp;
+
+class CPluginWnd : public fw::CFrameWnd {
+public:
+    explicit CPluginWnd(CLyricsPluginApp* app);
+
+    bool CreateWindows(HWND hostWnd);
+    void ApplyColours();
+    // Colour answer for a child's WM_CTLCOLOR* message; null for the default.
+    HBRUSH ColourFor(HDC hdc, HWND child, UINT ctlColorMsg);
+    CPluginButton* ButtonFor(UINT commandId);
+
+    CLyricsPluginApp* m_pApp;
+    COLORREF m_crBanner = RGB(0, 0, 0);
+    COLORREF m_crBackground = RGB(10, 10, 10);
+    COLORREF m_crBar = RGB(60, 60, 60);
+    COLORREF m_crOscBackground = RGB(73, 65, 71);
+    COLORREF m_crOscLine = RGB(214, 216, 186);
+    fw::UniqueBrush m_brBackground;
+    fw::UniqueBrush m_brBar;
+    fw::UniqueBrush m_brOscBackground;
+    CLyricsListBox m_displayList;
+    CLyricsListBox m_editList;
+    CPluginMenuBar m_buttonBar;
+    CPluginMenuBar m_songPanel;
+    CPluginMenuBar m_oscPanel;
+    CPluginButton m_btnTimeTags;
+    CPluginButton m_btnRefresh;
+    CPluginButton m_btnHelpSave;
+    CPluginButton m_btnEditor;
+    CPluginButton m_btnConfig;
+    CPluginButton m_btnSongInfo;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void PostNcDestroy() override;
+
+private:
+    void AddButton(CPluginButton& button, UINT id, UINT icon, const char* tip);
+};
