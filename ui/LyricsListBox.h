@@ -12,7 +12,12 @@ class CLyricsListBox : public fw::CListBox {
 public:
     enum class LineKind { Title, Info, Normal };
 
-    CLyricsListBox(CLyricsPluginApp* app, CPluginWnd* frame) : m_pApp(app), m_pFrame(frame) {}
+    CLyricsListBox(CLyricsPluginApp* app, CPluginWnd* frame) : m_pApp(app), m_pFrame(frame) {
+        m_fontTitle.weight = 700;
+        m_fontTitle.points = 10;
+        m_fontTitle.italic = TRUE;
+        m_fontInfo.italic = TRUE;
+    }
 
     bool CreateList(bool visible, HWND parent, UINT id);
     void ResetContent() override;

@@ -1,0 +1,139 @@
+#include "tests/support/PluginSession.h"
+
+namespace {
+
+struct FindDialog {
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialogProc(HWND hwnd, LPARAM lParam) {
+    char cls[32] = "";
+    ::GetClassNameA(hwnd, cls, sizeof(cls));
+    if (std::string(cls) == "#32770" && ::IsWindowVisible(hwnd)) {
+        reinterpret_cast<FindDialog*>(lParam)->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string TextOf(HWND hwnd) {
+    char buf[4096] = "";
+    ::GetWindowTextA(hwnd, buf, sizeof(buf));
+    return buf;
+}
+
+}  // namespace
+
+host::PlaylistEntry Song(const std::string& path, const std::string& title, std::map<std::string, std::string> info) {
+    host::PlaylistEntry entry;
+    entry.file = path;
+    entry.title = title;
+    entry.info = std::move(info);
+    return entry;
+}
+
+PluginSession::PluginSession(host::HostOptions options) : m_host(options) {}
+
+PluginSession::~PluginSession() { m_host.Stop(); }
+
+void PluginSession::WriteIni(const std::string& keysAndValues) {
+    WriteFileBytes(IniPath(), "[Velmor Lyrics plugin]\r\n" + keysAndValues);
+}
+
+bool PluginSession::Load() {
+    const std::string dll = CopyFromProgramFolder("vis_velmor.dll", m_folder.Path());
+    return m_host.LoadPlugin(dll);
+}
+
+bool PluginSession::Start() {
+    if (!m_host.Module() && !Load()) return false;
+    if (!m_host.Start()) return false;
+    WaitRenders(2);
+    return true;
+}
+
+HWND PluginSession::Child(int id) const {
+    HWND frame = Frame();
+    return frame ? ::GetDlgItem(frame, id) : nullptr;
+}
+
+std::vector<std::string> PluginSession::Items(HWND list) const {
+    std::vector<std::string> items;
+    const int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const int len = static_cast<int>(::SendMessageA(list, LB_GETTEXTLEN, i, 0));
+        std::string text(static_cast<size_t>(len < 0 ? 0 : len) + 1, '\0');
+        ::SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(std::char_traits<char>::length(text.c_str()));
+        items.push_back(text);
+    }
+    return items;
+}
+
+int PluginSession::CurSel(HWND list) const { return static_cast<int>(::SendMessageA(list, LB_GETCURSEL, 0, 0)); }
+int PluginSession::TopIndex(HWND list) const { return static_cast<int>(::SendMessageA(list, LB_GETTOPINDEX, 0, 0)); }
+
+RECT PluginSession::Placement(HWND child) const {
+    RECT r = {};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return RECT{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+RECT PluginSession::ClientRect(HWND wnd) const {
+    RECT r = {};
+    ::GetClientRect(wnd, &r);
+    return r;
+}
+
+void PluginSession::WaitRenders(int n) {
+    const int target = m_host.RenderCount() + n;
+    m_host.WaitFor([&] { return m_host.RenderCount() >= target; }, 5000);
+}
+
+static void SendKeyWithState(HWND target, WPARAM vk, bool shift, bool ctrl) {
+    BYTE state[256] = {};
+    ::GetKeyboardState(state);
+    BYTE saved[256];
+    memcpy(saved, state, sizeof(saved));
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    state[VK_CONTROL] = ctrl ? 0x80 : 0;
+    ::SetKeyboardState(state);
+    ::SendMessageA(target, WM_KEYDOWN, vk, 1);
+    ::SetKeyboardState(saved);
+}
+
+void PluginSession::Key(HWND target, WPARAM vk, bool shift, bool ctrl) {
+    m_host.RunOnVisThread([=] { SendKeyWithState(target, vk, shift, ctrl); });
+}
+
+void PluginSession::PostKey(HWND target, WPARAM vk, bool shift, bool ctrl) {
+    m_host.PostToVisThread([=] { SendKeyWithState(target, vk, shift, ctrl); });
+}
+
+bool PluginSession::AnswerMessageBox(int buttonId, MessageBoxSeen* seen, int timeoutMs) {
+    const DWORD thread = ::GetWindowThreadProcessId(Frame() ? Frame() : m_host.EmbedWindow(), nullptr);
+    FindDialog find;
+    const bool appeared = m_host.WaitFor(
+        [&] {
+            find.found = nullptr;
+            ::EnumThreadWindows(thread, FindDialogProc, reinterpret_cast<LPARAM>(&find));
+            return find.found != nullptr;
+        },
+        timeoutMs);
+    if (!appeared) return false;
+    if (seen) {
+        seen->caption = TextOf(find.found);
+        seen->text = TextOf(::GetDlgItem(find.found, 0xFFFF));
+    }
+    ::PostMessageA(find.found, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(find.found, buttonId)));
+    return m_host.WaitFor([&] { return !::IsWindow(find.found); }, timeoutMs);
+}
+
+int PluginSession::CountLogged(UINT msg, WPARAM wParam, bool postedOnly) const {
+    int n = 0;
+    for (const host::LoggedMessage& m : m_host.Log())
+        if (m.msg == msg && m.wParam == wParam && (!postedOnly || m.posted)) ++n;
+    return n;
+}
