@@ -1,0 +1,31 @@
+// The host program's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/host/HostEmulator.h"
+
+namespace host {
+
+struct HostArgs {
+    std::string plugin;
+    std::string playlist;
+    SkinMode skin = SkinMode::Classic;
+    bool olderHost = false;
+    int pos = 0;
+    bool play = false;
+    int positionMs = 0;
+    std::string screenshot;
+    int afterMs = 1000;
+    int exitAfterMs = -1;  // -1: run until the main window is closed
+};
+
+// Parses the arguments after the program name. False, with *error telling
+// why, on an unknown option, a missing or malformed value, or when --plugin
+// or --playlist is missing.
+bool ParseHostArgs(const std::vector<std::string>& args, HostArgs* out, std::string* error);
+
+extern const char kHostUsage[];
+
+}  // namespace host
