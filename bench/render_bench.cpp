@@ -2,7 +2,8 @@
 // emulator: a tracking pass whose second does not change, one whose second
 // changes (with the repaint it causes), and the load of a 64 KB LRC file
 // with 199 time tags. Prints microseconds per call and the share of the
-// 25 ms frame, plus what an unchanged-second pass sends.
+// 25 ms frame, plus what an unchanged-second pass sends. BENCH_DETAIL=1 adds
+// the costs of the window-system calls the passes are made of.
 #include "tools/host/HostEmulator.h"
 
 #include <windows.h>
@@ -91,14 +92,22 @@ int main() {
         emulator.ClearLog();
         g_listMessages = 0;
         module->Render(module);
-        const size_t messagesPerPass = emulator.Log().size();
+        std::string messagesPerPass;
+        for (const host::LoggedMessage& m : emulator.Log())
+            messagesPerPass += (messagesPerPass.empty() ? "" : ", ") + std::string(m.msg == WM_USER ? "IPC " : "msg ") +
+                               std::to_string(m.msg == WM_USER ? m.lParam : m.msg);
         const int listMessagesPerPass = g_listMessages;
         double t0 = NowUs();
         for (int i = 0; i < n; ++i) module->Render(module);
         Report("tracking pass, unchanged second", (NowUs() - t0) / n);
-        std::printf("  host messages per unchanged pass: %zu (IPC_GETOUTPUTTIME), list selection/paint messages: %d\n",
-                    messagesPerPass, listMessagesPerPass);
+        std::printf("  messages to the host per unchanged pass: %s (125 IPC_GETLISTPOS, 211 IPC_GETPLAYLISTFILE,"
+                    " 105 IPC_GETOUTPUTTIME)\n  selection and paint messages to the list per unchanged pass: %d\n",
+                    messagesPerPass.c_str(), listMessagesPerPass);
         ::UnhookWindowsHookEx(hook);
+
+        t0 = NowUs();
+        for (int i = 0; i < n; ++i) ::SendMessageA(module->hwndParent, WM_USER, 0, 105 /* IPC_GETOUTPUTTIME */);
+        Report("  one message to the host's window (a cross-thread send)", (NowUs() - t0) / n);
 
         const int m = 400;
         t0 = NowUs();
@@ -116,6 +125,52 @@ int main() {
             module->Render(module);
         }
         Report("load pass, 64 KB LRC with 199 tags", (NowUs() - t0) / loads);
+        if (::GetEnvironmentVariableA("BENCH_DETAIL", nullptr, 0)) {
+            HWND list = g_list;
+            ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+            t0 = NowUs();
+            for (int i = 0; i < 1000; ++i) ::SendMessageA(list, LB_ADDSTRING, 0, (LPARAM) "Line of a long song that keeps going and going");
+            Report("  one item added to the list (measured)", (NowUs() - t0) / 1000);
+            t0 = NowUs();
+            for (int i = 0; i < 1000; ++i) { HDC dc = ::GetDC(list); ::ReleaseDC(list, dc); }
+            Report("  GetDC+ReleaseDC", (NowUs() - t0) / 1000);
+            {
+                HDC dc = ::GetDC(list);
+                HFONT f = ::CreateFontA(-11, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 1, "Arial");
+                HGDIOBJ old = ::SelectObject(dc, f);
+                SIZE sz;
+                t0 = NowUs();
+                for (int i = 0; i < 1000; ++i) ::GetTextExtentPoint32A(dc, "Line of a long song that keeps going and goingMjM", 49, &sz);
+                Report("  GetTextExtentPoint32", (NowUs() - t0) / 1000);
+                t0 = NowUs();
+                for (int i = 0; i < 1000; ++i) { HGDIOBJ o = ::SelectObject(dc, old); ::SelectObject(dc, o); }
+                Report("  SelectObject pair", (NowUs() - t0) / 1000);
+                ::SelectObject(dc, old);
+                ::DeleteObject(f);
+                ::ReleaseDC(list, dc);
+            }
+            t0 = NowUs();
+            for (int i = 0; i < 1000; ++i) ::SendMessageA(list, LB_GETCOUNT, 0, 0);
+            Report("  LB_GETCOUNT to the lyrics list", (NowUs() - t0) / 1000);
+            t0 = NowUs();
+            for (int i = 0; i < 1000; ++i) {
+                MEASUREITEMSTRUCT mis = {ODT_LISTBOX, 1031, 5, 0, 0, 0};
+                ::SendMessageA(::GetParent(list), WM_MEASUREITEM, 1031, (LPARAM)&mis);
+            }
+            Report("  WM_MEASUREITEM to the frame", (NowUs() - t0) / 1000);
+            HWND plain = ::CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_HASSTRINGS, 0, 0, 100, 100, ::GetParent(list), nullptr, nullptr, nullptr);
+            t0 = NowUs();
+            for (int i = 0; i < 1000; ++i) ::SendMessageA(plain, LB_ADDSTRING, 0, (LPARAM) "Line of a long song that keeps going and going");
+            Report("  item added to a plain list box", (NowUs() - t0) / 1000);
+            ::DestroyWindow(plain);
+            plain = ::CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS, 0, 0, 100, 100, ::GetParent(list), nullptr, nullptr, nullptr);
+            ::SendMessageA(plain, WM_SETREDRAW, FALSE, 0);
+            t0 = NowUs();
+            for (int i = 0; i < 1000; ++i) ::SendMessageA(plain, LB_ADDSTRING, 0, (LPARAM) "Line of a long song that keeps going and going");
+            Report("  item added to a plain list box with scroll bars", (NowUs() - t0) / 1000);
+            ::DestroyWindow(plain);
+            ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        }
     });
     emulator.Stop();
     return 0;

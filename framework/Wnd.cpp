@@ -122,7 +122,7 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MEASUREITEM: {
         auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         if (mis && mis->CtlType != ODT_MENU) {
-            if (CWnd* child = FromHandle(::GetDlgItem(m_hWnd, static_cast<int>(mis->CtlID)))) {
+            if (CWnd* child = ChildForMeasure(mis->CtlID)) {
                 child->MeasureItem(mis);
                 return TRUE;
             }
@@ -136,6 +136,15 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return DefWindowProc(msg, wParam, lParam);
+}
+
+CWnd* CWnd::ChildForMeasure(UINT id) {
+    if (m_measureChild && m_measureChildId == id && ::GetDlgCtrlID(m_measureChild) == static_cast<int>(id)) {
+        if (CWnd* child = FromHandle(m_measureChild)) return child;
+    }
+    m_measureChildId = id;
+    m_measureChild = ::GetDlgItem(m_hWnd, static_cast<int>(id));
+    return FromHandle(m_measureChild);
 }
 
 LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {

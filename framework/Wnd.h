@@ -65,7 +65,14 @@ private:
     static LRESULT CALLBACK SubclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
 
+    // The child a WM_MEASUREITEM is for. The lookup by id is remembered:
+    // a list measures each item it adds, and finding a child by id asks
+    // the window manager for the whole child list every time.
+    CWnd* ChildForMeasure(UINT id);
+
     WNDPROC m_oldProc = nullptr;  // the system control's own procedure, when subclassed
+    UINT m_measureChildId = 0;
+    HWND m_measureChild = nullptr;
 };
 
 // Resource module of the plugin (the DLL when loaded by the host, the

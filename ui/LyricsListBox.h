@@ -63,8 +63,12 @@ private:
     // The item text, cut so that it fits the fixed paint and measure buffers.
     std::string ItemTextForDrawing(int index) const;
 
+    HFONT FontForItem(LineKind kind, HDC hdc);
+
     CLyricsPluginApp* m_pApp;
     CPluginWnd* m_pFrame;
+    fw::CachedFont m_cachedFonts[3];  // title, info, normal: for painting
+    fw::TextMeasurer m_measurer;
 };
 
 // Posts a key to a window with Shift, Ctrl and Alt set as given in the
