@@ -230,6 +230,55 @@ TEST_F(LyricsLoading, F8SwitchesToOneLineAndBack) {
               std::string::npos);
 }
 
+TEST_F(LyricsLoading, F7FitsTheHostWidthToTheWidestLine) {
+    const std::string wide(150, 'W');
+    WriteFileBytes(s.Folder().File("wide.LRC"), "short\r\n" + wide + "\r\n");
+    StartWithSong(s.Folder().File("wide.mp3"), "ShowSongInfo=0\r\n");
+    int widest = 250;
+    {
+        HDC dc = ::GetDC(s.DisplayList());
+        HFONT font = ::CreateFontA(-::MulDiv(8, ::GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, 400, FALSE, 0, 0,
+                                   ANSI_CHARSET, 0, 0, 0, FIXED_PITCH, "Arial");
+        HGDIOBJ old = ::SelectObject(dc, font);
+        for (const std::string& text : {std::string("short"), wide}) {
+            SIZE size;
+            ::GetTextExtentPoint32A(dc, (text + "MjM").c_str(), static_cast<int>(text.size() + 3), &size);
+            widest = std::max<int>(widest, size.cx);
+        }
+        ::SelectObject(dc, old);
+        ::DeleteObject(font);
+        ::ReleaseDC(s.DisplayList(), dc);
+    }
+    s.Key(s.DisplayList(), VK_F7);
+    RECT outer, client = s.ClientRect(s.Frame());
+    ::GetWindowRect(s.Host().EmbedWindow(), &outer);
+    ::MapWindowPoints(s.Frame(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const int borders = (client.left - outer.left) + (outer.right - client.right);
+    EXPECT_EQ(outer.right - outer.left, widest + ::GetSystemMetrics(SM_CXHSCROLL) + borders);
+    s.Host().Stop();
+    EXPECT_NE(ReadFileBytes(s.IniPath()).find("AdjustWidth=1"), std::string::npos);
+}
+
+TEST(LyricsLoadingModern, F7IsRefusedInsideASkin) {
+    host::HostOptions options;
+    options.skin = host::SkinMode::Modern;
+    PluginSession s(options);
+    s.Host().SetPlaylist({Song(s.Folder().File("x.mp3"))});
+    ASSERT_TRUE(s.Start());
+    RECT before;
+    ::GetWindowRect(s.Host().SkinFrame(), &before);
+    s.PostKey(s.DisplayList(), VK_F7);
+    MessageBoxSeen seen;
+    ASSERT_TRUE(s.AnswerMessageBox(IDOK, &seen));
+    EXPECT_EQ(seen.text, "The adjust width don't apply with modern skins.");
+    EXPECT_EQ(seen.caption, "Velmor Lyrics plugin!!!!");
+    RECT after;
+    ::GetWindowRect(s.Host().SkinFrame(), &after);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+    s.Host().Stop();
+    EXPECT_NE(ReadFileBytes(s.IniPath()).find("AdjustWidth=0"), std::string::npos);
+}
+
 TEST(LyricsLoadingModern, ReducedModeIsSavedAndRestoredAtTheNextStart) {
     host::HostOptions options;
     options.skin = host::SkinMode::Modern;
