@@ -333,3 +333,31 @@ TEST_F(LyricsLoading, CentresTheSelectionInTwentyVisibleLines) {
     EXPECT_EQ(s.CurSel(s.DisplayList()), 50);
     EXPECT_EQ(s.TopIndex(s.DisplayList()), 41);
 }
+
+TEST_F(LyricsLoading, PathsThatNameNoLyricFileFindNothing) {
+    // No dot in the file name: nothing beside the song, even with a dotted folder.
+    const std::string folder = s.Folder().MakeFolder("with.dot");
+    WriteFileBytes(s.Folder().File("with.LRC"), "must not be found");
+    const std::string longFolder = "C:\\" + std::string(520, 'x');
+    StartWithSong(folder + "nodot", "ShowSongInfo=0\r\nAlternativeLRCPath=" + longFolder + "\r\n");
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Lyrics unavailable"});
+}
+
+TEST_F(LyricsLoading, AnAlternativeFolderTooLongForAPathIsSkipped) {
+    WriteFileBytes(s.Folder().File("long.LRC"), "beside");
+    StartWithSong(s.Folder().File("long.mp3"), "ShowSongInfo=0\r\nAlternativeLRCPath=C:\\" + std::string(505, 'y') + "\r\n");
+    EXPECT_EQ(Shown(), std::vector<std::string>{"beside"});
+}
+
+TEST_F(LyricsLoading, VeryLongItemsAreDrawnWithoutHarm) {
+    StartWithSong(s.Folder().File("long-item.mp3"), "ShowSongInfo=0\r\n");
+    const std::string huge(5000, 'L');
+    s.Host().RunOnVisThread([&] {
+        ::SendMessageA(s.DisplayList(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(huge.c_str()));
+        ::SendMessageA(s.EditList(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(huge.c_str()));
+        ::SendMessageA(s.DisplayList(), LB_SETCURSEL, 1, 0);
+        ::RedrawWindow(s.DisplayList(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    });
+    s.WaitRenders(3);
+    EXPECT_EQ(s.Items(s.DisplayList()).back(), huge);
+}
