@@ -13,6 +13,30 @@ RECT ClientRectOnScreen(HWND hwnd) {
     return r;
 }
 
+// The host frame's window rectangle and the plugin frame's client rectangle,
+// both on screen: their difference is what the host adds around the view.
+struct HostFrameGeometry {
+    HWND frame;
+    RECT outer;
+    RECT client;
+};
+
+HostFrameGeometry MeasureHostFrame(HWND frame, HWND pluginFrame) {
+    HostFrameGeometry g = {frame, {}, ClientRectOnScreen(pluginFrame)};
+    ::GetWindowRect(frame, &g.outer);
+    return g;
+}
+
+// Resizes the host frame keeping its left and top edges.
+void ResizeHostFrame(const HostFrameGeometry& g, int width, int height) {
+    POINT topLeft = {g.outer.left, g.outer.top};
+    HWND parent = ::GetParent(g.frame);
+    if (parent && (::GetWindowLongPtrA(g.frame, GWL_STYLE) & WS_CHILD)) ::ScreenToClient(parent, &topLeft);
+    ::SetWindowPos(g.frame, nullptr, topLeft.x, topLeft.y, width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING | SWP_SHOWWINDOW);
+    ::InvalidateRect(g.frame, nullptr, TRUE);
+}
+
 void Place(const fw::CWnd& wnd, int x, int y, int w, int h) {
     if (wnd.m_hWnd) wnd.MoveWindow(x, y, w, h, true);
 }
@@ -99,12 +123,9 @@ bool CLyricsPluginApp::IsReducedHeight() {
 void CLyricsPluginApp::ToggleReducedMode() {
     CLyricsListBox* list = DisplayList();
     if (!IsUsable(list, true, false)) return;
-    HWND frame = FindHostFrame();
-    const RECT client = ClientRectOnScreen(m_pWnd->m_hWnd);
-    RECT outer = {};
-    ::GetWindowRect(frame, &outer);
+    const HostFrameGeometry g = MeasureHostFrame(FindHostFrame(), m_pWnd->m_hWnd);
     const int line = list->m_nTallestItem;
-    const int extra = (client.top - outer.top) + (outer.bottom - client.bottom);
+    const int extra = (g.client.top - g.outer.top) + (g.outer.bottom - g.client.bottom);
     int newHeight;
     if (!IsReducedHeight()) {
         newHeight = line + extra;
@@ -115,13 +136,7 @@ void CLyricsPluginApp::ToggleReducedMode() {
         newHeight = (m_nInfoLines + 5) * line + extra + m_nOscHeight;
         m_bIsOneLine = 0;
     }
-    // A position relative to the parent for a child frame, screen otherwise.
-    POINT topLeft = {outer.left, outer.top};
-    if (HWND parent = ::GetParent(frame); parent && (::GetWindowLongPtrA(frame, GWL_STYLE) & WS_CHILD))
-        ::ScreenToClient(parent, &topLeft);
-    ::SetWindowPos(frame, nullptr, topLeft.x, topLeft.y, outer.right - outer.left, newHeight,
-                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING | SWP_SHOWWINDOW);
-    ::InvalidateRect(frame, nullptr, TRUE);
+    ResizeHostFrame(g, g.outer.right - g.outer.left, newHeight);
     m_nScreenHeight = newHeight;
     CenterSelection();
 }
@@ -129,16 +144,11 @@ void CLyricsPluginApp::ToggleReducedMode() {
 void CLyricsPluginApp::AdjustHostWidth() {
     CLyricsListBox* list = DisplayList();
     if (!IsUsable(list, true, false)) return;
-    HWND frame = FindHostFrame();
-    const RECT client = ClientRectOnScreen(m_pWnd->m_hWnd);
-    RECT outer = {};
-    ::GetWindowRect(frame, &outer);
+    const HostFrameGeometry g = MeasureHostFrame(FindHostFrame(), m_pWnd->m_hWnd);
     const int newWidth = static_cast<int>(list->m_nWidestItem) + ::GetSystemMetrics(SM_CXHSCROLL) +
-                         (client.left - outer.left) + (outer.right - client.right);
-    ::SetWindowPos(frame, nullptr, outer.left, outer.top, newWidth, outer.bottom - outer.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING | SWP_SHOWWINDOW);
-    ::InvalidateRect(frame, nullptr, TRUE);
-    ::UpdateWindow(frame);
+                         (g.client.left - g.outer.left) + (g.outer.right - g.client.right);
+    ResizeHostFrame(g, newWidth, g.outer.bottom - g.outer.top);
+    ::UpdateWindow(g.frame);
 }
 
 void CLyricsPluginApp::ComputeCenteredTop(int line, int& top, int& newTop) const {
