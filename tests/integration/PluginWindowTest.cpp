@@ -237,3 +237,26 @@ TEST(PluginWindow, GarbageSettingsDoNotStopThePlugin) {
     const auto entries = SectionEntries(ReadFileBytes(s.IniPath()));
     EXPECT_EQ(ValueOf(entries, "FontFamily").size(), 49u);
 }
+
+TEST(PluginWindow, OscilloscopeDrawsTheTracesIntoItsPanel) {
+    PluginSession s;
+    s.Host().SetPlaying(true);
+    ASSERT_TRUE(s.Start());
+    s.WaitRenders(5);
+    int traced = 0, background = 0;
+    s.Host().RunOnVisThread([&] {
+        HWND panel = s.Child(1033);
+        HDC dc = ::GetDC(panel);
+        RECT r;
+        ::GetClientRect(panel, &r);
+        for (int x = 0; x < r.right; ++x)
+            for (int y = 0; y < r.bottom; ++y) {
+                const COLORREF c = ::GetPixel(dc, x, y);
+                if (c == RGB(214, 216, 186)) ++traced;
+                if (c == RGB(73, 65, 71)) ++background;
+            }
+        ::ReleaseDC(panel, dc);
+    });
+    EXPECT_GT(traced, 100);
+    EXPECT_GT(background, 1000);
+}

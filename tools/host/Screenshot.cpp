@@ -67,8 +67,9 @@ bool SaveWindowBitmap(HWND window, const std::string& bmpPath) {
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return false;
 
-    RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Only what is waiting to be painted: a forced repaint would wipe what the
+    // plugin draws straight onto its panels every frame.
+    RedrawWindow(window, nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
 
     WindowDc source(window, WindowDc::Area::Whole);
     if (!source.get()) return false;
