@@ -7,11 +7,16 @@
 #include "lyrics/LrcReader.h"
 #include "sdk/winamp_vis.h"
 
+#include <id3/globals.h>
+
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 
 class CPluginWnd;
+class ID3_Frame;
+class ID3_Tag;
 class CLyricsListBox;
 class SongInfoSource;
 
@@ -32,6 +37,10 @@ public:
 
 constexpr int kPathSize = 512;
 constexpr int kExtSize = 6;
+
+// Private message of the frame window: a search thread hands downloaded
+// lyrics to the window thread, which saves them (lParam: the request).
+constexpr UINT WM_VELMOR_SAVE_DOWNLOADED = WM_APP + 0x160;
 
 class CLyricsPluginApp : public fw::CWinApp {
 public:
@@ -76,7 +85,24 @@ public:
     // Lyrics reading.
     BOOL ReadLyricsFile(const char* path, int& nextIndex);
     BOOL ReadLyricsText(const char* text, int& nextIndex);
+
+    // Lyrics inside the audio file: the ID3v2 unsynchronised-lyrics frame
+    // (through id3lib) and Lyrics3 tags (through our own parser).
     BOOL ReadTagLyrics(const char* songFile, int& nextIndex);
+    BOOL ReadLyrics3(HANDLE file, uint64_t start, int version, size_t length, int& nextIndex);
+    using FieldText = std::unique_ptr<char[]>;
+    // Text of the first unsynchronised-lyrics frame; null when there is none.
+    static FieldText GetLyricsFrameText(const ID3_Tag* tag);
+    // A text field in ISO-8859-1; null when the frame or field is missing.
+    static FieldText GetFieldText(ID3_Frame* frame, ID3_FieldID field);
+    // Releases a text before its owner would.
+    static void FreeFieldText(FieldText text);
+    static int RemoveLyricsFrames(ID3_Tag& tag);
+    // Attaches a new lyrics frame (the tag owns it) and returns it; null and
+    // no change when there is no tag or no text, or when replace is off and
+    // the tag already has one.
+    static ID3_Frame* WriteLyricsFrame(ID3_Tag* tag, const char* text, const char* description,
+                                       const char* language, BOOL replace);
 
     // Song information.
     void BuildSongInfo(winampVisModule* module, const char* songFile, int& count);
@@ -84,7 +110,13 @@ public:
 
     // Saving.
     BOOL SaveLyrics(int mode);
+    // May be called from any thread; the save itself always runs on the
+    // thread of the frame window (see SaveLyrics.cpp).
     BOOL SaveDownloadedLyrics(int mode, const std::string& text);
+    // The save mode of downloaded lyrics for a TipoDownload setting.
+    static int DownloadSaveMode(int tipoDownload);
+    // Window-thread end of SaveDownloadedLyrics (WM_VELMOR_SAVE_DOWNLOADED).
+    LRESULT OnSaveDownloadedRequest(LPARAM request);
     void AskRemoveLyricsFile(const std::string& path);
     void ShowFileError(HWND owner, DWORD code, const char* caption, const char* kind, const char* extension);
 
@@ -160,6 +192,18 @@ private:
     void RestoreVisibleList(int savedSel);
     void SortTimeTags();
     void TrackPlayTime();
+    // Saving steps.
+    HWND FrameWindow() const;
+    std::string JoinEditList() const;
+    BOOL SaveLyricsIntoMp3();
+    BOOL SaveLyricsAsFile();
+    BOOL SaveDownloadedHere(int mode, const std::string& text);
+    BOOL SaveDownloadedAsFile(int mode, const std::string& text);
+    void OfferToRemoveLyricsFiles();
+    // Time-tag editing steps.
+    void EnterTagEditMode();
+    void LeaveTagEditMode();
+    void SetHelpSaveButton(bool editMode);
 };
 
 // The one application object of the library.

@@ -79,10 +79,7 @@ std::string CLyricsListBox::ItemTextForDrawing(int index) const { return GetText
 
 void CLyricsListBox::MeasureItem(MEASUREITEMSTRUCT* mis) {
     const int index = static_cast<int>(mis->itemID);
-    if (getenv("HACK1")) { mis->itemHeight = 14; return; }
-    std::string hackText = ItemTextForDrawing(index) + "MjM";
-    if (getenv("HACK2")) { mis->itemHeight = 14; return; }
-    const SIZE size = m_measurer.Extent(FontFor(KindOf(index)), hackText);
+    const SIZE size = m_measurer.Extent(FontFor(KindOf(index)), ItemTextForDrawing(index) + "MjM");
     mis->itemWidth = static_cast<UINT>(size.cx);
     mis->itemHeight = static_cast<UINT>(size.cy);
     if (size.cy > m_nTallestItem) m_nTallestItem = size.cy;

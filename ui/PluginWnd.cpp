@@ -118,6 +118,8 @@ LRESULT CPluginWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (HWND host = m_pApp->HostMainWindow()) ::PostMessageA(host, msg, wParam, HIWORD(lParam));
         return r;
     }
+    case WM_VELMOR_SAVE_DOWNLOADED:
+        return m_pApp->OnSaveDownloadedRequest(lParam);
     case WM_DESTROY: {
         m_pApp->SaveSettings(m_pApp->m_pModule);
         m_pApp->ReleaseMemDC();

@@ -1,0 +1,347 @@
+// Saving the edit list as a lyric file or into the MP3, saving downloaded
+// lyrics, the file-error texts, and what a failed or interrupted save leaves.
+#include "tests/support/AppHarness.h"
+#include "tests/support/Mp3Fixture.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string RemoveQuestion(const std::string& path) {
+    return "Do you want remove the file " + path +
+           "?\nIf you choose 'NO', the lyrics can be read from this file an not from the mp3 file.";
+}
+
+std::string InTempFolder(const std::string& name) {
+    char buf[MAX_PATH] = "";
+    ::GetTempPathA(sizeof(buf), buf);
+    return std::string(buf) + name;
+}
+
+Lines FilesIn(const std::string& folder) {
+    Lines names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A player that has the file open, without delete sharing.
+fw::UniqueFile HoldOpen(const std::string& path) {
+    return fw::UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+}
+
+class SaveLyrics : public ::testing::Test {
+protected:
+    void TearDown() override { ::DeleteFileA(InTempFolder(stem + ".LRC").c_str()); }
+    // The song as the frame driver loads it, the lines in the edit list.
+    void Loaded(const std::string& songPath, const Lines& lines) {
+        CLyricsPluginApp& app = h.App();
+        fw::CopyBounded(app.m_szSongFile, kPathSize, songPath.c_str());
+        app.m_szLyricsFile[0] = '\0';  // not from a lyric file
+        h.ShowEditList();
+        AppHarness::SetItems(h.Edit(), lines);
+        app.m_bModified = 1;
+    }
+    void MakeSong(const std::string& extra = "") { ASSERT_TRUE(WriteFileBytes(song, audio + extra + mp3::Id3v1())); }
+    void SetFolder(char* field, const std::string& path) { fw::CopyBounded(field, kPathSize, path.c_str()); }
+
+    TempFolder folder;
+    AppHarness h;
+    MessageBoxRecorder boxes;
+    CLyricsPluginApp& app = h.App();
+    const std::string stem = UniqueStem("song");
+    const std::string song = folder.File(stem + ".mp3");
+    const std::string ogg = folder.File(stem + ".ogg");
+    const std::string lrc = folder.File(stem + ".LRC");
+    const std::string audio = mp3::Audio();
+};
+
+TEST_F(SaveLyrics, LyricFileHoldsTheItemsWithLineEndsBetween) {
+    const std::pair<Lines, std::string> cases[] = {
+        {{"[ti:x]", "[00:01]a", "b"}, "[ti:x]\r\n[00:01]a\r\nb"}, {{"a", ""}, "a\r\n"}, {{"", "a"}, "\r\na"}, {{}, ""}};
+    for (const auto& c : cases) {
+        Loaded(ogg, c.first);
+        ASSERT_TRUE(app.SaveLyrics(0));
+        EXPECT_EQ(c.second, ReadFileBytes(lrc));
+        EXPECT_FALSE(app.m_bModified);
+    }
+    EXPECT_EQ(Lines{stem + ".LRC"}, FilesIn(folder.Path()));
+    EXPECT_TRUE(boxes.Calls().empty());
+}
+
+TEST_F(SaveLyrics, TxtFileTheLyricsCameFromIsOverwritten) {
+    const std::string txt = folder.File(stem + ".TXT");
+    ASSERT_TRUE(WriteFileBytes(txt, "old\r\ntext\r\n"));
+    h.SetSong(ogg);
+    h.Render();  // loads the song, then raw into the edit list
+    h.ShowEditList();
+    app.m_bReload = 1;
+    h.Render();
+    ASSERT_EQ((Lines{"old", "text", ""}), AppHarness::Items(h.Edit()));
+    h.Edit().ReplaceString(0, "[00:03]new");
+    ASSERT_TRUE(app.SaveLyrics(0));
+    EXPECT_EQ("[00:03]new\r\ntext\r\n", ReadFileBytes(txt));
+    EXPECT_FALSE(FileExists(lrc));
+}
+
+TEST_F(SaveLyrics, UnwritablePlacesFallBackOrSaySo) {
+    Loaded(folder.File("missing\\" + stem + ".ogg"), {"a", "b"});
+    EXPECT_FALSE(app.SaveLyrics(0));
+    EXPECT_TRUE(app.m_bModified);
+    ASSERT_EQ(1u, boxes.Calls().size());
+    EXPECT_EQ("Error saving LRC. Please configure an user path.", boxes.Calls()[0].text);
+    EXPECT_EQ("Velmor Lyrics plugin!!!!", boxes.Calls()[0].caption);
+
+    boxes.Clear();
+    SetFolder(app.m_szAlternativeLRCPath, folder.File("nowhere"));
+    EXPECT_FALSE(app.SaveLyrics(0));
+    ASSERT_EQ(1u, boxes.Calls().size());
+    EXPECT_EQ("ERROR_PATH_NOT_FOUND", boxes.Calls()[0].text);
+    EXPECT_EQ("Error", boxes.Calls()[0].caption);
+
+    // The lyric file beside the song is in use: it keeps its old content.
+    const std::string alternative = folder.MakeFolder("alt");
+    SetFolder(app.m_szAlternativeLRCPath, alternative);
+    Loaded(ogg, {"new"});
+    ASSERT_TRUE(WriteFileBytes(lrc, "previous"));
+    {
+        fw::UniqueFile held = HoldOpen(lrc);
+        ASSERT_TRUE(app.SaveLyrics(0));
+    }
+    EXPECT_EQ("previous", ReadFileBytes(lrc));
+    EXPECT_EQ("new", ReadFileBytes(alternative + stem + ".LRC"));
+    EXPECT_EQ(alternative + stem + ".LRC", app.m_szLyricsFile);
+    EXPECT_EQ(Lines{stem + ".LRC"}, FilesIn(folder.Path()));
+}
+
+TEST_F(SaveLyrics, IntoTheMp3AfterTheQuestionKeepingItsAudio) {
+    const std::string lyrics3 = mp3::Lyrics3V2(mp3::Lyrics3Field("LYR", "lyrics3 words"));
+    MakeSong(lyrics3);
+    ASSERT_TRUE(WriteFileBytes(lrc, "external"));
+    Loaded(song, {"[00:01]one", "two"});
+
+    boxes.Script({IDCANCEL, IDNO});
+    EXPECT_FALSE(app.SaveLyrics(0));
+    EXPECT_TRUE(app.m_bModified);
+    ASSERT_TRUE(app.SaveLyrics(0));  // No: as a lyric file
+    EXPECT_EQ("[00:01]one\r\ntwo", ReadFileBytes(lrc));
+    EXPECT_EQ(0, mp3::CountLyricsFrames(song));
+
+    boxes.Clear();
+    boxes.Script({IDYES, IDNO});
+    ASSERT_TRUE(app.SaveLyrics(0));
+    const auto calls = boxes.Calls();
+    ASSERT_EQ(3u, calls.size());
+    EXPECT_EQ("Save INTO MP3 FILE???", calls[0].text);
+    EXPECT_EQ("Save", calls[0].caption);
+    EXPECT_EQ(UINT(MB_YESNOCANCEL), calls[0].type);
+    EXPECT_EQ(app.m_pWnd->m_hWnd, calls[0].owner);
+    EXPECT_EQ("[00:01]one\r\ntwo", calls[1].text);  // the joined text, shown before writing
+    EXPECT_EQ(RemoveQuestion(lrc), calls[2].text);
+    EXPECT_EQ("REMOVE THE FILE?", calls[2].caption);
+    EXPECT_EQ(UINT(MB_YESNO), calls[2].type);
+    EXPECT_EQ("[00:01]one\r\ntwo", mp3::LyricsFrameText(song));
+    EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio + lyrics3));
+    EXPECT_TRUE(FileExists(lrc));
+
+    boxes.Clear();
+    boxes.Script({IDYES});
+    AppHarness::SetItems(h.Edit(), {"three"});
+    ASSERT_TRUE(app.SaveLyrics(-1));  // no question, and the file goes
+    EXPECT_EQ(2u, boxes.Calls().size());
+    EXPECT_EQ(1, mp3::CountLyricsFrames(song));
+    EXPECT_EQ("three", mp3::LyricsFrameText(song));
+    EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));
+}
+
+TEST_F(SaveLyrics, EmptyEditListLeavesTheMp3AsItWas) {
+    MakeSong();
+    ASSERT_TRUE(mp3::AddLyricsFrame(song, "kept"));
+    ASSERT_TRUE(WriteFileBytes(lrc, "external"));
+    const std::string before = ReadFileBytes(song);
+    Loaded(song, {});
+    ASSERT_TRUE(app.SaveLyrics(-1));
+    EXPECT_FALSE(app.m_bModified);
+    EXPECT_EQ(before, ReadFileBytes(song));
+    EXPECT_EQ(Lines{""}, boxes.Texts());  // the empty text, but no removal offer
+}
+
+TEST_F(SaveLyrics, SongHeldOpenIsLeftExactlyAsItWas) {
+    MakeSong();
+    ASSERT_TRUE(mp3::AddLyricsFrame(song, "old"));
+    const std::string before = ReadFileBytes(song);
+    Loaded(song, {"new"});
+    ASSERT_TRUE(::SetFileAttributesA(song.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(app.SaveLyrics(-1));
+    EXPECT_EQ(before, ReadFileBytes(song));
+    ASSERT_TRUE(::SetFileAttributesA(song.c_str(), FILE_ATTRIBUTE_NORMAL));
+    boxes.Clear();
+    {
+        fw::UniqueFile held = HoldOpen(song);
+        EXPECT_FALSE(app.SaveLyrics(-1));
+        EXPECT_TRUE(app.m_bModified);
+        ASSERT_EQ(2u, boxes.Texts().size());
+        EXPECT_NE(std::string::npos, boxes.Texts()[1].find("could not be saved into the MP3 file"));
+        EXPECT_EQ(before, ReadFileBytes(song));
+        EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));
+    }
+    ASSERT_TRUE(app.SaveLyrics(-1));
+    EXPECT_EQ("new", mp3::LyricsFrameText(song));
+    EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio));
+}
+
+TEST_F(SaveLyrics, LeftoverRewriteReplacesTheSongOnlyWhenComplete) {
+    const std::string pending = song + ".XXXXXX";
+    Loaded(song, {"lyrics"});
+    MakeSong();
+    ASSERT_TRUE(WriteFileBytes(pending, ReadFileBytes(song).substr(0, 3000)));  // cut short
+    ASSERT_TRUE(app.SaveLyrics(-1));
+    EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio));
+    EXPECT_EQ("lyrics", mp3::LyricsFrameText(song));
+
+    MakeSong();
+    ASSERT_TRUE(WriteFileBytes(pending, ReadFileBytes(song)));
+    ASSERT_TRUE(mp3::AddTitleFrame(pending, "From the leftover"));  // complete, with a newer tag
+    ASSERT_TRUE(app.SaveLyrics(-1));
+    EXPECT_EQ("From the leftover", mp3::TitleFrameText(song));
+    EXPECT_EQ("lyrics", mp3::LyricsFrameText(song));
+    EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio));
+
+    // Only the copy is left: the song was deleted when the update stopped.
+    ASSERT_TRUE(::MoveFileA(song.c_str(), pending.c_str()));
+    AppHarness::SetItems(h.Edit(), {"again"});
+    ASSERT_TRUE(app.SaveLyrics(-1));
+    EXPECT_EQ("again", mp3::LyricsFrameText(song));
+    EXPECT_EQ("From the leftover", mp3::TitleFrameText(song));
+    EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));
+}
+
+// --- Downloaded lyrics ------------------------------------------------------
+
+class SaveDownloaded : public SaveLyrics {
+protected:
+    BOOL Save(int tipo) { return app.SaveDownloadedLyrics(CLyricsPluginApp::DownloadSaveMode(tipo), text); }
+    const std::string text = "[00:02]downloaded\r\nlines\r\n";
+    const std::string temp = InTempFolder(stem + ".LRC");
+};
+
+TEST_F(SaveDownloaded, EachTipoDownloadHasItsPlace) {
+    const std::string download = folder.MakeFolder("download");
+    SetFolder(app.m_szDownloadLRCPath, download);
+    MakeSong();
+    Loaded(song, {});
+    ASSERT_TRUE(Save(1));
+    EXPECT_EQ(text, ReadFileBytes(temp));
+    EXPECT_EQ(temp, app.m_szLyricsFile);
+    EXPECT_FALSE(app.m_bModified);
+    ASSERT_TRUE(Save(2));
+    EXPECT_EQ(text, ReadFileBytes(lrc));
+    ASSERT_TRUE(Save(4));
+    EXPECT_EQ(text, ReadFileBytes(download + stem + ".LRC"));
+
+    boxes.Script({IDNO});
+    ASSERT_TRUE(Save(3));
+    EXPECT_EQ(text, mp3::LyricsFrameText(song));
+    EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio));
+    EXPECT_EQ(Lines{RemoveQuestion(lrc)}, boxes.Texts());
+
+    // Not an MP3: into the temporary folder.
+    ::DeleteFileA(temp.c_str());
+    Loaded(ogg, {});
+    ASSERT_TRUE(Save(3));
+    EXPECT_EQ(text, ReadFileBytes(temp));
+}
+
+TEST_F(SaveDownloaded, IntoTheMp3OnlyWhenItCanBeWritten) {
+    MakeSong();
+    Loaded(song, {});
+    ASSERT_TRUE(::SetFileAttributesA(song.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(Save(3));  // made writable first
+    EXPECT_EQ(text, mp3::LyricsFrameText(song));
+    EXPECT_FALSE(::GetFileAttributesA(song.c_str()) & FILE_ATTRIBUTE_READONLY);
+
+    const std::string before = ReadFileBytes(song);
+    fw::UniqueFile held = HoldOpen(song);
+    ASSERT_TRUE(app.SaveDownloadedLyrics(-1, "other"));
+    EXPECT_EQ(before, ReadFileBytes(song));
+    EXPECT_EQ("other", ReadFileBytes(temp));
+
+    // A download folder that cannot be written, or none: the temporary folder.
+    SetFolder(app.m_szDownloadLRCPath, folder.File("nowhere"));
+    ASSERT_TRUE(Save(4));
+    EXPECT_EQ(text, ReadFileBytes(temp));
+    app.m_szDownloadLRCPath[0] = '\0';
+    ASSERT_TRUE(app.SaveDownloadedLyrics(-4, "none"));
+    EXPECT_EQ("none", ReadFileBytes(temp));
+    EXPECT_TRUE(boxes.Calls().empty());
+}
+
+TEST_F(SaveDownloaded, SearchThreadSaveRunsOnTheWindowThread) {
+    MakeSong();
+    ASSERT_TRUE(WriteFileBytes(lrc, "external"));
+    Loaded(song, {});
+    boxes.Script({IDNO});
+    std::atomic<int> result{-1};
+    std::thread search([&] { result = app.SaveDownloadedLyrics(-1, text); });
+    while (result == -1) {
+        h.Pump();
+        ::Sleep(5);
+    }
+    search.join();
+    EXPECT_EQ(TRUE, result);
+    EXPECT_EQ(text, mp3::LyricsFrameText(song));
+    EXPECT_EQ(std::vector<DWORD>{::GetCurrentThreadId()}, boxes.Threads());  // the removal question
+}
+
+TEST_F(SaveDownloaded, SearchThreadGivesUpWhenTheWindowGoes) {
+    Loaded(ogg, {});
+    std::atomic<int> result{-1};
+    std::thread search([&] { result = app.SaveDownloadedLyrics(-3, text); });
+    ::Sleep(50);  // the request waits in this thread's queue, never dispatched
+    app.m_pModule = nullptr;  // no settings file from the frame going away
+    ::DestroyWindow(app.m_pWnd->m_hWnd);
+    search.join();
+    EXPECT_EQ(FALSE, result);
+    EXPECT_FALSE(FileExists(lrc));
+}
+
+TEST(FileError, TableTextsAndSystemTexts) {
+    MessageBoxRecorder boxes;
+    CLyricsPluginApp app;
+    const HWND owner = ::GetDesktopWindow();
+    app.ShowFileError(owner, ERROR_ACCESS_DENIED, "Error", nullptr, nullptr);
+    app.ShowFileError(nullptr, ERROR_SHARING_VIOLATION, "Caption", nullptr, nullptr);
+    app.ShowFileError(nullptr, 31, "Error", "lyrics", ".LRC");
+    app.ShowFileError(nullptr, ERROR_DISK_FULL, "Error", nullptr, nullptr);
+    const auto calls = boxes.Calls();
+    ASSERT_EQ(4u, calls.size());
+    EXPECT_EQ("SE_ERR_ACCESSDENIED", calls[0].text);
+    EXPECT_EQ(owner, calls[0].owner);
+    EXPECT_EQ(UINT(MB_OK), calls[0].type);
+    EXPECT_EQ("SE_ERR_DLLNOTFOUND", calls[1].text);
+    EXPECT_EQ("Caption", calls[1].caption);
+    EXPECT_EQ("Please, configure a program to open .LRC files like lyrics. Go to plugin's configuration (F12) and "
+              "choose an editor. (notepad, textpad, etc)",
+              calls[2].text);
+    char system[512] = "";
+    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_DISK_FULL,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), system, sizeof(system), nullptr);
+    EXPECT_EQ(system, calls[3].text);
+    EXPECT_EQ(UINT(MB_OK | MB_ICONINFORMATION), calls[3].type);
+}
+
+}  // namespace

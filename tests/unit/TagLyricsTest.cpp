@@ -1,0 +1,134 @@
+// Lyrics inside MP3 files: which of the ID3v2 lyrics frame and the Lyrics3
+// tag is read, what broken Lyrics3 sizes give, and the frame operations.
+#include "tests/support/AppHarness.h"
+#include "tests/support/Mp3Fixture.h"
+#include "tests/support/TempFolder.h"
+
+#include <id3/tag.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using mp3::Lyrics3Field;
+
+class TagLyrics : public ::testing::Test {
+protected:
+    // The song's inner lyrics read into the edit list, raw.
+    bool Read(Lines& lines) {
+        h.ShowEditList();
+        h.Edit().ResetContent();
+        int next = 0;
+        const bool found = h.App().ReadTagLyrics(song.c_str(), next) != FALSE;
+        lines = AppHarness::Items(h.Edit());
+        EXPECT_EQ(static_cast<int>(lines.size()), next);
+        return found;
+    }
+    bool Read(const std::string& bytes, Lines& lines) {
+        EXPECT_TRUE(WriteFileBytes(song, bytes));
+        return Read(lines);
+    }
+
+    TempFolder folder;
+    AppHarness h;
+    const std::string song = folder.File("song.mp3");
+    const std::string audio = mp3::Audio();
+};
+
+TEST_F(TagLyrics, LyricsFrameWinsOverLyrics3EvenWhenEmpty) {
+    const std::string withLyrics3 = audio + mp3::Lyrics3V2(Lyrics3Field("LYR", "from lyrics3")) + mp3::Id3v1();
+    Lines lines;
+    ASSERT_TRUE(Read(withLyrics3, lines));
+    EXPECT_EQ(Lines{"from lyrics3"}, lines);
+
+    ASSERT_TRUE(mp3::AddLyricsFrame(song, "from the frame\r\nsecond", true));  // UTF-16 comes back 8-bit
+    ASSERT_TRUE(Read(lines));
+    EXPECT_EQ((Lines{"from the frame", "second"}), lines);
+
+    ASSERT_TRUE(WriteFileBytes(song, withLyrics3));
+    ASSERT_TRUE(mp3::AddLyricsFrame(song, ""));
+    ASSERT_TRUE(Read(lines));
+    EXPECT_EQ(Lines{""}, lines);
+}
+
+TEST_F(TagLyrics, TimedFrameTextIsTimedInTheDisplayList) {
+    ASSERT_TRUE(WriteFileBytes(song, audio));
+    ASSERT_TRUE(mp3::AddLyricsFrame(song, "[ti:x]\r\n[00:05]one\r\n[01:10]two"));
+    CLyricsPluginApp& app = h.App();
+    int next = 0;
+    ASSERT_TRUE(app.ReadTagLyrics(song.c_str(), next));
+    EXPECT_EQ((Lines{"one", "two"}), AppHarness::Items(h.Display()));
+    EXPECT_EQ(70, app.m_aTimeTags[1].nSecond);
+    EXPECT_EQ(1, app.m_aTimeTags[1].nLine);
+    EXPECT_EQ(-1, app.m_aTimeTags[2].nLine);
+}
+
+TEST_F(TagLyrics, Lyrics3TagsGiveTheirLyricsOnly) {
+    Lines lines;
+    ASSERT_TRUE(Read(audio +
+                         mp3::Lyrics3V2(Lyrics3Field("IND", "10") + Lyrics3Field("LYR", "[00:01]one\r\n\r\nthree") +
+                                        Lyrics3Field("INF", "info")) +
+                         mp3::Id3v1(),
+                     lines));
+    EXPECT_EQ((Lines{"[00:01]one", "", "three"}), lines);
+    // Version 1: a fixed window that reaches back into the audio.
+    ASSERT_TRUE(Read(audio + mp3::Lyrics3V1("old\r\nstyle") + mp3::Id3v1(), lines));
+    EXPECT_EQ((Lines{"old", "style"}), lines);
+
+    EXPECT_FALSE(Read(audio + mp3::Lyrics3V2(Lyrics3Field("INF", "no lyrics")) + mp3::Id3v1(), lines));
+    // Without the ID3v1 tag after it the trailer is not where it is looked for.
+    EXPECT_FALSE(Read(audio + mp3::Lyrics3V2(Lyrics3Field("LYR", "x")), lines));
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(TagLyrics, SizesTheFileCannotHoldAreRejected) {
+    const std::string tag = mp3::Lyrics3V2(Lyrics3Field("LYR", "words"));
+    const std::string fields = tag.substr(0, tag.size() - 15);
+    Lines lines;
+    for (const char* size : {"999999", "005000", "0000x7"})
+        EXPECT_FALSE(Read(audio.substr(0, 800) + fields + size + "LYRICS200" + mp3::Id3v1(), lines)) << size;
+    EXPECT_FALSE(Read(audio + mp3::Lyrics3V2("LYR99999words") + mp3::Id3v1(), lines));  // field past the tag
+    EXPECT_FALSE(Read(std::string(100, 'a') + mp3::Lyrics3V1("x") + mp3::Id3v1(), lines));  // no room for v1
+    const std::string whole = audio + tag + mp3::Id3v1();
+    for (size_t cut : {1, 60, 140}) EXPECT_FALSE(Read(whole.substr(0, whole.size() - cut), lines)) << cut;
+    EXPECT_FALSE(Read("LYRICS200", lines));
+    EXPECT_TRUE(lines.empty());
+
+    // Asked directly for a range the file does not have.
+    ASSERT_TRUE(WriteFileBytes(song, whole));
+    fw::UniqueFile file(::CreateFileA(song.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    int next = 0;
+    EXPECT_FALSE(h.App().ReadLyrics3(file.get(), audio.size(), 2, tag.size() + 200, next));
+    EXPECT_FALSE(h.App().ReadLyrics3(file.get(), 1ull << 40, 2, tag.size(), next));
+    EXPECT_TRUE(h.App().ReadLyrics3(file.get(), audio.size(), 2, tag.size(), next));
+}
+
+TEST(LyricsFrame, WriteReplacesEveryLyricsFrameOrNothing) {
+    ID3_Tag tag;
+    for (const char* text : {"one", "two"}) {
+        auto frame = std::make_unique<ID3_Frame>(ID3FID_UNSYNCEDLYRICS);
+        frame->GetField(ID3FN_TEXT)->Set(text);
+        tag.AttachFrame(frame.release());
+    }
+    EXPECT_EQ(nullptr, CLyricsPluginApp::WriteLyricsFrame(&tag, "", "", "XXX", TRUE));
+    EXPECT_EQ(nullptr, CLyricsPluginApp::WriteLyricsFrame(&tag, "new", "", "XXX", FALSE));
+    EXPECT_EQ(2u, tag.NumFrames());
+
+    ID3_Frame* frame = CLyricsPluginApp::WriteLyricsFrame(&tag, "new\r\ntext", "", "XXX", TRUE);
+    ASSERT_NE(nullptr, frame);
+    EXPECT_EQ(1u, tag.NumFrames());
+    EXPECT_STREQ("new\r\ntext", CLyricsPluginApp::GetLyricsFrameText(&tag).get());
+    EXPECT_STREQ("XXX", CLyricsPluginApp::GetFieldText(frame, ID3FN_LANGUAGE).get());
+
+    // The field is read in 8 bits and keeps its own encoding.
+    ID3_Field* text = frame->GetField(ID3FN_TEXT);
+    text->SetEncoding(ID3TE_UTF16);
+    EXPECT_STREQ("new\r\ntext", CLyricsPluginApp::GetFieldText(frame, ID3FN_TEXT).get());
+    EXPECT_EQ(ID3TE_UTF16, text->GetEncoding());
+
+    EXPECT_EQ(1, CLyricsPluginApp::RemoveLyricsFrames(tag));
+    EXPECT_EQ(nullptr, CLyricsPluginApp::GetLyricsFrameText(&tag));
+}
+
+}  // namespace
