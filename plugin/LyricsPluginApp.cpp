@@ -67,11 +67,7 @@ std::string CLyricsPluginApp::GetCurrentSongFile() const {
 }
 
 void CLyricsPluginApp::ReleaseMemDC() {
-    if (m_hMemDC) {
-        ::SelectObject(m_hMemDC.get(), m_hOldBitmap);
-        m_hMemDC.reset();
-        m_hMemBitmap.reset();
-    }
+    if (m_hMemDC && m_hOldBitmap) ::SelectObject(m_hMemDC.get(), m_hOldBitmap);
     m_hMemDC.reset();
     m_hMemBitmap.reset();
     m_hOldBitmap = nullptr;
