@@ -4,6 +4,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/Gdi.h"
 #include "framework/MessageBox.h"
+#include "framework/WorkerThread.h"
 
 #include <gtest/gtest.h>
 
@@ -106,4 +107,31 @@ TEST(Framework, TextMeasurerFollowsTheFontDescription) {
     EXPECT_GT(b.cy, a.cy);
     EXPECT_EQ(a.cy, c.cy);
     EXPECT_EQ(a.cx, c.cx);
+}
+
+
+TEST(Framework, WorkerThreadsStopWhenAskedAndAreJoined) {
+    std::atomic<int> steps{0};
+    {
+        fw::WorkerThread worker;
+        ASSERT_TRUE(worker.Start([&](const std::atomic<bool>& stop) {
+            while (!stop) {
+                ++steps;
+                ::Sleep(1);
+            }
+        }));
+        EXPECT_FALSE(worker.Start([](const std::atomic<bool>&) {}));  // one run at a time
+        while (steps < 3) ::Sleep(1);
+        EXPECT_TRUE(worker.IsRunning());
+    }  // the destructor stops and joins
+    const int after = steps;
+    ::Sleep(20);
+    EXPECT_EQ(steps, after);
+
+    fw::WorkerThread again;
+    int ran = 0;
+    ASSERT_TRUE(again.Start([&](const std::atomic<bool>&) { ran = 1; }));
+    again.Join();
+    EXPECT_EQ(ran, 1);
+    EXPECT_FALSE(again.IsRunning());
 }
