@@ -320,7 +320,10 @@ BOOL SaveOnWindowThread(HWND frame, int mode, const std::string& text) {
 
 // --- Application operations ----------------------------------------------
 
-HWND CLyricsPluginApp::FrameWindow() const { return m_pWnd && m_pWnd->IsWindow() ? m_pWnd->m_hWnd : nullptr; }
+HWND CLyricsPluginApp::FrameWindow() const {
+    const HWND frame = m_hFrameWnd;
+    return frame && ::IsWindow(frame) ? frame : nullptr;
+}
 
 std::string CLyricsPluginApp::JoinEditList() const {
     const CLyricsListBox* edit = EditList();

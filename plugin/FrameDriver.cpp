@@ -41,9 +41,15 @@ void CLyricsPluginApp::Refresh(bool reload) {
     Render(m_pModule);
 }
 
+// Called by the search on its own threads: the reload runs on the window
+// thread, which owns the lists (the flag alone would make its next frame
+// reload as well).
 void CLyricsPluginApp::OnNewLyrics() {
     m_bNewLyrics = 1;
-    Refresh(true);
+    const HWND frame = FrameWindow();
+    if (!frame) return;
+    if (::GetWindowThreadProcessId(frame, nullptr) == ::GetCurrentThreadId()) Refresh(true);
+    else ::PostMessageA(frame, WM_VELMOR_NEW_LYRICS, 0, 0);
 }
 
 int CLyricsPluginApp::Render(winampVisModule* module) {

@@ -27,6 +27,7 @@ bool CLyricsPluginApp::EnsureFrameObject() {
 }
 
 void CLyricsPluginApp::OnFrameDestroyed() {
+    m_hFrameWnd = nullptr;
     m_pMainWnd = nullptr;
     m_pWnd.reset();
 }
@@ -98,6 +99,7 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
         ::SetWindowLongPtrA(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CLyricsPluginApp::HostWndProc)));
 
     m_pWnd->CreateWindows(m_hHostWnd);
+    m_hFrameWnd = m_pWnd->m_hWnd;
     m_pMainWnd = m_pWnd.get();
     ::SetWindowTextA(m_embedState.me, module->description);
     SendToHost(IPC_SETVISWND, reinterpret_cast<WPARAM>(m_pWnd->m_hWnd));

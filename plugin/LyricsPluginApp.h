@@ -41,6 +41,9 @@ constexpr int kExtSize = 6;
 // Private message of the frame window: a search thread hands downloaded
 // lyrics to the window thread, which saves them (lParam: the request).
 constexpr UINT WM_VELMOR_SAVE_DOWNLOADED = WM_APP + 0x160;
+// Private message of the frame window: new lyrics arrived on another thread;
+// the window thread reloads.
+constexpr UINT WM_VELMOR_NEW_LYRICS = WM_APP + 0x161;
 
 class CLyricsPluginApp : public fw::CWinApp {
 public:
@@ -181,6 +184,9 @@ public:
     std::unique_ptr<LyricsSearch> m_pFinder;
     std::atomic<BOOL> m_bNewLyrics{0};
     std::atomic<BOOL> m_bSearchPending{0};
+    // The frame window's handle for other threads, which must not follow
+    // m_pWnd while the window thread may delete the object.
+    std::atomic<HWND> m_hFrameWnd{nullptr};
 
 private:
     bool EnsureFrameObject();

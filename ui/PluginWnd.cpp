@@ -118,6 +118,9 @@ LRESULT CPluginWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (HWND host = m_pApp->HostMainWindow()) ::PostMessageA(host, msg, wParam, HIWORD(lParam));
         return r;
     }
+    case WM_VELMOR_NEW_LYRICS:
+        m_pApp->Refresh(true);
+        return 0;
     case WM_VELMOR_SAVE_DOWNLOADED:
         return m_pApp->OnSaveDownloadedRequest(lParam);
     case WM_DESTROY: {

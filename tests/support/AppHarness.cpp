@@ -42,6 +42,7 @@ AppHarness::AppHarness() : m_app(std::make_unique<CLyricsPluginApp>()) {
     m_app->m_pModule = &m_module;
     m_app->m_bShowOsciloscope = 0;
     m_app->m_pWnd->CreateWindows(m_host);
+    m_app->m_hFrameWnd = m_app->m_pWnd->m_hWnd;
     ::ShowWindow(m_host, SW_SHOWNOACTIVATE);
     RECT client = {};
     ::GetClientRect(m_host, &client);

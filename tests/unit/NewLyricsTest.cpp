@@ -1,0 +1,26 @@
+// Lyrics delivered on another thread are loaded by the window thread.
+#include "tests/support/AppHarness.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+TEST(NewLyrics, AnotherThreadOnlyAsksTheWindowThreadToReload) {
+    TempFolder folder;
+    AppHarness h;
+    h.App().m_bShowSongInfo = 0;
+    h.SetSong(folder.File("song.ogg"));
+    WriteFileBytes(folder.File("song.LRC"), "first");
+    h.Render();
+    ASSERT_EQ(AppHarness::Items(h.Display()), std::vector<std::string>{"first"});
+
+    WriteFileBytes(folder.File("song.LRC"), "second");
+    std::thread worker([&] { h.App().OnNewLyrics(); });
+    worker.join();
+    EXPECT_EQ(AppHarness::Items(h.Display()), std::vector<std::string>{"first"});  // no list touched there
+    EXPECT_TRUE(h.App().m_bNewLyrics);
+    h.Pump();
+    EXPECT_EQ(AppHarness::Items(h.Display()), std::vector<std::string>{"second"});
+    EXPECT_FALSE(h.App().m_bNewLyrics);
+}
