@@ -260,3 +260,29 @@ TEST(PluginWindow, OscilloscopeDrawsTheTracesIntoItsPanel) {
     EXPECT_GT(traced, 100);
     EXPECT_GT(background, 1000);
 }
+
+TEST(PluginWindow, ListsPaintTheHighlightBarAndTheBackgroundInTheSetColours) {
+    PluginSession s;
+    WriteFileBytes(s.Folder().File("paint.LRC"), "one\r\ntwo\r\nthree\r\n");
+    s.WriteIni("BKColor=65280\r\nHLColor=255\r\nMoveBar=0\r\nShowSongInfo=0\r\n");  // green lists, red bar
+    s.Host().SetPlaylist({Song(s.Folder().File("paint.mp3"))});
+    ASSERT_TRUE(s.Start());
+    auto count = [&](int item, COLORREF colour) {
+        int n = 0;
+        s.Host().RunOnVisThread([&] {
+            HWND list = s.DisplayList();
+            ::UpdateWindow(list);
+            RECT r;
+            ::SendMessageA(list, LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&r));
+            HDC dc = ::GetDC(list);
+            for (int x = r.left; x < r.right; x += 2)
+                for (int y = r.top; y < r.bottom; ++y) n += ::GetPixel(dc, x, y) == colour;
+            ::ReleaseDC(list, dc);
+        });
+        return n;
+    };
+    s.Host().RunOnVisThread([&] { ::SendMessageA(s.DisplayList(), LB_SETCURSEL, 1, 0); });
+    EXPECT_GT(count(1, RGB(255, 0, 0)), 100);
+    EXPECT_EQ(count(0, RGB(255, 0, 0)), 0);
+    EXPECT_GT(count(0, RGB(0, 255, 0)), 100);
+}
