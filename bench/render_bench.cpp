@@ -150,6 +150,18 @@ int main() {
                 ::ReleaseDC(list, dc);
             }
             t0 = NowUs();
+            for (int i = 0; i < 100; ++i) {
+                ::InvalidateRect(list, nullptr, TRUE);
+                ::UpdateWindow(list);
+            }
+            Report("  whole lyrics list repainted", (NowUs() - t0) / 100);
+            t0 = NowUs();
+            for (int i = 0; i < 100; ++i) ::SendMessageA(list, LB_SETCURSEL, 40 + i % 2, 0);
+            Report("  selection moved by one line (two items drawn)", (NowUs() - t0) / 100);
+            t0 = NowUs();
+            for (int i = 0; i < 100; ++i) ::SendMessageA(list, LB_SETTOPINDEX, 30 + i % 2, 0);
+            Report("  list scrolled by one line", (NowUs() - t0) / 100);
+            t0 = NowUs();
             for (int i = 0; i < 1000; ++i) ::SendMessageA(list, LB_GETCOUNT, 0, 0);
             Report("  LB_GETCOUNT to the lyrics list", (NowUs() - t0) / 1000);
             t0 = NowUs();
