@@ -57,6 +57,10 @@ struct ModuleTraits {
     static HMODULE Invalid() { return nullptr; }
     static void Close(HMODULE h) { ::FreeLibrary(h); }
 };
+struct WindowTraits {
+    static HWND Invalid() { return nullptr; }
+    static void Close(HWND h) { ::DestroyWindow(h); }
+};
 
 using UniqueFile = UniqueHandle<HANDLE, FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
@@ -67,11 +71,15 @@ using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
+using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 
-// A device context obtained with GetDC, released with ReleaseDC.
+// A device context of a window's client area (GetDC) or of the whole window
+// (GetWindowDC), released with ReleaseDC.
 class WindowDc {
 public:
-    explicit WindowDc(HWND hwnd) : m_hwnd(hwnd), m_hdc(::GetDC(hwnd)) {}
+    enum class Area { Client, Whole };
+    explicit WindowDc(HWND hwnd, Area area = Area::Client)
+        : m_hwnd(hwnd), m_hdc(area == Area::Whole ? ::GetWindowDC(hwnd) : ::GetDC(hwnd)) {}
     ~WindowDc() { if (m_hdc) ::ReleaseDC(m_hwnd, m_hdc); }
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
@@ -87,7 +95,7 @@ private:
 class SelectGuard {
 public:
     SelectGuard(HDC hdc, HGDIOBJ obj) : m_hdc(hdc), m_old(obj ? ::SelectObject(hdc, obj) : nullptr) {}
-    ~SelectGuard() { if (m_old) ::SelectObject(m_hdc, m_old); }
+    ~SelectGuard() { if (m_old && m_old != HGDI_ERROR) ::SelectObject(m_hdc, m_old); }
     SelectGuard(const SelectGuard&) = delete;
     SelectGuard& operator=(const SelectGuard&) = delete;
 
