@@ -1,5 +1,7 @@
 #include "tests/support/AppHarness.h"
 
+#include "tests/support/KeyPress.h"
+
 #include <atomic>
 #include <cstring>
 
@@ -66,15 +68,7 @@ void AppHarness::ShowEditList() {
 }
 
 void AppHarness::PressKey(fw::CWnd& target, WPARAM key, bool shift, bool ctrl) {
-    BYTE state[256] = {};
-    ::GetKeyboardState(state);
-    BYTE saved[256];
-    std::memcpy(saved, state, sizeof(saved));
-    state[VK_SHIFT] = shift ? 0x80 : 0;
-    state[VK_CONTROL] = ctrl ? 0x80 : 0;
-    ::SetKeyboardState(state);
-    ::SendMessageA(target.m_hWnd, WM_KEYDOWN, key, 1);
-    ::SetKeyboardState(saved);
+    SendKeyWithModifiers(target.m_hWnd, key, shift, ctrl);
 }
 
 void AppHarness::Pump() {

@@ -1,5 +1,7 @@
 #include "tests/support/PluginSession.h"
 
+#include "tests/support/KeyPress.h"
+
 namespace {
 
 struct FindDialog {
@@ -91,24 +93,12 @@ void PluginSession::WaitRenders(int n) {
     m_host.WaitFor([&] { return m_host.RenderCount() >= target; }, 5000);
 }
 
-static void SendKeyWithState(HWND target, WPARAM vk, bool shift, bool ctrl) {
-    BYTE state[256] = {};
-    ::GetKeyboardState(state);
-    BYTE saved[256];
-    memcpy(saved, state, sizeof(saved));
-    state[VK_SHIFT] = shift ? 0x80 : 0;
-    state[VK_CONTROL] = ctrl ? 0x80 : 0;
-    ::SetKeyboardState(state);
-    ::SendMessageA(target, WM_KEYDOWN, vk, 1);
-    ::SetKeyboardState(saved);
-}
-
 void PluginSession::Key(HWND target, WPARAM vk, bool shift, bool ctrl) {
-    m_host.RunOnVisThread([=] { SendKeyWithState(target, vk, shift, ctrl); });
+    m_host.RunOnVisThread([=] { SendKeyWithModifiers(target, vk, shift, ctrl); });
 }
 
 void PluginSession::PostKey(HWND target, WPARAM vk, bool shift, bool ctrl) {
-    m_host.PostToVisThread([=] { SendKeyWithState(target, vk, shift, ctrl); });
+    m_host.PostToVisThread([=] { SendKeyWithModifiers(target, vk, shift, ctrl); });
 }
 
 bool PluginSession::AnswerMessageBox(int buttonId, MessageBoxSeen* seen, int timeoutMs) {
