@@ -3,7 +3,6 @@
 #include "tests/support/KeyPress.h"
 
 #include <atomic>
-#include <cstring>
 
 namespace {
 
