@@ -2,6 +2,7 @@
 // a change or a request, and otherwise moves the highlight with the play time.
 #include "framework/Gdi.h"
 #include "framework/MessageBox.h"
+#include "lyrics/LyricFiles.h"
 #include "lyrics/SongPaths.h"
 #include "plugin/LyricsPluginApp.h"
 #include "res/resource.h"
@@ -16,13 +17,6 @@ namespace {
 // Compares a host path with the stored song path as it would be stored.
 bool SameSong(const char* path, const char* stored) {
     return std::strncmp(path, stored, kPathSize - 1) == 0;
-}
-
-std::string TempFolder() {
-    char buf[200] = "";
-    const DWORD len = ::GetTempPathA(sizeof(buf), buf);
-    if (len == 0 || len > sizeof(buf)) return std::string();  // too long for the field: skip
-    return std::string(buf, len);
 }
 
 }  // namespace
@@ -121,11 +115,7 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
 }
 
 bool CLyricsPluginApp::HandleEditModeSongChange() {
-    CPluginButton& button = m_pWnd->m_btnHelpSave;
-    button.SetTipText("Help");
-    button.SetIconResource(IDI_HELP);
-    button.Invalidate();
-    button.UpdateWindow();
+    SetHelpSaveButton(false);
     bool leave = true;
     if (m_bModified) {
         const int answer = fw::ShowMessageBox(m_pWnd->m_hWnd, "Changes not saved. Save?", "Save", MB_YESNOCANCEL);
@@ -163,7 +153,7 @@ void CLyricsPluginApp::LoadLyricsSources(bool isMp3, int baseCount, int& count, 
         m_szLyricsFile[0] = '\0';
     }
     if (!found || count <= baseCount) {
-        const std::string temp = TempFolder();
+        const std::string temp = TempFolderPath();
         if (!temp.empty()) {
             if (FileInFolder(temp, song, "LRC", candidate)) {
                 fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), candidate.c_str());

@@ -3,10 +3,6 @@
 #include "framework/MessageBox.h"
 #include "ui/PluginWnd.h"
 
-namespace {
-const char kCaption[] = "Velmor Lyrics plugin!!!!";
-}
-
 CLyricsPluginApp::CLyricsPluginApp() : m_pWnd(std::make_unique<CPluginWnd>(this)) {
     m_aTimeTags[0].nLine = -1;
 }
@@ -91,7 +87,7 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
 
     auto embed = reinterpret_cast<EmbedWindowFunc>(SendToHost(IPC_GET_EMBEDIF));
     if (!embed) {
-        fw::ShowMessageBox(module->hwndParent, "This plugin requires Winamp 5.0+", kCaption, MB_OK);
+        fw::ShowMessageBox(module->hwndParent, "This plugin requires Winamp 5.0+", kPluginCaption, MB_OK);
         return 1;
     }
     m_hHostWnd = embed(&m_embedState);

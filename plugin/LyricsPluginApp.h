@@ -7,16 +7,12 @@
 #include "lyrics/LrcReader.h"
 #include "sdk/winamp_vis.h"
 
-#include <id3/globals.h>
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 class CPluginWnd;
-class ID3_Frame;
-class ID3_Tag;
 class CLyricsListBox;
 class SongInfoSource;
 
@@ -36,6 +32,7 @@ public:
 };
 
 constexpr int kPathSize = 512;
+constexpr char kPluginCaption[] = "Velmor Lyrics plugin!!!!";
 constexpr int kExtSize = 6;
 
 // Private message of the frame window: a search thread hands downloaded
@@ -93,19 +90,6 @@ public:
     // (through id3lib) and Lyrics3 tags (through our own parser).
     BOOL ReadTagLyrics(const char* songFile, int& nextIndex);
     BOOL ReadLyrics3(HANDLE file, uint64_t start, int version, size_t length, int& nextIndex);
-    using FieldText = std::unique_ptr<char[]>;
-    // Text of the first unsynchronised-lyrics frame; null when there is none.
-    static FieldText GetLyricsFrameText(const ID3_Tag* tag);
-    // A text field in ISO-8859-1; null when the frame or field is missing.
-    static FieldText GetFieldText(ID3_Frame* frame, ID3_FieldID field);
-    // Releases a text before its owner would.
-    static void FreeFieldText(FieldText text);
-    static int RemoveLyricsFrames(ID3_Tag& tag);
-    // Attaches a new lyrics frame (the tag owns it) and returns it; null and
-    // no change when there is no tag or no text, or when replace is off and
-    // the tag already has one.
-    static ID3_Frame* WriteLyricsFrame(ID3_Tag* tag, const char* text, const char* description,
-                                       const char* language, BOOL replace);
 
     // Song information.
     void BuildSongInfo(winampVisModule* module, const char* songFile, int& count);

@@ -4,8 +4,10 @@
 
 #include "framework/FrameWnd.h"
 #include "ui/LyricsListBox.h"
+#include "ui/OscilloscopePanel.h"
 #include "ui/PluginButton.h"
 #include "ui/PluginMenuBar.h"
+#include "ui/SongPanel.h"
 
 class CLyricsPluginApp;
 
@@ -31,8 +33,8 @@ public:
     CLyricsListBox m_displayList;
     CLyricsListBox m_editList;
     CPluginMenuBar m_buttonBar;
-    CPluginMenuBar m_songPanel;
-    CPluginMenuBar m_oscPanel;
+    CSongPanel m_songPanel;
+    COscilloscopePanel m_oscPanel;
     CPluginButton m_btnTimeTags;
     CPluginButton m_btnRefresh;
     CPluginButton m_btnHelpSave;
@@ -45,5 +47,11 @@ protected:
     void PostNcDestroy() override;
 
 private:
+    LRESULT OnCtlColor(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcCalcSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKey(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNewLyricsMessage();
+    LRESULT OnDestroy();
     void AddButton(CPluginButton& button, UINT id, UINT icon, const char* tip);
 };
