@@ -6,7 +6,10 @@
 // either the old file or the new one:
 // - lyric files are written as "<file>.tmp" and moved over "<file>";
 // - the song is copied to "<song>.XXXXXX", id3lib updates that copy, and the
-//   copy is moved over the song.
+//   checked copy is moved over the song; when a player holds the song open
+//   without delete sharing, the copy's bytes are written into it instead,
+//   after the copy is marked as the one that must win should that write be
+//   cut short.
 // id3lib's own update path (a copy named "<file>.XXXXXX", then delete and
 // rename) only ever runs on our copy. A "<song>.XXXXXX" found before a save
 // is what an interrupted update left: it replaces the song when it carries
@@ -26,6 +29,8 @@
 namespace {
 const char kPendingSuffix[] = ".XXXXXX";
 const char kTempSuffix[] = ".tmp";
+// Beside "<song>.XXXXXX": that copy must win, even over the song's audio.
+const char kWinsSuffix[] = ".wins";
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -135,13 +140,73 @@ Comparison CompareAudio(const std::string& a, const std::string& b) {
     return Comparison::Same;
 }
 
+// --- Writing a finished copy over the song ---------------------------------
+
+struct InPlaceResult {
+    DWORD error;
+    bool started;  // the song's bytes may have changed
+};
+
+// Writes the copy's bytes over the song, which stays open to others that
+// share reading and writing (a player), then cuts it to the copy's length.
+InPlaceResult OverwriteInPlace(const std::string& copy, const std::string& song) {
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    fw::UniqueFile from(::CreateFileA(copy.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!from) return {LastErrorOr(ERROR_FILE_NOT_FOUND), false};
+    fw::UniqueFile to(::CreateFileA(song.c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!to) return {LastErrorOr(ERROR_SHARING_VIOLATION), false};
+    uint64_t size = 0;
+    if (!fw::FileSize(from.get(), size)) return {LastErrorOr(ERROR_READ_FAULT), false};
+    std::vector<char> buffer(64 * 1024);
+    for (uint64_t done = 0; done < size;) {
+        const DWORD n = static_cast<DWORD>(std::min<uint64_t>(buffer.size(), size - done));
+        if (!fw::ReadExactly(from.get(), done, buffer.data(), n)) return {LastErrorOr(ERROR_READ_FAULT), true};
+        DWORD written = 0;
+        if (!::WriteFile(to.get(), buffer.data(), n, &written, nullptr) || written != n)
+            return {LastErrorOr(ERROR_WRITE_FAULT), true};
+        done += n;
+    }
+    if (!::SetEndOfFile(to.get()) || !::FlushFileBuffers(to.get())) return {LastErrorOr(ERROR_WRITE_FAULT), true};
+    return {0, true};
+}
+
+// The copy takes the song's place: moved over it when the song may be
+// replaced, else written into it. A player commonly holds the song open
+// without delete sharing while it plays. Before the song's bytes change the
+// copy is marked as the one that must win, so that a write cut short (a
+// crash, a full disk) is finished from it on the next save instead of the
+// copy being thrown away for holding other audio than the damaged song.
+InPlaceResult PutCopyInPlace(const std::string& copy, const std::string& song) {
+    const std::string marker = copy + kWinsSuffix;
+    const DWORD moveError = MoveOver(copy, song);
+    if (!moveError) ::DeleteFileA(marker.c_str());
+    if (moveError != ERROR_SHARING_VIOLATION && moveError != ERROR_ACCESS_DENIED && moveError != ERROR_LOCK_VIOLATION)
+        return {moveError, false};
+    if (const DWORD error = WriteNewFile(marker, "")) return {error, false};
+    const InPlaceResult result = OverwriteInPlace(copy, song);
+    if (result.error) {
+        if (!result.started) ::DeleteFileA(marker.c_str());
+        return result;
+    }
+    ::DeleteFileA(copy.c_str());
+    ::DeleteFileA(marker.c_str());
+    return result;
+}
+
 // Finishes or drops "<target>.XXXXXX". id3lib deletes the original only
 // after the copy is complete, so a copy without its original is the file
-// itself; next to its original it counts only when it holds the same audio.
+// itself; next to its original it counts only when it holds the same audio,
+// or when it was marked to win before an in-place write began.
 // Returns 0 once no copy is left, else the error that kept it there.
 DWORD FinishPendingRewrite(const std::string& target) {
     const std::string pending = target + kPendingSuffix;
-    if (!Exists(pending)) return 0;
+    const std::string marker = pending + kWinsSuffix;
+    if (!Exists(pending)) {
+        ::DeleteFileA(marker.c_str());
+        return 0;
+    }
+    if (Exists(marker) && Exists(target)) return PutCopyInPlace(pending, target).error;
+    ::DeleteFileA(marker.c_str());
     if (Exists(target)) {
         switch (CompareAudio(pending, target)) {
         case Comparison::Unknown: return ERROR_SHARING_VIOLATION;
@@ -204,7 +269,12 @@ Mp3Result WriteLyricsIntoSong(const std::string& song, const std::string& text) 
     if (!error && (!written || !Exists(copy))) error = ERROR_WRITE_FAULT;
     if (!error) error = CheckUpdatedCopy(copy, song, text);
     if (!error) error = FlushToDisk(copy);
-    if (!error) error = MoveOver(copy, song);
+    if (!error) {
+        const InPlaceResult placed = PutCopyInPlace(copy, song);
+        // An in-place write cut short leaves the marked copy for recovery.
+        if (placed.started) return {placed.error ? Mp3Outcome::Failed : Mp3Outcome::Saved, placed.error};
+        error = placed.error;
+    }
     if (error) {
         ::DeleteFileA((copy + kPendingSuffix).c_str());
         ::DeleteFileA(copy.c_str());

@@ -53,48 +53,6 @@ bool FileErrorText(DWORD code, const char* kind, const char* extension, std::str
     }
 }
 
-// --- Handing downloaded lyrics to the window thread -----------------------
-
-// A search thread must not touch the lyric fields while the window thread
-// loads or edits them, so it posts the text to the frame window and waits.
-// The request is shared: whichever side finishes last frees it, and a caller
-// that gives up marks it so that a late window thread skips it.
-struct DownloadSaveRequest {
-    enum State { kWaiting, kTaken, kAbandoned };
-    DownloadSaveRequest(int m, std::string t) : mode(m), text(std::move(t)) {}
-    int mode;
-    std::string text;
-    std::atomic<int> state{kWaiting};
-    BOOL result = FALSE;
-    fw::UniqueKernelHandle done{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-};
-using RequestRef = std::shared_ptr<DownloadSaveRequest>;
-
-// A window thread that has not even started the save by then is blocked
-// (for instance waiting for the very thread that asks): give up rather than
-// hang both.
-constexpr DWORD kMaxQueueWaitMs = 30000;
-
-BOOL SaveOnWindowThread(HWND frame, int mode, const std::string& text) {
-    auto request = std::make_shared<DownloadSaveRequest>(mode, text);
-    if (!request->done) return FALSE;
-    auto message = std::make_unique<RequestRef>(request);
-    if (!::PostMessageA(frame, WM_VELMOR_SAVE_DOWNLOADED, 0, reinterpret_cast<LPARAM>(message.get())))
-        return FALSE;
-    // The window procedure owns it now. A window destroyed before it runs
-    // drops the message, and this small request is never freed.
-    message.release();
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        if (::WaitForSingleObject(request->done.get(), 100) == WAIT_OBJECT_0) return request->result;
-        if (::IsWindow(frame) && ::GetTickCount() - start < kMaxQueueWaitMs) continue;
-        int expected = DownloadSaveRequest::kWaiting;
-        if (request->state.compare_exchange_strong(expected, DownloadSaveRequest::kAbandoned)) return FALSE;
-        // The save has started on the window thread (it may be asking the
-        // user something): it ends, so wait for it.
-    }
-}
-
 }  // namespace
 
 // --- Application operations ----------------------------------------------
@@ -138,6 +96,7 @@ BOOL CLyricsPluginApp::SaveLyrics(int mode) {
     }
     if (!(intoMp3 ? SaveLyricsIntoMp3() : SaveLyricsAsFile())) return FALSE;
     m_bModified = 0;
+    ++m_nUserSaves;  // a search that began before this save must not overwrite it
     return TRUE;
 }
 
@@ -154,7 +113,7 @@ BOOL CLyricsPluginApp::SaveLyricsIntoMp3() {
         return FALSE;
     }
     // Lyric files beside the song would hide what the MP3 now holds.
-    if (result.outcome == Mp3Outcome::Saved) OfferToRemoveLyricsFiles();
+    if (result.outcome == Mp3Outcome::Saved) OfferToRemoveLyricsFiles(m_szSongFile);
     return TRUE;
 }
 
@@ -178,14 +137,14 @@ BOOL CLyricsPluginApp::SaveLyricsAsFile() {
     return FALSE;
 }
 
-void CLyricsPluginApp::OfferToRemoveLyricsFiles() {
+void CLyricsPluginApp::OfferToRemoveLyricsFiles(const std::string& song) {
     std::string path;
     if (m_szAlternativeLRCPath[0]) {
         for (const char* ext : m_aszLyricsExt)
-            if (FileInFolder(m_szAlternativeLRCPath, m_szSongFile, ext, path)) AskRemoveLyricsFile(path);
+            if (FileInFolder(m_szAlternativeLRCPath, song, ext, path)) AskRemoveLyricsFile(path);
     }
     for (const char* ext : m_aszLyricsExt)
-        if (FileBesideSong(m_szSongFile, ext, path)) AskRemoveLyricsFile(path);
+        if (FileBesideSong(song, ext, path)) AskRemoveLyricsFile(path);
 }
 
 void CLyricsPluginApp::AskRemoveLyricsFile(const std::string& path) {
@@ -220,51 +179,104 @@ int CLyricsPluginApp::DownloadSaveMode(int tipoDownload) {
     }
 }
 
-// Called by a search thread or by the window thread. The frame window's
-// thread is the only one that loads, edits and saves lyrics, so a call from
-// any other thread posts WM_VELMOR_SAVE_DOWNLOADED to the frame window and
-// waits until the window procedure has run the save there (message boxes
-// included). Without a frame window no other thread can be working on the
-// lyrics, and the save runs on the calling thread.
+// --- Downloaded lyrics ---------------------------------------------------
+//
+// The frame window's thread is the only one that loads, edits and saves
+// lyrics. A search thread's lyrics are queued for it and the call returns at
+// once; the window thread saves them as soon as that is safe: not inside a
+// modal loop of ours (it would change the lyric file and the modified flag
+// under a save in progress) and not over unsaved edits. They are saved for
+// the song they were found for, and dropped when that song no longer plays
+// or when the user saved lyrics of their own after the search began.
+
+DownloadOrigin CLyricsPluginApp::CurrentDownloadOrigin() const { return DownloadOrigin{m_szSongFile, m_nUserSaves}; }
+
+void CLyricsPluginApp::NoteSearchStarted() {
+    std::lock_guard<std::mutex> lock(m_downloadLock);
+    m_lastSearchOrigin = CurrentDownloadOrigin();
+}
+
 BOOL CLyricsPluginApp::SaveDownloadedLyrics(int mode, const std::string& text) {
+    if (IsWindowThread() || !FrameWindow()) return SaveDownloadedLyrics(mode, text, CurrentDownloadOrigin());
+    DownloadOrigin origin;
+    {
+        std::lock_guard<std::mutex> lock(m_downloadLock);
+        origin = m_lastSearchOrigin;
+    }
+    return SaveDownloadedLyrics(mode, text, origin);
+}
+
+BOOL CLyricsPluginApp::SaveDownloadedLyrics(int mode, const std::string& text, const DownloadOrigin& origin) {
+    if (origin.songFile.empty()) return FALSE;
     const HWND frame = FrameWindow();
-    if (!frame || ::GetWindowThreadProcessId(frame, nullptr) == ::GetCurrentThreadId())
-        return SaveDownloadedHere(mode, text);
-    return SaveOnWindowThread(frame, mode, text);
+    if (!frame) {
+        // No windows: nothing else loads or edits lyrics now.
+        const auto lifecycle = LockLifecycle();
+        return SaveDownloadedHere(mode, text, origin.songFile);
+    }
+    const bool here = IsWindowThread();
+    if (here && IsSafeToReplaceLyrics() && !HasPendingDownloads())
+        return SaveDownloadedHere(mode, text, origin.songFile);
+    {
+        std::lock_guard<std::mutex> lock(m_downloadLock);
+        m_pendingDownloads.push_back(PendingDownload{mode, text, origin});
+    }
+    // Taken up by the window thread as soon as it is safe.
+    if (!here) ::PostMessageA(frame, WM_VELMOR_SAVE_DOWNLOADED, 0, 0);
+    return TRUE;
 }
 
-LRESULT CLyricsPluginApp::OnSaveDownloadedRequest(LPARAM lParam) {
-    std::unique_ptr<RequestRef> message(reinterpret_cast<RequestRef*>(lParam));
-    if (!message || !*message) return 0;
-    DownloadSaveRequest& request = **message;
-    int expected = DownloadSaveRequest::kWaiting;
-    if (!request.state.compare_exchange_strong(expected, DownloadSaveRequest::kTaken)) return 0;  // given up
-    request.result = SaveDownloadedHere(request.mode, request.text);
-    ::SetEvent(request.done.get());
-    return 1;
+LRESULT CLyricsPluginApp::OnSaveDownloadedRequest(LPARAM) {
+    if (IsSafeToReplaceLyrics()) TakeUpDownloadedLyrics(false);
+    return 0;
 }
 
-BOOL CLyricsPluginApp::SaveDownloadedHere(int mode, const std::string& text) {
-    if (!m_szSongFile[0]) return FALSE;
+BOOL CLyricsPluginApp::TakeUpDownloadedLyrics(bool closing) {
+    BOOL result = TRUE;
+    for (;;) {
+        if (!closing && !IsSafeToReplaceLyrics()) break;
+        PendingDownload item;
+        {
+            std::lock_guard<std::mutex> lock(m_downloadLock);
+            if (m_pendingDownloads.empty()) break;
+            item = std::move(m_pendingDownloads.front());
+            m_pendingDownloads.pop_front();
+        }
+        if (item.origin.songFile != GetCurrentSongFile() || item.origin.userSaves != m_nUserSaves) {
+            result = FALSE;
+            continue;
+        }
+        result = SaveDownloadedHere(item.mode, item.text, item.origin.songFile);
+        if (result) m_bNewLyrics = 1;
+    }
+    return result;
+}
+
+bool CLyricsPluginApp::HasPendingDownloads() const {
+    std::lock_guard<std::mutex> lock(m_downloadLock);
+    return !m_pendingDownloads.empty();
+}
+
+BOOL CLyricsPluginApp::SaveDownloadedHere(int mode, const std::string& text, const std::string& song) {
+    if (song.empty()) return FALSE;
     bool saved = false;
-    if (mode == -1 && IsMp3Path(m_szSongFile)) {
-        const DWORD attributes = ::GetFileAttributesA(m_szSongFile);
+    if (mode == -1 && IsMp3Path(song)) {
+        const DWORD attributes = ::GetFileAttributesA(song.c_str());
         // A song that stays read-only cannot take the lyrics: they go to the
         // temporary folder instead.
         const bool writable = attributes != INVALID_FILE_ATTRIBUTES &&
                               (!(attributes & FILE_ATTRIBUTE_READONLY) ||
-                               ::SetFileAttributesA(m_szSongFile, attributes & ~FILE_ATTRIBUTE_READONLY));
-        if (writable) saved = WriteLyricsIntoSong(m_szSongFile, text).outcome == Mp3Outcome::Saved;
-        if (saved) OfferToRemoveLyricsFiles();
+                               ::SetFileAttributesA(song.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY));
+        if (writable) saved = WriteLyricsIntoSong(song, text).outcome == Mp3Outcome::Saved;
+        if (saved) OfferToRemoveLyricsFiles(song);
     }
-    if (!saved && !SaveDownloadedAsFile(mode, text)) return FALSE;
+    if (!saved && !SaveDownloadedAsFile(mode, text, song)) return FALSE;
     m_bModified = 0;
     return TRUE;
 }
 
-BOOL CLyricsPluginApp::SaveDownloadedAsFile(int mode, const std::string& text) {
+BOOL CLyricsPluginApp::SaveDownloadedAsFile(int mode, const std::string& text, const std::string& song) {
     fw::CopyBounded(m_szLyricsExt, sizeof(m_szLyricsExt), "LRC");
-    const std::string song = m_szSongFile;
     std::string folder;
     switch (mode) {
     case -3: folder = SongFolder(song); break;

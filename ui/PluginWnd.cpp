@@ -9,9 +9,6 @@ const RECT kProvisional = {0, 0, 20, 20};
 
 CPluginWnd::CPluginWnd(CLyricsPluginApp* app)
     : m_pApp(app),
-      m_brBackground(::CreateSolidBrush(m_crBackground)),
-      m_brBar(::CreateSolidBrush(m_crBar)),
-      m_brOscBackground(::CreateSolidBrush(m_crOscBackground)),
       m_displayList(app, this),
       m_editList(app, this),
       m_buttonBar(app),
@@ -104,6 +101,7 @@ LRESULT CPluginWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYUP: return OnKey(msg, wParam, lParam);
     case WM_VELMOR_NEW_LYRICS: return OnNewLyricsMessage();
     case WM_VELMOR_SAVE_DOWNLOADED: return m_pApp->OnSaveDownloadedRequest(lParam);
+    case WM_VELMOR_RUN: return m_pApp->OnRunRequest(lParam);
     case WM_DESTROY: return OnDestroy();
     default: return fw::CFrameWnd::WindowProc(msg, wParam, lParam);
     }
@@ -134,12 +132,14 @@ LRESULT CPluginWnd::OnKey(UINT msg, WPARAM wParam, LPARAM lParam) {
     return r;
 }
 
+// Sent by OnNewLyrics from another thread; deferred like it.
 LRESULT CPluginWnd::OnNewLyricsMessage() {
-    m_pApp->Refresh(true);
+    if (m_pApp->IsSafeToReplaceLyrics()) m_pApp->Refresh(true);
     return 0;
 }
 
 LRESULT CPluginWnd::OnDestroy() {
+    m_pApp->OnFrameClosing();
     m_pApp->SaveSettings(m_pApp->m_pModule);
     m_pApp->ReleaseMemDC();
     const LRESULT r = fw::CFrameWnd::WindowProc(WM_DESTROY, 0, 0);

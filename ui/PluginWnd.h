@@ -27,6 +27,7 @@ public:
     COLORREF m_crBar = RGB(60, 60, 60);
     COLORREF m_crOscBackground = RGB(73, 65, 71);
     COLORREF m_crOscLine = RGB(214, 216, 186);
+    // Made with the windows (ApplyColours), never while the library loads.
     fw::UniqueBrush m_brBackground;
     fw::UniqueBrush m_brBar;
     fw::UniqueBrush m_brOscBackground;
