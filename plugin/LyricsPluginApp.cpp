@@ -31,7 +31,6 @@ void CLyricsPluginApp::OnFrameDestroyed() {
     m_hFrameWnd = nullptr;
     m_pMainWnd = nullptr;
     m_pWnd.reset();
-    fw::CFrameWnd::UnregisterDefaultClass();
 }
 
 CLyricsListBox* CLyricsPluginApp::DisplayList() const { return m_pWnd ? &m_pWnd->m_displayList : nullptr; }
@@ -168,6 +167,9 @@ void CLyricsPluginApp::CloseWindows(winampVisModule* module) {
         m_embedState.me = nullptr;
         if (module && module->hwndParent) ::SetForegroundWindow(module->hwndParent);
     }
+    // The frame is gone with the embedded window: a later load of the
+    // library registers the class with its own window procedure.
+    if (!m_pWnd || !m_pWnd->m_hWnd) fw::CFrameWnd::UnregisterDefaultClass();
     ForgetLoadedSong();
 }
 
