@@ -4,6 +4,7 @@
 // with 199 time tags. Prints microseconds per call and the share of the
 // 25 ms frame, plus what an unchanged-second pass sends. BENCH_DETAIL=1 adds
 // the costs of the window-system calls the passes are made of.
+#include "bench/UnchangedPass.h"
 #include "tools/host/HostEmulator.h"
 
 #include <windows.h>
@@ -108,6 +109,7 @@ int main() {
         t0 = NowUs();
         for (int i = 0; i < n; ++i) ::SendMessageA(module->hwndParent, WM_USER, 0, 105 /* IPC_GETOUTPUTTIME */);
         Report("  one message to the host's window (a cross-thread send)", (NowUs() - t0) / n);
+        ReportUnchangedPass(emulator, module);
 
         const int m = 400;
         t0 = NowUs();

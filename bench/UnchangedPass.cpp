@@ -1,0 +1,115 @@
+#include "bench/UnchangedPass.h"
+
+#include "tools/host/VisDataGenerator.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The machine may be shared: the three kinds of call are timed one call at a
+// time in interleaved blocks, and medians of those times are reported, which
+// a busy neighbour moves far less than averages.
+constexpr int kRounds = 40;
+constexpr int kBlock = 50;
+constexpr int kDataFrames = 64;  // 1.6 s of changing sample data, repeated
+
+double NowUs() {
+    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(freq.QuadPart);
+}
+
+struct VisFrame {
+    unsigned char spectrum[2][576];
+    unsigned char waveform[2][576];
+};
+
+std::vector<VisFrame> SampleData(const winampVisModule& module) {
+    std::vector<VisFrame> frames(kDataFrames);
+    winampVisModule scratch = module;
+    for (int i = 0; i < kDataFrames; ++i) {
+        host::GenerateVisData(scratch, 30000 + 25 * i, true);
+        std::memcpy(frames[i].spectrum, scratch.spectrumData, sizeof(frames[i].spectrum));
+        std::memcpy(frames[i].waveform, scratch.waveformData, sizeof(frames[i].waveform));
+    }
+    return frames;
+}
+
+// Shift+F2 on the lyrics list switches the oscilloscope on or off.
+void ToggleOscilloscope(HWND list) {
+    BYTE state[256] = {};
+    ::GetKeyboardState(state);
+    const BYTE saved = state[VK_SHIFT];
+    state[VK_SHIFT] = 0x80;
+    ::SetKeyboardState(state);
+    ::SendMessageA(list, WM_KEYDOWN, VK_F2, 1);
+    state[VK_SHIFT] = saved;
+    ::SetKeyboardState(state);
+}
+
+struct Samples {
+    std::vector<double> us;
+    double Quantile(double q) const {
+        std::vector<double> v = us;
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0.0 : v[static_cast<size_t>(q * static_cast<double>(v.size() - 1))];
+    }
+    double Median() const { return Quantile(0.5); }
+};
+
+void Print(const char* what, double value, const char* unit, const Samples* spread = nullptr) {
+    std::printf("  %-52s %9.2f %s", what, value, unit);
+    if (spread) std::printf("  (quartiles %.2f .. %.2f)", spread->Quantile(0.25), spread->Quantile(0.75));
+    std::printf("\n");
+}
+
+}  // namespace
+
+void ReportUnchangedPass(host::HostEmulator& emulator, winampVisModule* module) {
+    const std::vector<VisFrame> data = SampleData(*module);
+    HWND list = ::GetDlgItem(emulator.VisWindow(), 1031);
+    HWND hostWindow = module->hwndParent;
+    int frame = 0;
+    auto renderBlock = [&](Samples& out) {
+        for (int i = 0; i < kBlock; ++i) {
+            const VisFrame& d = data[frame++ % kDataFrames];
+            std::memcpy(module->spectrumData, d.spectrum, sizeof(d.spectrum));
+            std::memcpy(module->waveformData, d.waveform, sizeof(d.waveform));
+            const double t0 = NowUs();
+            module->Render(module);
+            out.us.push_back(NowUs() - t0);
+        }
+    };
+    auto sendBlock = [&](Samples& out) {
+        for (int i = 0; i < kBlock; ++i) {
+            const double t0 = NowUs();
+            const LRESULT pos = ::SendMessageA(hostWindow, WM_USER, 0, IPC_GETLISTPOS);
+            ::SendMessageA(hostWindow, WM_USER, static_cast<WPARAM>(pos), IPC_GETPLAYLISTFILE);
+            ::SendMessageA(hostWindow, WM_USER, 0, IPC_GETOUTPUTTIME);
+            out.us.push_back(NowUs() - t0);
+        }
+    };
+
+    Samples warmUp, pass, sends, withoutOsc;
+    for (int i = 0; i < 4; ++i) renderBlock(warmUp);  // every bass height and the line drawn once
+    for (int r = 0; r < kRounds; ++r) {
+        renderBlock(pass);
+        sendBlock(sends);
+        ToggleOscilloscope(list);
+        renderBlock(withoutOsc);
+        ToggleOscilloscope(list);
+    }
+    const double p = pass.Median(), s = sends.Median(), q = withoutOsc.Median();
+    std::printf("frame that changes nothing, changing sample data (medians of %d calls each, interleaved):\n",
+                kRounds * kBlock);
+    Print("unchanged pass", p, "us", &pass);
+    Print("its three messages to the host, sent alone", s, "us", &sends);
+    Print("ratio of the pass to its three messages (aim 1.1)", p / s, "x ");
+    Print("oscilloscope alone (pass with it - pass without)", p - q, "us");
+    Print("unchanged pass without the oscilloscope", q, "us", &withoutOsc);
+    Print("ratio without the oscilloscope", q / s, "x ");
+}
