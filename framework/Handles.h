@@ -3,32 +3,60 @@
 #pragma once
 
 #include <windows.h>
+
+#include <atomic>
+#include <type_traits>
 #include <utility>
 
 namespace fw {
+
+// How many GDI objects and memory DCs our owners hold right now, so tests can
+// see that drawing gives back what it makes (Wine's GetGuiResources answers 0).
+// A handle given away with release() is no longer counted.
+inline std::atomic<long>& OwnedGdiObjects() {
+    static std::atomic<long> count{0};
+    return count;
+}
+
+template <typename Traits>
+struct IsGdiTraits : std::false_type {};
 
 template <typename T, typename Traits>
 class UniqueHandle {
 public:
     UniqueHandle() = default;
-    explicit UniqueHandle(T value) : m_value(value) {}
+    explicit UniqueHandle(T value) : m_value(value) { Count(+1); }
     ~UniqueHandle() { reset(); }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : m_value(other.release()) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : m_value(other.release()) { Count(+1); }
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other) reset(other.release());
         return *this;
     }
     T get() const { return m_value; }
     explicit operator bool() const { return m_value != Traits::Invalid(); }
-    T release() { T v = m_value; m_value = Traits::Invalid(); return v; }
+    T release() {
+        Count(-1);
+        T v = m_value;
+        m_value = Traits::Invalid();
+        return v;
+    }
     void reset(T value = Traits::Invalid()) {
-        if (m_value != Traits::Invalid()) Traits::Close(m_value);
+        if (m_value != Traits::Invalid()) {
+            Traits::Close(m_value);
+            Count(-1);
+        }
         m_value = value;
+        Count(+1);
     }
 
 private:
+    void Count(long delta) const {
+        if constexpr (IsGdiTraits<Traits>::value)
+            if (m_value != Traits::Invalid()) OwnedGdiObjects() += delta;
+    }
+
     T m_value = Traits::Invalid();
 };
 
@@ -49,6 +77,11 @@ struct MemoryDcTraits {
     static HDC Invalid() { return nullptr; }
     static void Close(HDC h) { ::DeleteDC(h); }
 };
+template <typename T>
+struct IsGdiTraits<GdiObjectTraits<T>> : std::true_type {};
+template <>
+struct IsGdiTraits<MemoryDcTraits> : std::true_type {};
+
 struct IconTraits {
     static HICON Invalid() { return nullptr; }
     static void Close(HICON h) { ::DestroyIcon(h); }

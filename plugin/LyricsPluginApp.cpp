@@ -2,6 +2,7 @@
 
 #include "framework/MessageBox.h"
 #include "framework/NoThrow.h"
+#include "plugin/OscilloscopeCache.h"
 #include "ui/PluginWnd.h"
 
 CLyricsPluginApp::CLyricsPluginApp() : m_pWnd(std::make_unique<CPluginWnd>(this)) {
@@ -74,6 +75,8 @@ void CLyricsPluginApp::ReleaseMemDC() {
     m_hMemDC.reset();
     m_hMemBitmap.reset();
     m_hOldBitmap = nullptr;
+    m_oscPixels = {};
+    m_pOscCache.reset();
 }
 
 LRESULT CALLBACK CLyricsPluginApp::HostWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -132,13 +135,12 @@ void CLyricsPluginApp::ForgetLoadedSong() {
 }
 
 void CLyricsPluginApp::CreateOscilloscopeSurface() {
+    m_pOscCache.reset();
     CLyricsListBox* list = DisplayList();
     fw::WindowDc listDc(list->m_hWnd);
     m_hMemDC.reset(::CreateCompatibleDC(listDc.get()));
-    m_hMemBitmap.reset(::CreateCompatibleBitmap(listDc.get(), m_nOscWidth, m_nOscHeight));
+    m_hMemBitmap = fw::CreatePixelBitmap(m_nOscWidth, m_nOscHeight, &m_oscPixels);  // texts are stamped onto them
     m_hOldBitmap = ::SelectObject(m_hMemDC.get(), m_hMemBitmap.get());
-    if (!m_hOscPen) m_hOscPen.reset(::CreatePen(PS_SOLID, 1, m_pWnd->m_crOscLine));
-    ::SelectObject(m_hMemDC.get(), m_hOscPen.get());
 
     const RECT fill = {0, 0, m_nOscWidth, m_nOscHeight};
     fw::UniqueBrush brush(::CreateSolidBrush(m_pWnd->m_crOscBackground));

@@ -4,6 +4,7 @@
 
 #include "framework/FrameWnd.h"
 #include "framework/Handles.h"
+#include "framework/PixelSurface.h"
 #include "lyrics/LrcReader.h"
 #include "sdk/winamp_vis.h"
 
@@ -17,6 +18,7 @@
 
 class CPluginWnd;
 class CLyricsListBox;
+class OscilloscopeCache;
 class SongInfoSource;
 
 // The internet search, as the frame driver sees it. Until a search engine is
@@ -71,6 +73,7 @@ public:
     bool IsUsable(const fw::CWnd* wnd, bool needWindow, bool needVisible) const;
     bool IsUsable(HWND hwnd, bool needWindow, bool needVisible) const;
     std::string GetCurrentSongFile() const;
+    void CreateOscilloscopeSurface();
     void ReleaseMemDC();
 
     // Frame driver.
@@ -207,7 +210,8 @@ public:
     fw::UniqueMemoryDc m_hMemDC;
     fw::UniqueBitmap m_hMemBitmap;
     HGDIOBJ m_hOldBitmap = nullptr;
-    fw::UniquePen m_hOscPen;
+    fw::PixelView m_oscPixels;  // the pixels of m_hMemBitmap
+    std::unique_ptr<OscilloscopeCache> m_pOscCache;  // what frames of the oscilloscope keep
     int m_nOscWidth = 152, m_nOscHeight = 50;
     int m_nMarqueeX = 202;
     BOOL m_bIsOneLine = 0;
@@ -244,7 +248,7 @@ private:
     std::unique_lock<std::recursive_mutex> LockLifecycle();
     void ConfigHere(winampVisModule* module);
     void ForgetLoadedSong();
-    void CreateOscilloscopeSurface();
+    void DrawScrollingLine(OscilloscopeCache& cache, const std::string& text);
     // Frame driver steps.
     bool HandleEditModeSongChange();
     bool ReloadMayRunNow(bool ownRequest, bool fromElsewhere);

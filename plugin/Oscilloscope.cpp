@@ -1,21 +1,41 @@
 // The oscilloscope of the bottom bar: traces of the waveform, a watermark
 // pulsing with the bass and the selected line scrolling across, drawn off
-// screen and copied to the panel in one step.
+// screen and copied to the panel in one step. The two texts are drawn once
+// into stamps (the watermark once for each height, the line once per line)
+// that each frame puts onto the picture, so a frame draws only the traces.
 #include "framework/Handles.h"
 #include "plugin/LyricsPluginApp.h"
+#include "plugin/OscilloscopeCache.h"
 #include "ui/PluginWnd.h"
+
+#include <algorithm>
 
 namespace {
 
-void DrawTraces(HDC dc, const winampVisModule& module, int width, COLORREF colour) {
-    fw::UniquePen pen(::CreatePen(PS_SOLID, 1, colour));
-    fw::SelectGuard select(dc, pen.get());
+constexpr char kWatermark[] = "Velmor";
+constexpr COLORREF kWatermarkShadow = 0x323232;
+constexpr COLORREF kWatermarkText = 0x646464;
+constexpr COLORREF kLineShadow = 0x646464;
+constexpr COLORREF kLineText = 0xC8C8C8;
+constexpr POINT kShadowOffset = {2, 2};
+constexpr int kSamples = 576;
+
+double BassLevel(const winampVisModule& module) {
+    int sum = 0;
+    for (int i = 0; i < 10; ++i) sum += module.spectrumData[0][i] + module.spectrumData[1][i];
+    return sum / 10.0 / 255.0 * 64.0 + 96.0;
+}
+
+void DrawTraces(HDC dc, const winampVisModule& module, int width, HPEN pen) {
+    fw::SelectGuard select(dc, pen);
     const int channels = module.nCh > 2 ? 2 : (module.nCh < 0 ? 0 : module.nCh);
+    const int count = std::min(width, kSamples);
+    POINT points[kSamples];
     for (int c = 0; c < channels; ++c) {
         const int offset = channels == 1 ? -25 : (c == 0 ? 10 : -50);
-        auto y = [&](int x) { return (((c * 256 + module.waveformData[c][x]) ^ 0x80) >> (channels - 1)) / 3 + offset; };
-        ::MoveToEx(dc, 0, y(0), nullptr);
-        for (int x = 1; x < width && x < 576; ++x) ::LineTo(dc, x, y(x));
+        for (int x = 0; x < count; ++x)
+            points[x] = {x, (((c * 256 + module.waveformData[c][x]) ^ 0x80) >> (channels - 1)) / 3 + offset};
+        if (count > 1) ::Polyline(dc, points, count);
     }
 }
 
@@ -28,58 +48,85 @@ LOGFONTA ArialFont(int height, int escapement) {
     return lf;
 }
 
+fw::TextStampStyle LineStyle(HFONT font, COLORREF background) {
+    return {font, TA_LEFT | TA_BOTTOM, kLineShadow, kShadowOffset, kLineText, background};
+}
+
+// The watermark as a stamp of the whole panel, its reference at (center, 0).
+fw::TextStamp DrawWatermark(int height, COLORREF background, int center, int width, int panelHeight) {
+    const LOGFONTA lf = ArialFont(height, 150);
+    fw::UniqueFont font(::CreateFontIndirectA(&lf));
+    const fw::TextStampStyle style{font.get(), TA_CENTER | TA_TOP, kWatermarkShadow, kShadowOffset, kWatermarkText,
+                                   background};
+    const RECT panel = {-center, 0, width - center, panelHeight};
+    return fw::TextStamp::Draw(style, kWatermark, &panel);
+}
+
+OscilloscopeCache::Line DrawLine(HDC dc, HFONT font, const std::string& text, COLORREF background) {
+    OscilloscopeCache::Line line;
+    {
+        fw::SelectGuard select(dc, font);
+        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &line.extent);
+    }
+    line.stamp = fw::TextStamp::Draw(LineStyle(font, background), text);
+    return line;
+}
+
+void DrawLineDirectly(HDC dc, HFONT font, const std::string& text, int x, int y) {
+    fw::SelectGuard select(dc, font);
+    const UINT oldAlign = ::SetTextAlign(dc, TA_LEFT | TA_BOTTOM);
+    ::SetBkMode(dc, TRANSPARENT);
+    const int len = static_cast<int>(text.size());
+    ::SetTextColor(dc, kLineShadow);
+    ::TextOutA(dc, x + kShadowOffset.x, y + kShadowOffset.y, text.c_str(), len);
+    ::SetTextColor(dc, kLineText);
+    ::TextOutA(dc, x, y, text.c_str(), len);
+    ::SetTextAlign(dc, oldAlign);
+}
+
 }  // namespace
 
 void CLyricsPluginApp::DrawOscilloscope(winampVisModule* module) {
-    if (!module || !m_hMemDC || !m_pWnd || !m_pWnd->m_oscPanel.IsWindow()) return;
+    if (!module || !m_hMemDC || !m_oscPixels || !m_pWnd || !m_pWnd->m_oscPanel.IsWindow()) return;
+    if (!m_pOscCache) m_pOscCache = std::make_unique<OscilloscopeCache>();
+    OscilloscopeCache& cache = *m_pOscCache;
     HDC dc = m_hMemDC.get();
-    int sum = 0;
-    for (int i = 0; i < 10; ++i) sum += module->spectrumData[0][i] + module->spectrumData[1][i];
-    const double level = sum / 10.0 / 255.0 * 64.0 + 96.0;
+    const COLORREF background = m_pWnd->m_crOscBackground;
+    cache.UseBackground(background);
 
-    fw::UniqueBrush background(::CreateSolidBrush(m_pWnd->m_crOscBackground));
     const RECT fill = {0, 0, 150, 256};
-    ::FillRect(dc, &fill, background.get());
-    DrawTraces(dc, *module, m_nOscWidth, m_pWnd->m_crOscLine);
+    ::FillRect(dc, &fill, cache.Brush(background));
+    DrawTraces(dc, *module, m_nOscWidth, cache.Pen(m_pWnd->m_crOscLine));
 
     CLyricsListBox& list = m_pWnd->m_displayList;
     const int sel = list.GetCurSel();
     if (sel >= 0) {
+        ::GdiFlush();  // the traces must be in the pixels before the stamps go on
         const int center = m_nOscWidth / 2;
-        const double slope = -static_cast<double>(m_nOscHeight + 10) / (m_nOscWidth + 50);
-        const std::string text = list.GetText(sel);
-        const LOGFONTA lfA = ArialFont(static_cast<int>(level / 255.0 * 80.0), 150);
-        const LOGFONTA lfB = ArialFont(20, -static_cast<int>(slope * 180.0 / 3.14159265358 * 10.0));
-        fw::UniqueFont fontA(::CreateFontIndirectA(&lfA));
-        fw::UniqueFont fontB(::CreateFontIndirectA(&lfB));
-        const UINT oldAlign = ::GetTextAlign(dc);
-        {
-            fw::SelectGuard select(dc, fontA.get());
-            ::SetTextAlign(dc, TA_CENTER | TA_TOP);
-            ::SetBkMode(dc, TRANSPARENT);
-            ::SetTextColor(dc, 0x323232);
-            ::TextOutA(dc, center + 2, 2, "Velmor", 6);
-            ::SetTextColor(dc, 0x646464);
-            ::TextOutA(dc, center, 0, "Velmor", 6);
-        }
-        if (list.IsWindowVisible()) {
-            const int y = static_cast<int>(m_nMarqueeX * slope + m_nOscHeight + 10);
-            fw::SelectGuard select(dc, fontB.get());
-            ::SetTextAlign(dc, TA_LEFT | TA_BOTTOM);
-            ::SetBkMode(dc, TRANSPARENT);
-            const int len = static_cast<int>(text.size());
-            ::SetTextColor(dc, 0x646464);
-            ::TextOutA(dc, m_nMarqueeX + 2, y + 2, text.c_str(), len);
-            ::SetTextColor(dc, 0xC8C8C8);
-            ::TextOutA(dc, m_nMarqueeX, y, text.c_str(), len);
-            --m_nMarqueeX;
-            SIZE ext = {0, 0};
-            ::GetTextExtentPoint32A(dc, text.c_str(), len, &ext);
-            if (m_nMarqueeX + ext.cx < 0) m_nMarqueeX = m_nOscWidth + 50;
-        }
-        ::SetTextAlign(dc, oldAlign);
+        const int height = static_cast<int>(BassLevel(*module) / 255.0 * 80.0);
+        cache.Watermark(height, [&] { return DrawWatermark(height, background, center, m_nOscWidth, m_nOscHeight); })
+            .StampOnto(m_oscPixels, center, 0);
+        if (list.IsWindowVisible()) DrawScrollingLine(cache, cache.SelectedText(list, sel));
     }
     fw::WindowDc panelDc(m_pWnd->m_oscPanel.m_hWnd);
     const RECT r = m_pWnd->m_oscPanel.GetClientRect();
     ::BitBlt(panelDc.get(), r.left, r.top, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+}
+
+// The selected line moves down its slope by one pixel per frame and starts
+// again at the right once it has left at the left.
+void CLyricsPluginApp::DrawScrollingLine(OscilloscopeCache& cache, const std::string& text) {
+    const double slope = -static_cast<double>(m_nOscHeight + 10) / (m_nOscWidth + 50);
+    HDC dc = m_hMemDC.get();
+    HFONT font = cache.LineFont(ArialFont(20, -static_cast<int>(slope * 180.0 / 3.14159265358 * 10.0)));
+    const COLORREF background = m_pWnd->m_crOscBackground;
+    const OscilloscopeCache::Line& line = cache.LineFor(text, [&] { return DrawLine(dc, font, text, background); });
+    const int x = m_nMarqueeX;
+    const int y = static_cast<int>(x * slope + m_nOscHeight + 10);
+    if (line.stamp.Drawn())
+        line.stamp.StampOnto(m_oscPixels, x + cache.LinePlacement(LineStyle(font, background)).ShiftAt(x), y);
+    else
+        DrawLineDirectly(dc, font, text, x, y);
+    --m_nMarqueeX;
+    if (m_nMarqueeX + line.extent.cx < 0) m_nMarqueeX = m_nOscWidth + 50;
 }

@@ -134,6 +134,12 @@ LRESULT CLyricsListBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_VSCROLL: return OnVScroll(wParam, lParam);
     case WM_MOUSEWHEEL: return OnMouseWheel(wParam);
+    case LB_ADDSTRING:
+    case LB_INSERTSTRING:
+    case LB_DELETESTRING:
+    case LB_RESETCONTENT:
+        ++m_nContentVersion;
+        return fw::CListBox::WindowProc(msg, wParam, lParam);
     default: return fw::CListBox::WindowProc(msg, wParam, lParam);
     }
 }

@@ -5,6 +5,8 @@
 #include "framework/Controls.h"
 #include "framework/Gdi.h"
 
+#include <atomic>
+
 class CLyricsPluginApp;
 class CPluginWnd;
 
@@ -25,6 +27,10 @@ public:
     void DrawItem(DRAWITEMSTRUCT* dis) override;
 
     bool IsDisplayList() const;
+    // Changes whenever an item is added, inserted or deleted, so readers of
+    // item texts can tell that what they read before is still there. Read
+    // from any thread.
+    unsigned ContentVersion() const { return m_nContentVersion; }
     LineKind KindOf(int index) const;
     const fw::FontDescription& FontFor(LineKind kind) const;
     COLORREF TextColorFor(LineKind kind) const;
@@ -69,6 +75,7 @@ private:
     CPluginWnd* m_pFrame;
     fw::CachedFont m_cachedFonts[3];  // title, info, normal: for painting
     fw::TextMeasurer m_measurer;
+    std::atomic<unsigned> m_nContentVersion{0};
 };
 
 // Posts a key to a window with Shift, Ctrl and Alt set as given in the

@@ -1,0 +1,89 @@
+#include "plugin/OscilloscopeCache.h"
+
+#include "ui/LyricsListBox.h"
+
+#include <algorithm>
+#include <cstring>
+
+HBRUSH OscilloscopeCache::Brush(COLORREF colour) {
+    if (!m_brush || colour != m_brushColour) {
+        m_brush.reset(::CreateSolidBrush(colour));
+        m_brushColour = colour;
+    }
+    return m_brush.get();
+}
+
+HPEN OscilloscopeCache::Pen(COLORREF colour) {
+    if (!m_pen || colour != m_penColour) {
+        m_pen.reset(::CreatePen(PS_SOLID, 1, colour));
+        m_penColour = colour;
+    }
+    return m_pen.get();
+}
+
+HFONT OscilloscopeCache::LineFont(const LOGFONTA& lf) {
+    if (!m_lineFont || std::memcmp(&lf, &m_lineLogFont, sizeof(lf)) != 0) {
+        m_lineFont.reset(::CreateFontIndirectA(&lf));
+        m_lineLogFont = lf;
+        m_lines.clear();  // drawn in the font that went
+        m_havePlacement = false;
+    }
+    return m_lineFont.get();
+}
+
+const fw::PlacementStep& OscilloscopeCache::LinePlacement(const fw::TextStampStyle& style) {
+    if (!m_havePlacement) {
+        m_linePlacement = fw::FindPlacementStep(style);
+        m_havePlacement = true;
+    }
+    return m_linePlacement;
+}
+
+void OscilloscopeCache::UseBackground(COLORREF colour) {
+    if (m_haveBackground && colour == m_background) return;
+    m_haveBackground = true;
+    m_background = colour;
+    m_watermarks.clear();
+    m_lines.clear();
+}
+
+const fw::TextStamp& OscilloscopeCache::Watermark(int fontHeight, const std::function<fw::TextStamp()>& draw) {
+    auto found = m_watermarks.find(fontHeight);
+    if (found == m_watermarks.end()) {
+        if (m_watermarks.size() >= kWatermarksKept) {
+            auto oldest = std::min_element(m_watermarks.begin(), m_watermarks.end(), [](const auto& a, const auto& b) {
+                return a.second.lastUse < b.second.lastUse;
+            });
+            m_watermarks.erase(oldest);
+        }
+        found = m_watermarks.emplace(fontHeight, KeptWatermark{draw(), 0}).first;
+    }
+    found->second.lastUse = ++m_uses;
+    return found->second.stamp;
+}
+
+const std::string& OscilloscopeCache::SelectedText(const CLyricsListBox& list, int sel) {
+    const unsigned version = list.ContentVersion();
+    if (sel != m_textSel || version != m_textVersion) {
+        m_text = list.GetText(sel);
+        m_textSel = sel;
+        m_textVersion = version;
+    }
+    return m_text;
+}
+
+const OscilloscopeCache::Line& OscilloscopeCache::LineFor(const std::string& text,
+                                                         const std::function<Line()>& draw) {
+    auto found = std::find_if(m_lines.begin(), m_lines.end(), [&](const KeptLine& kept) { return kept.text == text; });
+    if (found == m_lines.end()) {
+        if (m_lines.size() >= kLinesKept) {
+            m_lines.erase(std::min_element(m_lines.begin(), m_lines.end(), [](const KeptLine& a, const KeptLine& b) {
+                return a.lastUse < b.lastUse;
+            }));
+        }
+        m_lines.push_back(KeptLine{text, draw(), 0});
+        found = m_lines.end() - 1;
+    }
+    found->lastUse = ++m_uses;
+    return found->line;
+}

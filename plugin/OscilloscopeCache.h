@@ -1,0 +1,74 @@
+// What the oscilloscope keeps from one frame to the next, so that a frame
+// draws only what changed: its brush and pen, the watermark for each height
+// the bass gives it, and the selected line drawn once into a stamp that the
+// frames move along. Every GDI object in it is owned here; the stamps are
+// plain memory, bounded in number.
+#pragma once
+
+#include "framework/TextStamp.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class CLyricsListBox;
+
+class OscilloscopeCache {
+public:
+    // Brush and pen in the colours asked for, made again when a colour changes.
+    HBRUSH Brush(COLORREF colour);
+    HPEN Pen(COLORREF colour);
+    // The line's font, made again when its description changes.
+    HFONT LineFont(const LOGFONTA& lf);
+    // Where the line's font lands shifted near the left edge, found once per font.
+    const fw::PlacementStep& LinePlacement(const fw::TextStampStyle& style);
+
+    // Stamps are drawn over the background colour; a new colour drops them.
+    void UseBackground(COLORREF colour);
+
+    // The watermark stamp for a font height, drawn on first use.
+    const fw::TextStamp& Watermark(int fontHeight, const std::function<fw::TextStamp()>& draw);
+
+    // The text of the selected line, read from the list again only when its
+    // items or the selection changed.
+    const std::string& SelectedText(const CLyricsListBox& list, int sel);
+
+    struct Line {
+        SIZE extent = {0, 0};  // in the line font, as the marquee measures it
+        fw::TextStamp stamp;   // not drawn when too long to keep: then drawn in each frame
+    };
+    // The line for a text, drawn on first use.
+    const Line& LineFor(const std::string& text, const std::function<Line()>& draw);
+
+    static constexpr size_t kWatermarksKept = 64;  // the bass gives 41 heights
+    static constexpr size_t kLinesKept = 8;        // a chorus comes back
+
+private:
+    struct KeptWatermark {
+        fw::TextStamp stamp;
+        unsigned lastUse = 0;
+    };
+    struct KeptLine {
+        std::string text;
+        Line line;
+        unsigned lastUse = 0;
+    };
+
+    fw::UniqueBrush m_brush;
+    COLORREF m_brushColour = 0;
+    fw::UniquePen m_pen;
+    COLORREF m_penColour = 0;
+    fw::UniqueFont m_lineFont;
+    LOGFONTA m_lineLogFont = {};
+    bool m_havePlacement = false;
+    fw::PlacementStep m_linePlacement;
+    bool m_haveBackground = false;
+    COLORREF m_background = 0;
+    unsigned m_uses = 0;
+    std::map<int, KeptWatermark> m_watermarks;
+    std::vector<KeptLine> m_lines;
+    int m_textSel = -1;
+    unsigned m_textVersion = 0;
+    std::string m_text;
+};
