@@ -9,9 +9,9 @@
 
 namespace {
 
-// The machine may be shared: the three kinds of call are timed one call at a
-// time in interleaved blocks, and medians of those times are reported, which
-// a busy neighbour moves far less than averages.
+// The machine may be shared: calls are timed one at a time in interleaved
+// blocks, and medians of those times are reported, which a busy neighbour
+// moves far less than averages.
 constexpr int kRounds = 40;
 constexpr int kBlock = 50;
 constexpr int kDataFrames = 64;  // 1.6 s of changing sample data, repeated
@@ -62,9 +62,43 @@ struct Samples {
 };
 
 void Print(const char* what, double value, const char* unit, const Samples* spread = nullptr) {
-    std::printf("  %-52s %9.2f %s", what, value, unit);
+    std::printf("  %-54s %9.2f %s", what, value, unit);
     if (spread) std::printf("  (quartiles %.2f .. %.2f)", spread->Quantile(0.25), spread->Quantile(0.75));
     std::printf("\n");
+}
+
+// The three messages every pass sends to the host's window.
+void SendThree(HWND hostWindow) {
+    const LRESULT pos = ::SendMessageA(hostWindow, WM_USER, 0, IPC_GETLISTPOS);
+    ::SendMessageA(hostWindow, WM_USER, static_cast<WPARAM>(pos), IPC_GETPLAYLISTFILE);
+    ::SendMessageA(hostWindow, WM_USER, 0, IPC_GETOUTPUTTIME);
+}
+
+// A picture of the panel's size copied onto the panel, then the three
+// messages, against the messages alone: Wine hands what was drawn on a
+// window to the X server while the thread waits for an answer.
+double ShowingThePanel(HWND panel, HWND hostWindow) {
+    RECT r = {};
+    ::GetClientRect(panel, &r);
+    HDC panelDc = ::GetDC(panel);
+    HDC memory = ::CreateCompatibleDC(panelDc);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(panelDc, r.right, r.bottom);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    Samples shown, alone;
+    for (int round = 0; round < kRounds; ++round)
+        for (int i = 0; i < 2 * kBlock; ++i) {
+            ::PatBlt(memory, 0, 0, r.right, r.bottom, (i & 1) ? WHITENESS : BLACKNESS);
+            const bool show = (i / kBlock) == 0;
+            const double t0 = NowUs();
+            if (show) ::BitBlt(panelDc, 0, 0, r.right, r.bottom, memory, 0, 0, SRCCOPY);
+            SendThree(hostWindow);
+            (show ? shown : alone).us.push_back(NowUs() - t0);
+        }
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(panel, panelDc);
+    return shown.Median() - alone.Median();
 }
 
 }  // namespace
@@ -87,9 +121,7 @@ void ReportUnchangedPass(host::HostEmulator& emulator, winampVisModule* module) 
     auto sendBlock = [&](Samples& out) {
         for (int i = 0; i < kBlock; ++i) {
             const double t0 = NowUs();
-            const LRESULT pos = ::SendMessageA(hostWindow, WM_USER, 0, IPC_GETLISTPOS);
-            ::SendMessageA(hostWindow, WM_USER, static_cast<WPARAM>(pos), IPC_GETPLAYLISTFILE);
-            ::SendMessageA(hostWindow, WM_USER, 0, IPC_GETOUTPUTTIME);
+            SendThree(hostWindow);
             out.us.push_back(NowUs() - t0);
         }
     };
@@ -112,4 +144,28 @@ void ReportUnchangedPass(host::HostEmulator& emulator, winampVisModule* module) 
     Print("oscilloscope alone (pass with it - pass without)", p - q, "us");
     Print("unchanged pass without the oscilloscope", q, "us", &withoutOsc);
     Print("ratio without the oscilloscope", q / s, "x ");
+    if (::GetEnvironmentVariableA("BENCH_DETAIL", nullptr, 0))
+        Print("  of the oscilloscope: the panel copied and shown", ShowingThePanel(::GetDlgItem(emulator.VisWindow(), 1033), hostWindow), "us");
+}
+
+// Tracking passes with repaint whose second changes to a line the
+// oscilloscope has not drawn yet (more lines than it keeps), against passes
+// that go back and forth between two lines.
+void ReportNewLinePass(host::HostEmulator& emulator, winampVisModule* module) {
+    HWND list = ::GetDlgItem(emulator.VisWindow(), 1031);
+    Samples fresh, known;
+    for (int round = 0; round < kRounds / 4; ++round)
+        for (int i = 0; i < 2 * kBlock; ++i) {
+            const bool newLine = i < kBlock;
+            const int second = newLine ? 60 + (round * kBlock + i) % 100 : 30 + i % 2;
+            emulator.SetPositionMs(second * 1000 + 100);
+            const double t0 = NowUs();
+            module->Render(module);
+            ::UpdateWindow(list);
+            (newLine ? fresh : known).us.push_back(NowUs() - t0);
+        }
+    std::printf("pass whose second changes, with repaint (medians of %d calls each, interleaved):\n",
+                kRounds / 4 * kBlock);
+    Print("to a line drawn before", known.Median(), "us", &known);
+    Print("to a line not drawn before", fresh.Median(), "us", &fresh);
 }

@@ -14,7 +14,7 @@ UniqueBitmap CreatePixelBitmap(int width, int height, PixelView* view) {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    *view = bitmap ? PixelView{static_cast<uint32_t*>(bits), width, height} : PixelView{};
+    *view = bitmap ? PixelView{static_cast<uint32_t*>(bits), width, height, width} : PixelView{};
     return bitmap;
 }
 
@@ -34,7 +34,7 @@ PixelCanvas::~PixelCanvas() {
 void PixelCanvas::Fill(uint32_t pixel) const {
     if (!m_view) return;
     ::GdiFlush();
-    std::fill(m_view.pixels, m_view.pixels + static_cast<size_t>(m_view.width) * m_view.height, pixel);
+    for (int y = 0; y < m_view.height; ++y) std::fill(m_view.Row(y), m_view.Row(y) + m_view.width, pixel);
 }
 
 }  // namespace fw

@@ -1,5 +1,5 @@
 // 32-bit pixel surfaces: DIB sections whose pixels the program may also write
-// itself, top-down, one 0x00RRGGBB value per pixel and no padding.
+// itself, top-down, one 0x00RRGGBB value per pixel.
 #pragma once
 
 #include "framework/Handles.h"
@@ -13,8 +13,11 @@ struct PixelView {
     uint32_t* pixels = nullptr;
     int width = 0;
     int height = 0;
+    int stride = 0;  // pixels from one row to the next
 
-    uint32_t* Row(int y) const { return pixels + static_cast<size_t>(y) * static_cast<size_t>(width); }
+    uint32_t* Row(int y) const { return pixels + static_cast<ptrdiff_t>(y) * stride; }
+    // The rows [top, top + rows) as a view of their own.
+    PixelView Rows(int top, int rows) const { return {Row(top), width, rows, stride}; }
     explicit operator bool() const { return pixels != nullptr; }
 };
 

@@ -174,7 +174,10 @@ void CLyricsPluginApp::CloseWindows(winampVisModule* module) {
     }
     // The frame is gone with the embedded window: a later load of the
     // library registers the class with its own window procedure.
-    if (!m_pWnd || !m_pWnd->m_hWnd) fw::CFrameWnd::UnregisterDefaultClass();
+    if (!m_pWnd || !m_pWnd->m_hWnd) {
+        fw::CFrameWnd::UnregisterDefaultClass();
+        COscilloscopePanel::UnregisterClass();
+    }
     ForgetLoadedSong();
 }
 

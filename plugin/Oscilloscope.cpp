@@ -2,7 +2,8 @@
 // pulsing with the bass and the selected line scrolling across, drawn off
 // screen and copied to the panel in one step. The two texts are drawn once
 // into stamps (the watermark once for each height, the line once per line)
-// that each frame puts onto the picture, so a frame draws only the traces.
+// that each frame puts onto the picture, and the traces go straight into the
+// pixels from strokes GDI drew once: a frame calls GDI only to show it.
 #include "framework/Handles.h"
 #include "plugin/LyricsPluginApp.h"
 #include "plugin/OscilloscopeCache.h"
@@ -26,16 +27,22 @@ double BassLevel(const winampVisModule& module) {
     return sum / 10.0 / 255.0 * 64.0 + 96.0;
 }
 
-void DrawTraces(HDC dc, const winampVisModule& module, int width, HPEN pen) {
-    fw::SelectGuard select(dc, pen);
+// The fill has always covered 150 columns, not the bitmap's 152.
+void FillBackground(const fw::PixelView& pixels, uint32_t pixel) {
+    const int columns = std::min(150, pixels.width), rows = std::min(256, pixels.height);
+    for (int y = 0; y < rows; ++y) std::fill(pixels.Row(y), pixels.Row(y) + columns, pixel);
+}
+
+void DrawTraces(const fw::PixelView& pixels, const winampVisModule& module, int width, uint32_t pixel,
+                fw::ColumnPolyline& polyline) {
     const int channels = module.nCh > 2 ? 2 : (module.nCh < 0 ? 0 : module.nCh);
     const int count = std::min(width, kSamples);
-    POINT points[kSamples];
+    int ys[kSamples];
     for (int c = 0; c < channels; ++c) {
         const int offset = channels == 1 ? -25 : (c == 0 ? 10 : -50);
         for (int x = 0; x < count; ++x)
-            points[x] = {x, (((c * 256 + module.waveformData[c][x]) ^ 0x80) >> (channels - 1)) / 3 + offset};
-        if (count > 1) ::Polyline(dc, points, count);
+            ys[x] = (((c * 256 + module.waveformData[c][x]) ^ 0x80) >> (channels - 1)) / 3 + offset;
+        polyline.Draw(pixels, 0, ys, count, pixel);
     }
 }
 
@@ -53,22 +60,23 @@ fw::TextStampStyle LineStyle(HFONT font, COLORREF background) {
 }
 
 // The watermark as a stamp of the whole panel, its reference at (center, 0).
-fw::TextStamp DrawWatermark(int height, COLORREF background, int center, int width, int panelHeight) {
+fw::TextStamp DrawWatermark(int height, COLORREF background, int center, SIZE panel, fw::StampCanvas& canvas) {
     const LOGFONTA lf = ArialFont(height, 150);
     fw::UniqueFont font(::CreateFontIndirectA(&lf));
     const fw::TextStampStyle style{font.get(), TA_CENTER | TA_TOP, kWatermarkShadow, kShadowOffset, kWatermarkText,
                                    background};
-    const RECT panel = {-center, 0, width - center, panelHeight};
-    return fw::TextStamp::Draw(style, kWatermark, &panel);
+    const RECT area = {-center, 0, panel.cx - center, panel.cy};
+    return fw::TextStamp::Draw(style, kWatermark, canvas, &area);
 }
 
-OscilloscopeCache::Line DrawLine(HDC dc, HFONT font, const std::string& text, COLORREF background) {
+OscilloscopeCache::Line DrawLine(HDC dc, HFONT font, const std::string& text, COLORREF background,
+                                 fw::StampCanvas& canvas) {
     OscilloscopeCache::Line line;
     {
         fw::SelectGuard select(dc, font);
         ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &line.extent);
     }
-    line.stamp = fw::TextStamp::Draw(LineStyle(font, background), text);
+    line.stamp = fw::TextStamp::Draw(LineStyle(font, background), text, canvas);
     return line;
 }
 
@@ -94,17 +102,17 @@ void CLyricsPluginApp::DrawOscilloscope(winampVisModule* module) {
     const COLORREF background = m_pWnd->m_crOscBackground;
     cache.UseBackground(background);
 
-    const RECT fill = {0, 0, 150, 256};
-    ::FillRect(dc, &fill, cache.Brush(background));
-    DrawTraces(dc, *module, m_nOscWidth, cache.Pen(m_pWnd->m_crOscLine));
+    ::GdiFlush();  // what GDI did to the pixels in the last frame is done
+    FillBackground(m_oscPixels, fw::PixelOf(background));
+    DrawTraces(m_oscPixels, *module, m_nOscWidth, fw::PixelOf(m_pWnd->m_crOscLine), cache.Traces());
 
     CLyricsListBox& list = m_pWnd->m_displayList;
     const int sel = list.GetCurSel();
     if (sel >= 0) {
-        ::GdiFlush();  // the traces must be in the pixels before the stamps go on
         const int center = m_nOscWidth / 2;
         const int height = static_cast<int>(BassLevel(*module) / 255.0 * 80.0);
-        cache.Watermark(height, [&] { return DrawWatermark(height, background, center, m_nOscWidth, m_nOscHeight); })
+        const SIZE panel = {m_nOscWidth, m_nOscHeight};
+        cache.Watermark(height, [&] { return DrawWatermark(height, background, center, panel, cache.Canvas()); })
             .StampOnto(m_oscPixels, center, 0);
         if (list.IsWindowVisible()) DrawScrollingLine(cache, cache.SelectedText(list, sel));
     }
@@ -120,7 +128,8 @@ void CLyricsPluginApp::DrawScrollingLine(OscilloscopeCache& cache, const std::st
     HDC dc = m_hMemDC.get();
     HFONT font = cache.LineFont(ArialFont(20, -static_cast<int>(slope * 180.0 / 3.14159265358 * 10.0)));
     const COLORREF background = m_pWnd->m_crOscBackground;
-    const OscilloscopeCache::Line& line = cache.LineFor(text, [&] { return DrawLine(dc, font, text, background); });
+    const OscilloscopeCache::Line& line =
+        cache.LineFor(text, [&] { return DrawLine(dc, font, text, background, cache.Canvas()); });
     const int x = m_nMarqueeX;
     const int y = static_cast<int>(x * slope + m_nOscHeight + 10);
     if (line.stamp.Drawn())

@@ -5,22 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-HBRUSH OscilloscopeCache::Brush(COLORREF colour) {
-    if (!m_brush || colour != m_brushColour) {
-        m_brush.reset(::CreateSolidBrush(colour));
-        m_brushColour = colour;
-    }
-    return m_brush.get();
-}
-
-HPEN OscilloscopeCache::Pen(COLORREF colour) {
-    if (!m_pen || colour != m_penColour) {
-        m_pen.reset(::CreatePen(PS_SOLID, 1, colour));
-        m_penColour = colour;
-    }
-    return m_pen.get();
-}
-
 HFONT OscilloscopeCache::LineFont(const LOGFONTA& lf) {
     if (!m_lineFont || std::memcmp(&lf, &m_lineLogFont, sizeof(lf)) != 0) {
         m_lineFont.reset(::CreateFontIndirectA(&lf));

@@ -1,10 +1,12 @@
 // What the oscilloscope keeps from one frame to the next, so that a frame
-// draws only what changed: its brush and pen, the watermark for each height
-// the bass gives it, and the selected line drawn once into a stamp that the
-// frames move along. Every GDI object in it is owned here; the stamps are
-// plain memory, bounded in number.
+// draws only what changed: the strokes its traces are made of, the watermark
+// for each height the bass gives it, and the selected line drawn once into a
+// stamp that the frames move along. Its GDI objects, the line's font and the
+// bitmap new stamps are drawn in, are owned here; the rest is plain memory,
+// bounded in size.
 #pragma once
 
+#include "framework/ColumnPolyline.h"
 #include "framework/TextStamp.h"
 
 #include <functional>
@@ -16,9 +18,9 @@ class CLyricsListBox;
 
 class OscilloscopeCache {
 public:
-    // Brush and pen in the colours asked for, made again when a colour changes.
-    HBRUSH Brush(COLORREF colour);
-    HPEN Pen(COLORREF colour);
+    fw::ColumnPolyline& Traces() { return m_traces; }
+    // Where new stamps are drawn.
+    fw::StampCanvas& Canvas() { return m_canvas; }
     // The line's font, made again when its description changes.
     HFONT LineFont(const LOGFONTA& lf);
     // Where the line's font lands shifted near the left edge, found once per font.
@@ -55,10 +57,8 @@ private:
         unsigned lastUse = 0;
     };
 
-    fw::UniqueBrush m_brush;
-    COLORREF m_brushColour = 0;
-    fw::UniquePen m_pen;
-    COLORREF m_penColour = 0;
+    fw::ColumnPolyline m_traces;
+    fw::StampCanvas m_canvas;
     fw::UniqueFont m_lineFont;
     LOGFONTA m_lineLogFont = {};
     bool m_havePlacement = false;
