@@ -19,8 +19,8 @@ namespace {
 
 constexpr uint64_t kPrime = 0x7FFFFFFFu;
 
-// Congruent to x and below 2^32 for any x below 2^63; products of such a
-// value and a base stay below 2^63.
+// Congruent to x modulo the prime and below 2^32, so that the product of
+// such a value and a base (below 2^31) still fits in 64 bits.
 uint64_t Fold(uint64_t x) {
     x = (x & kPrime) + (x >> 31);
     return (x & kPrime) + (x >> 31);
