@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -719,6 +720,8 @@ std::string SpanRemover::Run() {
 }  // namespace
 
 std::string RemoveRepeatedSpans(const std::string& text, const std::string& open, const std::string& close) {
+    // Positions are ints; a page this size never reaches a 32-bit plugin.
+    if (text.size() > static_cast<size_t>(std::numeric_limits<int>::max()) - 2) return text;
     if (TextFinder(open).Find(text) == std::string::npos || TextFinder(close).Find(text) == std::string::npos)
         return text;
     return SpanRemover(text, open, close).Run();

@@ -32,5 +32,6 @@
 
 #include <string>
 
+// Texts longer than 2^31 - 3 bytes come back unchanged.
 std::string RemoveRepeatedSpans(const std::string& text, const std::string& open,
                                 const std::string& close);
