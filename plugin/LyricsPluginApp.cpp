@@ -1,6 +1,7 @@
 #include "plugin/LyricsPluginApp.h"
 
 #include "framework/MessageBox.h"
+#include "plugin/PluginSearch.h"
 #include "ui/PluginWnd.h"
 
 namespace {
@@ -82,6 +83,7 @@ LRESULT CALLBACK CLyricsPluginApp::HostWndProc(HWND hwnd, UINT msg, WPARAM wPara
 int CLyricsPluginApp::Init(winampVisModule* module) {
     m_pModule = module;
     EnsureFrameObject();
+    if (!m_pFinder) m_pFinder = std::make_unique<CPluginSearch>(*this);
     LoadSettings(module);
 
     m_embedState.r.left = m_nScreenX;
@@ -134,6 +136,7 @@ void CLyricsPluginApp::CreateOscilloscopeSurface() {
 
 void CLyricsPluginApp::Quit(winampVisModule* module) {
     m_pModule = module;
+    if (m_pFinder) m_pFinder->Shutdown();
     if (m_pfnOldHostProc && m_hHostWnd && ::IsWindow(m_hHostWnd))
         ::SetWindowLongPtrA(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnOldHostProc));
     m_pfnOldHostProc = nullptr;

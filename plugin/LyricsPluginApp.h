@@ -20,8 +20,8 @@ class ID3_Tag;
 class CLyricsListBox;
 class SongInfoSource;
 
-// The internet search, as the frame driver sees it. Until a search engine is
-// attached, m_pFinder stays empty and no search is ever started.
+// The internet search, as the frame driver sees it (CPluginSearch). Init
+// attaches it; while m_pFinder is empty no search is ever started.
 class LyricsSearch {
 public:
     struct Request {
@@ -33,6 +33,8 @@ public:
     virtual ~LyricsSearch() = default;
     virtual bool CanStartSearch() = 0;
     virtual bool StartSearch(const Request& request, bool retryWithoutArtist) = 0;
+    // Quit: every search stops at once, nothing is waited for.
+    virtual void Shutdown() = 0;
 };
 
 constexpr int kPathSize = 512;

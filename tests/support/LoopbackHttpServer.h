@@ -52,6 +52,7 @@ public:
     void Serve(const std::string& target, const std::string& body) { Serve(target, HttpReply{200, body}); }
     // The reply to every target that begins with prefix and has no exact reply.
     void ServePrefix(const std::string& prefix, HttpReply reply);
+    void ServePrefix(const std::string& prefix, const std::string& body) { ServePrefix(prefix, HttpReply{200, body}); }
     // Added before the headers of every reply.
     void SetDelayMs(int ms) { m_delayMs = ms; }
 
