@@ -60,7 +60,8 @@ bool CLyricsFinder::StartSearch(bool retryWithoutArtist) {
         if (!m_bStopRequested) {
             m_bStopRequested = true;
             m_nStopRequestTime = ::GetTickCount();
-            WriteText(m_targets.statusText, "Please wait while the search stops...");
+            // Behind whatever that search has already posted.
+            PostText(m_targets.statusText, "Please wait while the search stops...");
             return false;
         }
         if (::GetTickCount() - m_nStopRequestTime < kStopPatienceMs) return false;
@@ -83,6 +84,15 @@ void CLyricsFinder::Shutdown() {
     if (m_current) m_current->bRunning = 0;
     if (m_ui) m_ui->Close();
     m_ui.reset();
+}
+
+void CLyricsFinder::PostText(HWND target, const std::string& text) {
+    if (!m_ui || !target) return;
+    m_ui->Post([target, text] {
+        if (!::IsWindow(target)) return;
+        ::SetWindowTextA(target, text.c_str());
+        ::InvalidateRect(target, nullptr, TRUE);
+    });
 }
 
 void CLyricsFinder::WriteText(HWND target, const std::string& text) {

@@ -52,6 +52,7 @@ public:
 private:
     void ShowResultOfList(ResultList& list, int index);
     void WriteText(HWND target, const std::string& text);
+    void PostText(HWND target, const std::string& text);
     void EnableTarget(HWND target, bool enable);
     std::shared_ptr<SearchRequest> NewRequest(bool retryWithoutArtist);
 

@@ -75,8 +75,8 @@ public:
 
     void Run() {
         r.ShowSearchButtons(true);
-        r.SetText(r.targets.counterText, "");
-        r.SetText(r.targets.statusText, "Search begins...");
+        r.SetText(r.targets.counterText, "", true);
+        r.SetText(r.targets.statusText, "Search begins...", true);
         CopyField(r.szArtist, sizeof(r.szArtist), CleanArtist(r.rawArtist));
         CopyField(r.szTitle, sizeof(r.szTitle), CleanTitle(r.rawTitle));
         if (!LoadSites()) {

@@ -137,7 +137,7 @@ void LoopbackHttpServer::AcceptLoop() {
             return;
         }
         m_clients.push_back(client);
-        ++m_open;
+        if (++m_open > m_mostOpen) m_mostOpen = m_open.load();
         m_threads.emplace_back([this, client] { Handle(client); });
     }
 }

@@ -60,6 +60,7 @@ public:
     int CountRequests(const std::string& target) const;
     // Connections accepted and not yet finished.
     int OpenConnections() const { return m_open; }
+    int MostOpenAtOnce() const { return m_mostOpen; }
     void Stop();
 
 private:
@@ -75,6 +76,7 @@ private:
     std::atomic<int> m_delayMs{0};
     std::atomic<bool> m_stopping{false};
     std::atomic<int> m_open{0};
+    std::atomic<int> m_mostOpen{0};
     std::thread m_acceptThread;
 
     mutable std::mutex m_lock;  // guards the members below
