@@ -54,6 +54,11 @@ void PluginSession::PointSearchAt(const std::string& sitesUrl, const std::string
 std::string PluginSession::WindowText(HWND wnd) const { return TextOf(wnd); }
 
 bool PluginSession::Load() {
+    const std::string dll = CopyFromProgramFolder("vis_velmor.dll", m_folder.Path());
+    return m_host.LoadPlugin(dll);
+}
+
+bool PluginSession::Start() {
     // No test reaches the internet: unless a test points the search
     // somewhere, it goes to a loopback port where nothing listens.
     const std::string ini = ReadFileBytes(IniPath());
@@ -61,11 +66,6 @@ bool PluginSession::Load() {
         WriteFileBytes(IniPath(), ini + "\r\n[Search]\r\nSitesUrl=http://127.0.0.1:9/sites.html\r\n"
                                         "ProbeUrl=http://127.0.0.1:9/\r\nWebSearchUrl=http://127.0.0.1:9/search\r\n");
     }
-    const std::string dll = CopyFromProgramFolder("vis_velmor.dll", m_folder.Path());
-    return m_host.LoadPlugin(dll);
-}
-
-bool PluginSession::Start() {
     if (!m_host.Module() && !Load()) return false;
     if (!m_host.Start()) return false;
     WaitRenders(2);
