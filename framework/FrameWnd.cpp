@@ -1,13 +1,22 @@
 #include "framework/FrameWnd.h"
 
+#include "framework/Modal.h"
+#include "framework/NoThrow.h"
+
 namespace fw {
 
-const char* CFrameWnd::DefaultClass() {
-    return RegisterOwnClass("VelmorFrameWnd", CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
-                            reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+namespace {
+const char kFrameClass[] = "VelmorFrameWnd";
 }
 
+const char* CFrameWnd::DefaultClass() {
+    return RegisterOwnClass(kFrameClass, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+}
+
+void CFrameWnd::UnregisterDefaultClass() { UnregisterOwnClass(kFrameClass); }
+
 INT_PTR CDialog::DoModal() {
+    const ModalScope modal;
     return ::DialogBoxParamA(ResourceInstance(), MAKEINTRESOURCEA(m_templateId), m_parent,
                              &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
 }
@@ -22,6 +31,10 @@ INT_PTR CDialog::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return NoThrow<INT_PTR>(FALSE, [&] { return GuardedDialogProc(hwnd, msg, wParam, lParam); });
+}
+
+INT_PTR CDialog::GuardedDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
         auto* dlg = reinterpret_cast<CDialog*>(lParam);
         ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);

@@ -8,6 +8,9 @@ namespace fw {
 class CFrameWnd : public CWnd {
 public:
     static const char* DefaultClass();
+    // Once the last frame is gone: a later load of the library registers
+    // the class with its own window procedure.
+    static void UnregisterDefaultClass();
     bool Create(const char* title, DWORD style, const RECT& rect, HWND parent) {
         return CreateEx(0, DefaultClass(), title, style, rect, parent, 0);
     }
@@ -35,6 +38,7 @@ protected:
 
 private:
     static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR GuardedDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     UINT m_templateId;
     HWND m_parent;
 };

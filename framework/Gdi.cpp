@@ -4,15 +4,6 @@
 
 namespace fw {
 
-bool CopyBounded(char* dest, size_t size, const char* text) {
-    if (size == 0) return false;
-    size_t len = text ? std::strlen(text) : 0;
-    size_t n = len < size - 1 ? len : size - 1;
-    if (n) std::memcpy(dest, text, n);
-    dest[n] = '\0';
-    return n == len;
-}
-
 void FontDescription::SetFace(const char* text) { CopyBounded(face, sizeof(face), text); }
 
 LOGFONTA MakeLogFont(const FontDescription& desc, HDC hdc) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Handles.h"
+#include "framework/TextUtil.h"
 
 #include <string>
 
@@ -52,8 +53,5 @@ private:
     LOGFONTA m_lf = {};
     UniqueFont m_font;
 };
-
-// Copies text into a fixed buffer, always terminating it; returns false when cut.
-bool CopyBounded(char* dest, size_t size, const char* text);
 
 }  // namespace fw

@@ -1,5 +1,7 @@
 #include "framework/MessageBox.h"
 
+#include "framework/Modal.h"
+
 #include <mutex>
 
 namespace fw {
@@ -9,6 +11,7 @@ MessageBoxHandler g_handler;
 }  // namespace
 
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+    const ModalScope modal;
     MessageBoxHandler handler;
     {
         std::lock_guard<std::mutex> lock(g_handlerLock);

@@ -1,7 +1,11 @@
 #include "framework/Wnd.h"
 
+#include "framework/NoThrow.h"
+
 #include <map>
 #include <mutex>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace fw {
@@ -12,6 +16,11 @@ std::map<HWND, CWnd*>& WindowMap() {
     return map;
 }
 HINSTANCE g_resourceInstance = nullptr;
+// Classes this load of the module registered.
+std::set<std::string>& OwnClasses() {
+    static std::set<std::string> classes;
+    return classes;
+}
 }  // namespace
 
 HINSTANCE ResourceInstance() { return g_resourceInstance ? g_resourceInstance : ::GetModuleHandleA(nullptr); }
@@ -50,10 +59,19 @@ void CWnd::Detach() {
     m_oldProc = nullptr;
 }
 
+// A class of the same name and module instance that this load did not
+// register was left by an earlier load of the library, perhaps another
+// version at the same address: its window procedure is stale, so it is
+// replaced.
 const char* CWnd::RegisterOwnClass(const char* name, UINT classStyle, HBRUSH background) {
+    std::lock_guard<std::mutex> lock(g_mapLock);
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof(wc);
-    if (::GetClassInfoExA(ResourceInstance(), name, &wc)) return name;
+    if (::GetClassInfoExA(ResourceInstance(), name, &wc)) {
+        if (OwnClasses().count(name)) return name;
+        ::UnregisterClassA(name, ResourceInstance());
+    }
+    wc = WNDCLASSEXA{};
     wc.cbSize = sizeof(wc);
     wc.style = classStyle;
     wc.lpfnWndProc = &CWnd::StaticWndProc;
@@ -61,8 +79,14 @@ const char* CWnd::RegisterOwnClass(const char* name, UINT classStyle, HBRUSH bac
     wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
     wc.lpszClassName = name;
-    ::RegisterClassExA(&wc);
+    if (::RegisterClassExA(&wc)) OwnClasses().insert(name);
     return name;
+}
+
+void CWnd::UnregisterOwnClass(const char* name) {
+    std::lock_guard<std::mutex> lock(g_mapLock);
+    // Fails, and keeps the class, while a window of it still exists.
+    if (::UnregisterClassA(name, ResourceInstance())) OwnClasses().erase(name);
 }
 
 bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style,
@@ -156,6 +180,10 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return NoThrow<LRESULT>(0, [&] { return RouteOwnClassMessage(hwnd, msg, wParam, lParam); });
+}
+
+LRESULT CWnd::RouteOwnClassMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CWnd* wnd = FromHandle(hwnd);
     if (!wnd && msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -167,9 +195,11 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 }
 
 LRESULT CALLBACK CWnd::SubclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    CWnd* wnd = FromHandle(hwnd);
-    if (!wnd) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
-    return wnd->Dispatch(msg, wParam, lParam);
+    return NoThrow<LRESULT>(0, [&] {
+        CWnd* wnd = FromHandle(hwnd);
+        if (!wnd) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+        return wnd->Dispatch(msg, wParam, lParam);
+    });
 }
 
 }  // namespace fw

@@ -46,6 +46,8 @@ public:
     virtual void MeasureItem(MEASUREITEMSTRUCT* mis) { (void)mis; }
 
     static const char* RegisterOwnClass(const char* name, UINT classStyle, HBRUSH background);
+    // Unregisters a class of ours once no window of it is left.
+    static void UnregisterOwnClass(const char* name);
 
     HWND m_hWnd = nullptr;
 
@@ -63,6 +65,7 @@ private:
     void Detach();
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SubclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT RouteOwnClassMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
 
     // The child a WM_MEASUREITEM is for. The lookup by id is remembered:

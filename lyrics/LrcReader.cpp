@@ -1,5 +1,7 @@
 #include "lyrics/LrcReader.h"
 
+#include "framework/TextUtil.h"
+
 #include <climits>
 #include <cstring>
 
@@ -10,17 +12,6 @@ constexpr int kLF = '\n';
 
 bool IsLineEnd(int b) { return b == kCR || b == kLF; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Copies text into buf (cap bytes), cutting what does not fit; always ends
-// with a NUL.
-void CopyBounded(char* buf, size_t cap, const std::string& text)
-{
-    if (cap == 0)
-        return;
-    const size_t n = text.size() < cap - 1 ? text.size() : cap - 1;
-    std::memcpy(buf, text.data(), n);
-    buf[n] = '\0';
-}
 
 std::string LineText(const char* line)
 {
@@ -111,10 +102,7 @@ bool IsHeaderName(const std::string& name)
             continue;
         bool same = true;
         for (size_t i = 0; same && i < name.size(); ++i) {
-            char c = name[i];
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-            same = c == header[i];
+            same = fw::LowerAscii(name[i]) == header[i];
         }
         if (same)
             return true;
@@ -235,7 +223,7 @@ private:
     {
         while (m_nCurrent > m_nStart) {
             char item[kLineBufferSize];
-            CopyBounded(item, sizeof item, m_target.ItemText(m_nCurrent - 1));
+            fw::CopyBounded(item, sizeof item, m_target.ItemText(m_nCurrent - 1));
             if (*TrimSpaces(item) != '\0')
                 break;
             m_target.DeleteItem(--m_nCurrent);
@@ -338,7 +326,7 @@ bool ParseTimeTags(char* line, TimeTag* table, int& count, int lineIndex,
     // A header line is dropped whole, so its text is left as it is.
     if (keep && restore)
         text = saved;
-    CopyBounded(line, kLineBufferSize, text);
+    fw::CopyBounded(line, kLineBufferSize, text);
     return keep;
 }
 

@@ -1,5 +1,7 @@
 #include "lyrics/Lyrics3.h"
 
+#include "framework/TextUtil.h"
+
 namespace {
 
 constexpr char kBegin[] = "LYRICSBEGIN";
@@ -13,15 +15,11 @@ constexpr size_t kFieldIdLen = 3;
 constexpr size_t kFieldSizeDigits = 5;
 constexpr size_t kFieldHeaderLen = kFieldIdLen + kFieldSizeDigits;
 
-char UpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Markers are matched without regard to case everywhere, so a tag that was
 // located by its trailer is never rejected for the same bytes later.
 bool SameIgnoringCase(const char* bytes, const char* upperText, size_t n) {
     for (size_t i = 0; i < n; ++i) {
-        if (UpperAscii(bytes[i]) != upperText[i]) return false;
+        if (fw::UpperAscii(bytes[i]) != upperText[i]) return false;
     }
     return true;
 }

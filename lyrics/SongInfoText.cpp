@@ -1,5 +1,7 @@
 #include "lyrics/SongInfoText.h"
 
+#include "framework/TextUtil.h"
+
 #include "lyrics/SongPaths.h"
 
 namespace {
@@ -7,19 +9,6 @@ namespace {
 constexpr int kLastGenreIndex = 147;
 constexpr char kOpeningPrefix[] = "[Opening] ";
 constexpr char kTitleSeparator[] = " - ";
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerCopy(std::string text) {
-    for (char& c : text) c = LowerAscii(c);
-    return text;
-}
-
-bool EqualsIgnoringCase(const std::string& a, const char* b) {
-    return LowerCopy(a) == LowerCopy(b);
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' ||
@@ -128,7 +117,7 @@ void FallBackTitle(SongInfoSource& src, const std::string& songPath,
 void FallBackArtist(const std::string& songPath, SongInfo& info) {
     if (!info.artist.empty() && info.artist != "no artist") return;
     info.artist = kArtistUnavailable;
-    if (LowerCopy(info.title).find("track") != std::string::npos)
+    if (fw::LowerAscii(info.title).find("track") != std::string::npos)
         info.title = FitField(SongFileTitle(songPath));
 }
 
@@ -161,8 +150,8 @@ std::string GenreName(std::string genre, GenreTableFn genreByIndex) {
         if (!genre.empty()) genre.erase(0, 1);
     }
     if (genre == "0") return "Blues";
-    if (EqualsIgnoringCase(genre, "CR")) return "Cover";
-    if (EqualsIgnoringCase(genre, "RX")) return "Remix";
+    if (fw::EqualsIgnoringAsciiCase(genre, "CR")) return "Cover";
+    if (fw::EqualsIgnoringAsciiCase(genre, "RX")) return "Remix";
     int index = 0;
     if (genreByIndex != nullptr && LeadingGenreNumber(genre, index)) {
         if (const char* name = genreByIndex(index)) return name;

@@ -1,5 +1,7 @@
 #include "lyrics/SongPaths.h"
 
+#include "framework/TextUtil.h"
+
 #include <utility>
 
 namespace {
@@ -20,10 +22,6 @@ size_t NameDot(const std::string& path) {
 
 bool FitsPathField(const std::string& s) { return s.size() <= kMaxPathChars; }
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 std::string SongExtension(const std::string& path) {
@@ -36,7 +34,7 @@ bool IsMp3Path(const std::string& path) {
     if (ext.size() != 3) return false;
     const char* mp3 = "mp3";
     for (size_t i = 0; i < 3; ++i) {
-        if (LowerAscii(ext[i]) != mp3[i]) return false;
+        if (fw::LowerAscii(ext[i]) != mp3[i]) return false;
     }
     return true;
 }

@@ -2,6 +2,7 @@
 // a change or a request, and otherwise moves the highlight with the play time.
 #include "framework/Gdi.h"
 #include "framework/MessageBox.h"
+#include "lyrics/LyricFiles.h"
 #include "lyrics/SongPaths.h"
 #include "plugin/LyricsPluginApp.h"
 #include "res/resource.h"
@@ -16,13 +17,6 @@ namespace {
 // Compares a host path with the stored song path as it would be stored.
 bool SameSong(const char* path, const char* stored) {
     return std::strncmp(path, stored, kPathSize - 1) == 0;
-}
-
-std::string TempFolder() {
-    char buf[200] = "";
-    const DWORD len = ::GetTempPathA(sizeof(buf), buf);
-    if (len == 0 || len > sizeof(buf)) return std::string();  // too long for the field: skip
-    return std::string(buf, len);
 }
 
 }  // namespace
@@ -44,23 +38,35 @@ void CLyricsPluginApp::Refresh(bool reload) {
 // Called by the search on its own threads: the reload runs on the window
 // thread, which owns the lists (the flag alone would make its next frame
 // reload as well).
+// While a message box or dialog of ours is open, or edit mode holds unsaved
+// changes, only the flag is set: a frame takes the new lyrics up once it is
+// safe.
 void CLyricsPluginApp::OnNewLyrics() {
     m_bNewLyrics = 1;
     const HWND frame = FrameWindow();
     if (!frame) return;
-    if (::GetWindowThreadProcessId(frame, nullptr) == ::GetCurrentThreadId()) Refresh(true);
-    else ::PostMessageA(frame, WM_VELMOR_NEW_LYRICS, 0, 0);
+    if (!IsWindowThread()) ::PostMessageA(frame, WM_VELMOR_NEW_LYRICS, 0, 0);
+    else if (IsSafeToReplaceLyrics()) Refresh(true);
+}
+
+void CLyricsPluginApp::LeaveRender() {
+    m_nRenderThread = 0;
+    m_bInRender = 0;
 }
 
 int CLyricsPluginApp::Render(winampVisModule* module) {
     const bool newAtEntry = m_bNewLyrics;
     if (!module) return 0;
     if (m_bInRender.exchange(1)) return 0;
-    m_pModule = module;
-    if (!IsUsable(static_cast<HWND>(nullptr), false, false)) {  // the frame is gone
+    // Quit sets the closing flag before it waits for m_bInRender: one of the
+    // two always sees the other.
+    if (m_bWindowsClosing || !IsUsable(static_cast<HWND>(nullptr), false, false)) {
         m_bInRender = 0;
         return 0;
     }
+    m_nRenderThread = ::GetCurrentThreadId();
+    m_pModule = module;
+    if (HasPendingDownloads()) TakeUpDownloadedLyrics(false);
 
     const LRESULT pos = SendToHost(IPC_GETLISTPOS);
     const char* hostPath = reinterpret_cast<const char*>(SendToHost(IPC_GETPLAYLISTFILE, static_cast<WPARAM>(pos)));
@@ -68,7 +74,7 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
     const bool changed = !SameSong(path.c_str(), m_szSongFile);
     const bool searchRetry = m_bSearchPending && m_pFinder && m_pFinder->CanStartSearch();
 
-    if (m_bNewLyrics || searchRetry || changed || m_bReload) {
+    if (ReloadMayRunNow(changed || m_bReload, m_bNewLyrics || searchRetry)) {
         if (changed) m_pWnd->m_songPanel.Invalidate();
         if (changed && !IsUsable(DisplayList(), true, true)) {
             HandleEditModeSongChange();
@@ -103,6 +109,7 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
             if (!m_bNewLyrics && (changed || searchRetry) && !usable && m_bSearchLyrics && m_pFinder) {
                 LyricsSearch::Request request{m_szTitle, m_szArtist, m_szSongFile, m_pWnd->m_hWnd,
                                               m_pWnd->m_songPanel.m_hWnd, DisplayList()};
+                NoteSearchStarted();
                 m_bSearchPending = !m_pFinder->StartSearch(request, false);
             }
         }
@@ -116,22 +123,28 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
 
     if (m_bShowMenu && m_bShowOsciloscope) DrawOscilloscope(module);
     m_bReload = 0;
-    m_bInRender = 0;
+    LeaveRender();
     return 0;
 }
 
+// A reload replaces what the lists hold. It waits while a modal loop of ours
+// runs on the window thread (it would pull the lines from under the code
+// that opened it), and lyrics that come from elsewhere (a search) also wait
+// while edit mode holds unsaved changes. Requests stay set meanwhile.
+bool CLyricsPluginApp::ReloadMayRunNow(bool ownRequest, bool fromElsewhere) {
+    if (!ownRequest && !fromElsewhere) return false;
+    if (ModalLoopOnWindowThread()) return false;
+    return ownRequest || !HasUnsavedEdits();
+}
+
 bool CLyricsPluginApp::HandleEditModeSongChange() {
-    CPluginButton& button = m_pWnd->m_btnHelpSave;
-    button.SetTipText("Help");
-    button.SetIconResource(IDI_HELP);
-    button.Invalidate();
-    button.UpdateWindow();
+    SetHelpSaveButton(false);
     bool leave = true;
     if (m_bModified) {
         const int answer = fw::ShowMessageBox(m_pWnd->m_hWnd, "Changes not saved. Save?", "Save", MB_YESNOCANCEL);
         if (answer == IDYES) leave = SaveLyrics(0) != FALSE;
     }
-    m_bInRender = 0;
+    LeaveRender();
     m_bReload = 0;
     if (leave && m_pWnd) {
         m_bModified = 0;
@@ -163,7 +176,7 @@ void CLyricsPluginApp::LoadLyricsSources(bool isMp3, int baseCount, int& count, 
         m_szLyricsFile[0] = '\0';
     }
     if (!found || count <= baseCount) {
-        const std::string temp = TempFolder();
+        const std::string temp = TempFolderPath();
         if (!temp.empty()) {
             if (FileInFolder(temp, song, "LRC", candidate)) {
                 fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), candidate.c_str());

@@ -4,10 +4,6 @@
 #include "plugin/PluginSearch.h"
 #include "ui/PluginWnd.h"
 
-namespace {
-const char kCaption[] = "Velmor Lyrics plugin!!!!";
-}
-
 CLyricsPluginApp::CLyricsPluginApp() : m_pWnd(std::make_unique<CPluginWnd>(this)) {
     m_aTimeTags[0].nLine = -1;
 }
@@ -27,10 +23,16 @@ bool CLyricsPluginApp::EnsureFrameObject() {
     return m_pWnd != nullptr;
 }
 
+void CLyricsPluginApp::OnFrameClosing() {
+    m_bWindowsClosing = true;
+    WaitForRenderToLeave();
+}
+
 void CLyricsPluginApp::OnFrameDestroyed() {
     m_hFrameWnd = nullptr;
     m_pMainWnd = nullptr;
     m_pWnd.reset();
+    fw::CFrameWnd::UnregisterDefaultClass();
 }
 
 CLyricsListBox* CLyricsPluginApp::DisplayList() const { return m_pWnd ? &m_pWnd->m_displayList : nullptr; }
@@ -81,7 +83,10 @@ LRESULT CALLBACK CLyricsPluginApp::HostWndProc(HWND hwnd, UINT msg, WPARAM wPara
 }
 
 int CLyricsPluginApp::Init(winampVisModule* module) {
+    const auto lifecycle = LockLifecycle();
     m_pModule = module;
+    m_bWindowsClosing = false;
+    ForgetLoadedSong();  // a start after a stop shows the playing song at once
     EnsureFrameObject();
     if (!m_pFinder) m_pFinder = std::make_unique<CPluginSearch>(*this);
     LoadSettings(module);
@@ -93,7 +98,7 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
 
     auto embed = reinterpret_cast<EmbedWindowFunc>(SendToHost(IPC_GET_EMBEDIF));
     if (!embed) {
-        fw::ShowMessageBox(module->hwndParent, "This plugin requires Winamp 5.0+", kCaption, MB_OK);
+        fw::ShowMessageBox(module->hwndParent, "This plugin requires Winamp 5.0+", kPluginCaption, MB_OK);
         return 1;
     }
     m_hHostWnd = embed(&m_embedState);
@@ -117,6 +122,15 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
     return 0;
 }
 
+void CLyricsPluginApp::ForgetLoadedSong() {
+    m_szSongFile[0] = '\0';
+    m_szLyricsFile[0] = '\0';
+    m_aTimeTags[0].nLine = -1;
+    m_nLastSecond = -1;
+    m_nTagLine = -1;
+    m_bModified = 0;
+}
+
 void CLyricsPluginApp::CreateOscilloscopeSurface() {
     CLyricsListBox* list = DisplayList();
     fw::WindowDc listDc(list->m_hWnd);
@@ -134,9 +148,20 @@ void CLyricsPluginApp::CreateOscilloscopeSurface() {
     ::BitBlt(panelDc.get(), 0, 0, panel.right, panel.bottom, m_hMemDC.get(), 0, 0, SRCCOPY);
 }
 
+// Quit may come on a thread that does not own the windows (a host that
+// renders on another thread than it starts and stops on): Render is shut
+// out first and waited for, then the windows are closed on their own thread.
 void CLyricsPluginApp::Quit(winampVisModule* module) {
+    const auto lifecycle = LockLifecycle();
     m_pModule = module;
-    if (m_pFinder) m_pFinder->Shutdown();
+    m_bWindowsClosing = true;
+    WaitForRenderToLeave();
+    if (!RunOnWindowThread([&] { CloseWindows(module); }, /*evenWhileClosing=*/true)) CloseWindows(module);
+}
+
+void CLyricsPluginApp::CloseWindows(winampVisModule* module) {
+    if (m_pFinder) m_pFinder->Shutdown();  // searches stop at once; nothing waits for them
+    TakeUpDownloadedLyrics(/*closing=*/true);  // never left behind unsaved
     if (m_pfnOldHostProc && m_hHostWnd && ::IsWindow(m_hHostWnd))
         ::SetWindowLongPtrA(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnOldHostProc));
     m_pfnOldHostProc = nullptr;
@@ -146,11 +171,33 @@ void CLyricsPluginApp::Quit(winampVisModule* module) {
         m_embedState.me = nullptr;
         if (module && module->hwndParent) ::SetForegroundWindow(module->hwndParent);
     }
+    ForgetLoadedSong();
 }
 
+// Winamp calls Config on its own main thread while the windows belong to
+// the visualization thread: everything that touches the windows, fonts,
+// brushes or settings then runs there. Without running windows it runs here.
 void CLyricsPluginApp::Config(winampVisModule* module) {
+    if (RunOnWindowThread([&] { ConfigHere(module); })) return;
+    const auto lifecycle = LockLifecycle();
+    ConfigHere(module);
+}
+
+void CLyricsPluginApp::ConfigHere(winampVisModule* module) {
+    EnsureFrameObject();  // the settings live in the frame object
     // The configuration dialog opens between the load and the save once it
     // is part of the plugin; until then the sequence keeps the file intact.
     if (!IsUsable(DisplayList(), true, true)) LoadSettings(module);
     SaveSettings(module);
+}
+
+std::unique_lock<std::recursive_mutex> CLyricsPluginApp::LockLifecycle() {
+    std::unique_lock<std::recursive_mutex> lock(m_lifecycle, std::defer_lock);
+    // The holder may be sending to this thread's windows while it works.
+    while (!lock.try_lock()) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_SENDMESSAGE);
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return lock;
 }

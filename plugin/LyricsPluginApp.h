@@ -7,18 +7,24 @@
 #include "lyrics/LrcReader.h"
 #include "sdk/winamp_vis.h"
 
-#include <id3/globals.h>
-
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 class CPluginWnd;
-class ID3_Frame;
-class ID3_Tag;
 class CLyricsListBox;
 class SongInfoSource;
+
+// The song downloaded lyrics are for, and how many times the user had saved
+// lyrics when the search for them began.
+struct DownloadOrigin {
+    std::string songFile;
+    unsigned userSaves = 0;
+};
 
 // The internet search, as the frame driver sees it (CPluginSearch). Init
 // attaches it; while m_pFinder is empty no search is ever started.
@@ -38,6 +44,7 @@ public:
 };
 
 constexpr int kPathSize = 512;
+constexpr char kPluginCaption[] = "Velmor Lyrics plugin!!!!";
 constexpr int kExtSize = 6;
 
 // Private message of the frame window: a search thread hands downloaded
@@ -46,6 +53,9 @@ constexpr UINT WM_VELMOR_SAVE_DOWNLOADED = WM_APP + 0x160;
 // Private message of the frame window: new lyrics arrived on another thread;
 // the window thread reloads.
 constexpr UINT WM_VELMOR_NEW_LYRICS = WM_APP + 0x161;
+// Private message of the frame window, sent by another thread: run the work
+// of RunOnWindowThread (lParam) on the window thread.
+constexpr UINT WM_VELMOR_RUN = WM_APP + 0x162;
 
 class CLyricsPluginApp : public fw::CWinApp {
 public:
@@ -95,19 +105,6 @@ public:
     // (through id3lib) and Lyrics3 tags (through our own parser).
     BOOL ReadTagLyrics(const char* songFile, int& nextIndex);
     BOOL ReadLyrics3(HANDLE file, uint64_t start, int version, size_t length, int& nextIndex);
-    using FieldText = std::unique_ptr<char[]>;
-    // Text of the first unsynchronised-lyrics frame; null when there is none.
-    static FieldText GetLyricsFrameText(const ID3_Tag* tag);
-    // A text field in ISO-8859-1; null when the frame or field is missing.
-    static FieldText GetFieldText(ID3_Frame* frame, ID3_FieldID field);
-    // Releases a text before its owner would.
-    static void FreeFieldText(FieldText text);
-    static int RemoveLyricsFrames(ID3_Tag& tag);
-    // Attaches a new lyrics frame (the tag owns it) and returns it; null and
-    // no change when there is no tag or no text, or when replace is off and
-    // the tag already has one.
-    static ID3_Frame* WriteLyricsFrame(ID3_Tag* tag, const char* text, const char* description,
-                                       const char* language, BOOL replace);
 
     // Song information.
     void BuildSongInfo(winampVisModule* module, const char* songFile, int& count);
@@ -116,8 +113,19 @@ public:
     // Saving.
     BOOL SaveLyrics(int mode);
     // May be called from any thread; the save itself always runs on the
-    // thread of the frame window (see SaveLyrics.cpp).
+    // thread of the frame window, when it is safe (see SaveLyrics.cpp).
+    // Off that thread the lyrics are queued and the call returns TRUE.
+    // Without an origin: the song of the last automatic search (or, on the
+    // window thread, the loaded song).
     BOOL SaveDownloadedLyrics(int mode, const std::string& text);
+    BOOL SaveDownloadedLyrics(int mode, const std::string& text, const DownloadOrigin& origin);
+    // On the window thread: what a search started now would be for.
+    DownloadOrigin CurrentDownloadOrigin() const;
+    // Remembers the origin of an automatic search being started.
+    void NoteSearchStarted();
+    // Saves the queued downloaded lyrics when it is safe (or at closing).
+    BOOL TakeUpDownloadedLyrics(bool closing);
+    bool HasPendingDownloads() const;
     // The save mode of downloaded lyrics for a TipoDownload setting.
     static int DownloadSaveMode(int tipoDownload);
     // Window-thread end of SaveDownloadedLyrics (WM_VELMOR_SAVE_DOWNLOADED).
@@ -136,6 +144,26 @@ public:
 
     // Called by the frame window when its window is gone.
     void OnFrameDestroyed();
+    // Called by the frame window when it is being destroyed.
+    void OnFrameClosing();
+
+    // The thread that owns the plugin's windows.
+    bool IsWindowThread() const;
+    // Runs work on the window thread and waits, handling the messages sent
+    // to the calling thread meanwhile. False when nothing ran: the plugin
+    // has no windows, or they are closing (unless evenWhileClosing).
+    bool RunOnWindowThread(const std::function<void()>& work, bool evenWhileClosing = false);
+    // Window-thread end of RunOnWindowThread (WM_VELMOR_RUN).
+    LRESULT OnRunRequest(LPARAM request);
+    // Waits until a Render running on another thread has left.
+    void WaitForRenderToLeave();
+    // A message box or dialog of ours is open on the window thread.
+    bool ModalLoopOnWindowThread() const;
+    // Edit mode holds changes the user has not saved.
+    bool HasUnsavedEdits() const;
+    // New or downloaded lyrics may replace what the lists show: no modal
+    // loop of ours runs on the window thread and no unsaved edits exist.
+    bool IsSafeToReplaceLyrics() const;
 
     CLyricsListBox* DisplayList() const;
     CLyricsListBox* EditList() const;
@@ -165,6 +193,12 @@ public:
     char m_szLyricsExt[kExtSize] = "LRC";
     TimeTag m_aTimeTags[kTimeTagSlots];
     std::atomic<LONG> m_bInRender{0};
+    std::atomic<DWORD> m_nRenderThread{0};
+    // Set from the start of Quit (or of the frame's destruction) to the next
+    // Init: Render leaves at once and no other thread touches the windows.
+    std::atomic<bool> m_bWindowsClosing{false};
+    // Serialises Init, Quit and what Config does while the plugin is not running.
+    std::recursive_mutex m_lifecycle;
     BOOL m_bReload = 0;
     BOOL m_bModified = 0;
     int m_nInfoLines = 0;
@@ -189,12 +223,34 @@ public:
     // The frame window's handle for other threads, which must not follow
     // m_pWnd while the window thread may delete the object.
     std::atomic<HWND> m_hFrameWnd{nullptr};
+    // Saves the user made (window thread only).
+    unsigned m_nUserSaves = 0;
+
+private:
+    struct PendingDownload {
+        int mode = 0;
+        std::string text;
+        DownloadOrigin origin;
+    };
+    mutable std::mutex m_downloadLock;  // guards the two below
+    std::deque<PendingDownload> m_pendingDownloads;
+    DownloadOrigin m_lastSearchOrigin;
+
+public:
 
 private:
     bool EnsureFrameObject();
+    void CloseWindows(winampVisModule* module);
+    // Init, Quit and Config without windows take turns; the wait for the
+    // lock handles the messages sent to the waiting thread.
+    std::unique_lock<std::recursive_mutex> LockLifecycle();
+    void ConfigHere(winampVisModule* module);
+    void ForgetLoadedSong();
     void CreateOscilloscopeSurface();
     // Frame driver steps.
     bool HandleEditModeSongChange();
+    bool ReloadMayRunNow(bool ownRequest, bool fromElsewhere);
+    void LeaveRender();
     void LoadLyricsSources(bool isMp3, int baseCount, int& count, bool& found, char& origin);
     void ShowLoadResults(bool found, int count, int baseCount, char origin, bool newAtEntry);
     void RestoreVisibleList(int savedSel);
@@ -205,9 +261,9 @@ private:
     std::string JoinEditList() const;
     BOOL SaveLyricsIntoMp3();
     BOOL SaveLyricsAsFile();
-    BOOL SaveDownloadedHere(int mode, const std::string& text);
-    BOOL SaveDownloadedAsFile(int mode, const std::string& text);
-    void OfferToRemoveLyricsFiles();
+    BOOL SaveDownloadedHere(int mode, const std::string& text, const std::string& song);
+    BOOL SaveDownloadedAsFile(int mode, const std::string& text, const std::string& song);
+    void OfferToRemoveLyricsFiles(const std::string& song);
     // Time-tag editing steps.
     void EnterTagEditMode();
     void LeaveTagEditMode();

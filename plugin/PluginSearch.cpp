@@ -17,7 +17,10 @@ bool CPluginSearch::StartSearch(const Request& request, bool retryWithoutArtist)
     targets.statusText = request.statusText;
     targets.displayList = request.displayList ? request.displayList->m_hWnd : nullptr;
     m_finder.SetTargets(targets);
-    return m_finder.StartSearch(retryWithoutArtist);
+    const DownloadOrigin origin = m_app.CurrentDownloadOrigin();
+    if (!m_finder.StartSearch(retryWithoutArtist)) return false;
+    m_origin = origin;
+    return true;
 }
 
 void CPluginSearch::Shutdown() { m_finder.Shutdown(); }
@@ -29,7 +32,8 @@ std::string CPluginSearch::SettingsPath() { return m_app.GetIniPath(m_app.m_pMod
 int CPluginSearch::DownloadSaveMode() { return CLyricsPluginApp::DownloadSaveMode(m_app.m_nTipoDownload); }
 
 bool CPluginSearch::SaveDownloadedLyrics(int mode, const std::string& text) {
-    return m_app.SaveDownloadedLyrics(mode, text) != FALSE;
+    // For the song of the search, unless the user saved lyrics of their own since.
+    return m_app.SaveDownloadedLyrics(mode, text, m_origin) != FALSE;
 }
 
 void CPluginSearch::OnNewLyrics() { m_app.OnNewLyrics(); }

@@ -27,4 +27,5 @@ private:
 
     CLyricsPluginApp& m_app;
     CLyricsFinder m_finder;
+    DownloadOrigin m_origin;  // of the last search started
 };

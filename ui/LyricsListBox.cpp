@@ -252,7 +252,7 @@ void CLyricsListBox::OnShowMenuKeys(bool shift) {
 void CLyricsListBox::OnAdjustWidthKey() {
     if (m_pApp->HostHasParent()) {
         fw::ShowMessageBox(m_pFrame ? m_pFrame->m_hWnd : nullptr, "The adjust width don't apply with modern skins.",
-                           "Velmor Lyrics plugin!!!!", MB_OK);
+                           kPluginCaption, MB_OK);
         m_pApp->FocusActiveList();
         return;
     }

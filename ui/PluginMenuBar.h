@@ -1,5 +1,5 @@
-// Static panels of the bottom bar: the button bar (receives the toolbar
-// commands), the owner-drawn song panel and the oscilloscope panel.
+// The panel of the bottom bar that holds the toolbar buttons and receives
+// their commands.
 #pragma once
 
 #include "framework/Controls.h"
@@ -9,7 +9,6 @@ class CLyricsPluginApp;
 class CPluginMenuBar : public fw::CStatic {
 public:
     explicit CPluginMenuBar(CLyricsPluginApp* app) : m_pApp(app) {}
-    void DrawItem(DRAWITEMSTRUCT* dis) override;
 
 protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;

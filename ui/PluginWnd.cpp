@@ -9,14 +9,10 @@ const RECT kProvisional = {0, 0, 20, 20};
 
 CPluginWnd::CPluginWnd(CLyricsPluginApp* app)
     : m_pApp(app),
-      m_brBackground(::CreateSolidBrush(m_crBackground)),
-      m_brBar(::CreateSolidBrush(m_crBar)),
-      m_brOscBackground(::CreateSolidBrush(m_crOscBackground)),
       m_displayList(app, this),
       m_editList(app, this),
       m_buttonBar(app),
       m_songPanel(app),
-      m_oscPanel(app),
       m_btnTimeTags(app),
       m_btnRefresh(app),
       m_btnHelpSave(app),
@@ -98,42 +94,57 @@ LRESULT CPluginWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSTATIC:
-        if (HBRUSH brush = ColourFor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), msg))
-            return reinterpret_cast<LRESULT>(brush);
-        break;
-    case WM_SIZE: {
-        LRESULT r = fw::CFrameWnd::WindowProc(msg, wParam, lParam);
-        m_pApp->LayoutChildren();
-        return r;
-    }
-    case WM_NCCALCSIZE: {
-        LONG_PTR ex = ::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE);
-        if (ex & WS_EX_CLIENTEDGE) ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE));
-        break;
-    }
+    case WM_CTLCOLORSTATIC: return OnCtlColor(msg, wParam, lParam);
+    case WM_SIZE: return OnSize(wParam, lParam);
+    case WM_NCCALCSIZE: return OnNcCalcSize(wParam, lParam);
     case WM_KEYDOWN:
-    case WM_KEYUP: {
-        LRESULT r = fw::CFrameWnd::WindowProc(msg, wParam, lParam);
-        if (HWND host = m_pApp->HostMainWindow()) ::PostMessageA(host, msg, wParam, HIWORD(lParam));
-        return r;
+    case WM_KEYUP: return OnKey(msg, wParam, lParam);
+    case WM_VELMOR_NEW_LYRICS: return OnNewLyricsMessage();
+    case WM_VELMOR_SAVE_DOWNLOADED: return m_pApp->OnSaveDownloadedRequest(lParam);
+    case WM_VELMOR_RUN: return m_pApp->OnRunRequest(lParam);
+    case WM_DESTROY: return OnDestroy();
+    default: return fw::CFrameWnd::WindowProc(msg, wParam, lParam);
     }
-    case WM_VELMOR_NEW_LYRICS:
-        m_pApp->Refresh(true);
-        return 0;
-    case WM_VELMOR_SAVE_DOWNLOADED:
-        return m_pApp->OnSaveDownloadedRequest(lParam);
-    case WM_DESTROY: {
-        m_pApp->SaveSettings(m_pApp->m_pModule);
-        m_pApp->ReleaseMemDC();
-        LRESULT r = fw::CFrameWnd::WindowProc(msg, wParam, lParam);
-        ::PostQuitMessage(0);
-        return r;
-    }
-    default:
-        break;
-    }
+}
+
+LRESULT CPluginWnd::OnCtlColor(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (HBRUSH brush = ColourFor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), msg))
+        return reinterpret_cast<LRESULT>(brush);
     return fw::CFrameWnd::WindowProc(msg, wParam, lParam);
+}
+
+LRESULT CPluginWnd::OnSize(WPARAM wParam, LPARAM lParam) {
+    const LRESULT r = fw::CFrameWnd::WindowProc(WM_SIZE, wParam, lParam);
+    m_pApp->LayoutChildren();
+    return r;
+}
+
+LRESULT CPluginWnd::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
+    const LONG_PTR ex = ::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE);
+    if (ex & WS_EX_CLIENTEDGE) ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE));
+    return fw::CFrameWnd::WindowProc(WM_NCCALCSIZE, wParam, lParam);
+}
+
+// Keys the frame itself receives belong to the host as well.
+LRESULT CPluginWnd::OnKey(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const LRESULT r = fw::CFrameWnd::WindowProc(msg, wParam, lParam);
+    if (HWND host = m_pApp->HostMainWindow()) ::PostMessageA(host, msg, wParam, HIWORD(lParam));
+    return r;
+}
+
+// Sent by OnNewLyrics from another thread; deferred like it.
+LRESULT CPluginWnd::OnNewLyricsMessage() {
+    if (m_pApp->IsSafeToReplaceLyrics()) m_pApp->Refresh(true);
+    return 0;
+}
+
+LRESULT CPluginWnd::OnDestroy() {
+    m_pApp->OnFrameClosing();
+    m_pApp->SaveSettings(m_pApp->m_pModule);
+    m_pApp->ReleaseMemDC();
+    const LRESULT r = fw::CFrameWnd::WindowProc(WM_DESTROY, 0, 0);
+    ::PostQuitMessage(0);
+    return r;
 }
 
 void CPluginWnd::PostNcDestroy() {

@@ -4,8 +4,10 @@
 
 #include "framework/FrameWnd.h"
 #include "ui/LyricsListBox.h"
+#include "ui/OscilloscopePanel.h"
 #include "ui/PluginButton.h"
 #include "ui/PluginMenuBar.h"
+#include "ui/SongPanel.h"
 
 class CLyricsPluginApp;
 
@@ -25,14 +27,15 @@ public:
     COLORREF m_crBar = RGB(60, 60, 60);
     COLORREF m_crOscBackground = RGB(73, 65, 71);
     COLORREF m_crOscLine = RGB(214, 216, 186);
+    // Made with the windows (ApplyColours), never while the library loads.
     fw::UniqueBrush m_brBackground;
     fw::UniqueBrush m_brBar;
     fw::UniqueBrush m_brOscBackground;
     CLyricsListBox m_displayList;
     CLyricsListBox m_editList;
     CPluginMenuBar m_buttonBar;
-    CPluginMenuBar m_songPanel;
-    CPluginMenuBar m_oscPanel;
+    CSongPanel m_songPanel;
+    COscilloscopePanel m_oscPanel;
     CPluginButton m_btnTimeTags;
     CPluginButton m_btnRefresh;
     CPluginButton m_btnHelpSave;
@@ -45,5 +48,11 @@ protected:
     void PostNcDestroy() override;
 
 private:
+    LRESULT OnCtlColor(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcCalcSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKey(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNewLyricsMessage();
+    LRESULT OnDestroy();
     void AddButton(CPluginButton& button, UINT id, UINT icon, const char* tip);
 };

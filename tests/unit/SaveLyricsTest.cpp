@@ -38,10 +38,16 @@ Lines FilesIn(const std::string& folder) {
     return names;
 }
 
-// A player that has the file open, without delete sharing.
+// A player that has the file open: it shares reading and writing, but not
+// deletion, so the file cannot be replaced while it plays.
 fw::UniqueFile HoldOpen(const std::string& path) {
     return fw::UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
+}
+
+// A program that shares nothing with anybody.
+fw::UniqueFile HoldExclusively(const std::string& path) {
+    return fw::UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 class SaveLyrics : public ::testing::Test {
@@ -180,7 +186,7 @@ TEST_F(SaveLyrics, EmptyEditListLeavesTheMp3AsItWas) {
     EXPECT_EQ(Lines{""}, boxes.Texts());  // the empty text, but no removal offer
 }
 
-TEST_F(SaveLyrics, SongHeldOpenIsLeftExactlyAsItWas) {
+TEST_F(SaveLyrics, SongLockedOrReadOnlyIsLeftExactlyAsItWas) {
     MakeSong();
     ASSERT_TRUE(mp3::AddLyricsFrame(song, "old"));
     const std::string before = ReadFileBytes(song);
@@ -191,17 +197,55 @@ TEST_F(SaveLyrics, SongHeldOpenIsLeftExactlyAsItWas) {
     ASSERT_TRUE(::SetFileAttributesA(song.c_str(), FILE_ATTRIBUTE_NORMAL));
     boxes.Clear();
     {
-        fw::UniqueFile held = HoldOpen(song);
+        fw::UniqueFile held = HoldExclusively(song);
         EXPECT_FALSE(app.SaveLyrics(-1));
         EXPECT_TRUE(app.m_bModified);
         ASSERT_EQ(2u, boxes.Texts().size());
         EXPECT_NE(std::string::npos, boxes.Texts()[1].find("could not be saved into the MP3 file"));
-        EXPECT_EQ(before, ReadFileBytes(song));
         EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));
     }
+    EXPECT_TRUE(before == ReadFileBytes(song));
     ASSERT_TRUE(app.SaveLyrics(-1));
     EXPECT_EQ("new", mp3::LyricsFrameText(song));
     EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio));
+}
+
+// The song that is playing: the player keeps it open, so it cannot be
+// replaced; the checked copy is written into it.
+TEST_F(SaveLyrics, IntoTheSongAPlayerHoldsOpen) {
+    MakeSong();
+    ASSERT_TRUE(mp3::AddLyricsFrame(song, "old"));
+    Loaded(song, {"[00:01]new", "words"});
+    fw::UniqueFile player = HoldOpen(song);
+    ASSERT_TRUE(player);
+    ASSERT_TRUE(app.SaveLyrics(-1));
+    EXPECT_FALSE(app.m_bModified);
+    EXPECT_EQ("[00:01]new\r\nwords", mp3::LyricsFrameText(song));
+    EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio));
+    EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));  // no copy, no marker left
+    // The player still reads the file through its handle.
+    char head[3] = {};
+    DWORD read = 0;
+    ASSERT_TRUE(::ReadFile(player.get(), head, 3, &read, nullptr));
+    EXPECT_EQ(std::string("ID3"), std::string(head, read));
+}
+
+// A copy marked to win is what an in-place write that was cut short left:
+// it is finished from the copy even though the damaged song's audio differs.
+TEST_F(SaveLyrics, InterruptedInPlaceWriteIsFinishedFromTheMarkedCopy) {
+    const std::string pending = song + ".XXXXXX";
+    MakeSong();
+    ASSERT_TRUE(mp3::AddTitleFrame(song, "Whole"));
+    const std::string whole = ReadFileBytes(song);
+    ASSERT_TRUE(WriteFileBytes(pending, whole));
+    ASSERT_TRUE(WriteFileBytes(pending + ".wins", ""));
+    ASSERT_TRUE(WriteFileBytes(song, whole.substr(0, whole.size() / 2)));  // the write stopped half way
+    Loaded(song, {"lyrics"});
+    ASSERT_TRUE(app.SaveLyrics(-1));
+    EXPECT_EQ("Whole", mp3::TitleFrameText(song));
+    EXPECT_EQ("lyrics", mp3::LyricsFrameText(song));
+    EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio));
+    EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));
 }
 
 TEST_F(SaveLyrics, LeftoverRewriteReplacesTheSongOnlyWhenComplete) {
@@ -235,6 +279,22 @@ TEST_F(SaveLyrics, LeftoverRewriteReplacesTheSongOnlyWhenComplete) {
 class SaveDownloaded : public SaveLyrics {
 protected:
     BOOL Save(int tipo) { return app.SaveDownloadedLyrics(CLyricsPluginApp::DownloadSaveMode(tipo), text); }
+    // The song loaded and playing, nothing edited.
+    void Playing(const std::string& songPath) {
+        Loaded(songPath, {});
+        app.m_bModified = 0;
+        h.SetSong(songPath);
+    }
+    // What a search thread does with its first result.
+    BOOL FromSearchThread(int mode, const std::string& lyrics, const DownloadOrigin& origin) {
+        BOOL result = FALSE;
+        std::thread search([&] {
+            result = app.SaveDownloadedLyrics(mode, lyrics, origin);
+            app.OnNewLyrics();
+        });
+        search.join();
+        return result;
+    }
     const std::string text = "[00:02]downloaded\r\nlines\r\n";
     const std::string temp = InTempFolder(stem + ".LRC");
 };
@@ -243,7 +303,7 @@ TEST_F(SaveDownloaded, EachTipoDownloadHasItsPlace) {
     const std::string download = folder.MakeFolder("download");
     SetFolder(app.m_szDownloadLRCPath, download);
     MakeSong();
-    Loaded(song, {});
+    Playing(song);
     ASSERT_TRUE(Save(1));
     EXPECT_EQ(text, ReadFileBytes(temp));
     EXPECT_EQ(temp, app.m_szLyricsFile);
@@ -261,23 +321,25 @@ TEST_F(SaveDownloaded, EachTipoDownloadHasItsPlace) {
 
     // Not an MP3: into the temporary folder.
     ::DeleteFileA(temp.c_str());
-    Loaded(ogg, {});
+    Playing(ogg);
     ASSERT_TRUE(Save(3));
     EXPECT_EQ(text, ReadFileBytes(temp));
 }
 
 TEST_F(SaveDownloaded, IntoTheMp3OnlyWhenItCanBeWritten) {
     MakeSong();
-    Loaded(song, {});
+    Playing(song);
     ASSERT_TRUE(::SetFileAttributesA(song.c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(Save(3));  // made writable first
     EXPECT_EQ(text, mp3::LyricsFrameText(song));
     EXPECT_FALSE(::GetFileAttributesA(song.c_str()) & FILE_ATTRIBUTE_READONLY);
 
     const std::string before = ReadFileBytes(song);
-    fw::UniqueFile held = HoldOpen(song);
-    ASSERT_TRUE(app.SaveDownloadedLyrics(-1, "other"));
-    EXPECT_EQ(before, ReadFileBytes(song));
+    {
+        fw::UniqueFile held = HoldExclusively(song);
+        ASSERT_TRUE(app.SaveDownloadedLyrics(-1, "other"));
+    }
+    EXPECT_TRUE(before == ReadFileBytes(song));
     EXPECT_EQ("other", ReadFileBytes(temp));
 
     // A download folder that cannot be written, or none: the temporary folder.
@@ -290,33 +352,85 @@ TEST_F(SaveDownloaded, IntoTheMp3OnlyWhenItCanBeWritten) {
     EXPECT_TRUE(boxes.Calls().empty());
 }
 
-TEST_F(SaveDownloaded, SearchThreadSaveRunsOnTheWindowThread) {
+// A search thread's lyrics wait for the window thread, which saves them and
+// reloads: the questions of the save belong to the window thread.
+TEST_F(SaveDownloaded, SearchThreadLyricsAreSavedByTheWindowThread) {
     MakeSong();
     ASSERT_TRUE(WriteFileBytes(lrc, "external"));
-    Loaded(song, {});
+    Playing(song);
     boxes.Script({IDNO});
-    std::atomic<int> result{-1};
-    std::thread search([&] { result = app.SaveDownloadedLyrics(-1, text); });
-    while (result == -1) {
-        h.Pump();
-        ::Sleep(5);
-    }
-    search.join();
-    EXPECT_EQ(TRUE, result);
+    EXPECT_TRUE(FromSearchThread(-1, text, app.CurrentDownloadOrigin()));
+    EXPECT_EQ("", mp3::LyricsFrameText(song));  // nothing yet: the window thread did not run
+    h.Pump();
     EXPECT_EQ(text, mp3::LyricsFrameText(song));
     EXPECT_EQ(std::vector<DWORD>{::GetCurrentThreadId()}, boxes.Threads());  // the removal question
+    EXPECT_FALSE(app.HasPendingDownloads());
 }
 
-TEST_F(SaveDownloaded, SearchThreadGivesUpWhenTheWindowGoes) {
-    Loaded(ogg, {});
-    std::atomic<int> result{-1};
-    std::thread search([&] { result = app.SaveDownloadedLyrics(-3, text); });
-    ::Sleep(50);  // the request waits in this thread's queue, never dispatched
-    app.m_pModule = nullptr;  // no settings file from the frame going away
-    ::DestroyWindow(app.m_pWnd->m_hWnd);
-    search.join();
-    EXPECT_EQ(FALSE, result);
-    EXPECT_FALSE(FileExists(lrc));
+TEST_F(SaveDownloaded, DroppedWhenTheSongNoLongerPlaysOrTheUserSavedMeanwhile) {
+    Playing(ogg);
+    const DownloadOrigin origin = app.CurrentDownloadOrigin();
+    h.SetSong(folder.File("next.ogg"));
+    FromSearchThread(-2, text, origin);
+    h.Pump();
+    EXPECT_FALSE(FileExists(temp));
+
+    Playing(ogg);
+    const DownloadOrigin before = app.CurrentDownloadOrigin();
+    h.ShowEditList();
+    AppHarness::SetItems(h.Edit(), {"[00:01]mine"});
+    ASSERT_TRUE(app.SaveLyrics(0));  // the user's own lyrics, saved after the search began
+    FromSearchThread(-3, text, before);
+    h.Pump();
+    EXPECT_EQ("[00:01]mine", ReadFileBytes(lrc));
+    EXPECT_FALSE(app.HasPendingDownloads());
+}
+
+// While a message box of the plugin is open its loop dispatches the window
+// thread's messages: neither the save of downloaded lyrics nor a reload may
+// run there, under the save that asked. Both are taken up once it is safe.
+TEST_F(SaveDownloaded, WaitForTheOpenMessageBoxAndForUnsavedEdits) {
+    Playing(ogg);
+    const DownloadOrigin origin = app.CurrentDownloadOrigin();
+    h.ShowEditList();
+    AppHarness::SetItems(h.Edit(), {"[00:01]typed"});
+    app.m_bModified = 1;
+    fw::SetMessageBoxHandler([&](const fw::MessageBoxCall&) {
+        FromSearchThread(-2, text, origin);
+        h.Pump();  // what the box's own loop would dispatch
+        EXPECT_TRUE(app.HasPendingDownloads());
+        EXPECT_FALSE(FileExists(temp));
+        return IDNO;
+    });
+    app.ToggleTagEditMode();  // "Changes not saved. Save?" - No
+    fw::SetMessageBoxHandler(nullptr);
+    // Left edit mode: the edits are dropped as the user chose; now it is safe.
+    h.Pump();
+    h.Render();
+    EXPECT_EQ(text, ReadFileBytes(temp));
+    EXPECT_FALSE(app.HasPendingDownloads());
+
+    // New lyrics arriving over unsaved edits leave them alone.
+    ::DeleteFileA(temp.c_str());
+    h.ShowEditList();
+    AppHarness::SetItems(h.Edit(), {"[00:01]typed"});
+    app.m_bModified = 1;
+    FromSearchThread(-2, text, origin);
+    h.Pump();
+    h.Render();
+    EXPECT_EQ(Lines{"[00:01]typed"}, AppHarness::Items(h.Edit()));
+    EXPECT_TRUE(app.HasPendingDownloads());
+    EXPECT_FALSE(FileExists(temp));
+}
+
+TEST_F(SaveDownloaded, LeftWhenTheWindowGoesAreSavedAtClosing) {
+    Playing(ogg);
+    h.ShowEditList();
+    app.m_bModified = 1;  // keeps them waiting
+    FromSearchThread(-3, text, app.CurrentDownloadOrigin());
+    EXPECT_TRUE(app.HasPendingDownloads());
+    EXPECT_EQ(TRUE, app.TakeUpDownloadedLyrics(/*closing=*/true));
+    EXPECT_EQ(text, ReadFileBytes(lrc));
 }
 
 TEST(FileError, TableTextsAndSystemTexts) {

@@ -1,5 +1,6 @@
 // Lyrics inside MP3 files: which of the ID3v2 lyrics frame and the Lyrics3
 // tag is read, what broken Lyrics3 sizes give, and the frame operations.
+#include "lyrics/Id3Lyrics.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/Mp3Fixture.h"
 #include "tests/support/TempFolder.h"
@@ -111,24 +112,24 @@ TEST(LyricsFrame, WriteReplacesEveryLyricsFrameOrNothing) {
         frame->GetField(ID3FN_TEXT)->Set(text);
         tag.AttachFrame(frame.release());
     }
-    EXPECT_EQ(nullptr, CLyricsPluginApp::WriteLyricsFrame(&tag, "", "", "XXX", TRUE));
-    EXPECT_EQ(nullptr, CLyricsPluginApp::WriteLyricsFrame(&tag, "new", "", "XXX", FALSE));
+    EXPECT_EQ(nullptr, WriteLyricsFrame(&tag, "", "", "XXX", TRUE));
+    EXPECT_EQ(nullptr, WriteLyricsFrame(&tag, "new", "", "XXX", FALSE));
     EXPECT_EQ(2u, tag.NumFrames());
 
-    ID3_Frame* frame = CLyricsPluginApp::WriteLyricsFrame(&tag, "new\r\ntext", "", "XXX", TRUE);
+    ID3_Frame* frame = WriteLyricsFrame(&tag, "new\r\ntext", "", "XXX", TRUE);
     ASSERT_NE(nullptr, frame);
     EXPECT_EQ(1u, tag.NumFrames());
-    EXPECT_STREQ("new\r\ntext", CLyricsPluginApp::GetLyricsFrameText(&tag).get());
-    EXPECT_STREQ("XXX", CLyricsPluginApp::GetFieldText(frame, ID3FN_LANGUAGE).get());
+    EXPECT_STREQ("new\r\ntext", GetLyricsFrameText(&tag).get());
+    EXPECT_STREQ("XXX", GetFieldText(frame, ID3FN_LANGUAGE).get());
 
     // The field is read in 8 bits and keeps its own encoding.
     ID3_Field* text = frame->GetField(ID3FN_TEXT);
     text->SetEncoding(ID3TE_UTF16);
-    EXPECT_STREQ("new\r\ntext", CLyricsPluginApp::GetFieldText(frame, ID3FN_TEXT).get());
+    EXPECT_STREQ("new\r\ntext", GetFieldText(frame, ID3FN_TEXT).get());
     EXPECT_EQ(ID3TE_UTF16, text->GetEncoding());
 
-    EXPECT_EQ(1, CLyricsPluginApp::RemoveLyricsFrames(tag));
-    EXPECT_EQ(nullptr, CLyricsPluginApp::GetLyricsFrameText(&tag));
+    EXPECT_EQ(1, RemoveLyricsFrames(tag));
+    EXPECT_EQ(nullptr, GetLyricsFrameText(&tag));
 }
 
 }  // namespace

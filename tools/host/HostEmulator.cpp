@@ -126,7 +126,17 @@ void HostEmulator::Record(UINT message, WPARAM wParam, LPARAM lParam) {
     log_.push_back(LoggedMessage{message, wParam, lParam, posted});
 }
 
+void HostEmulator::SetIpcDelay(LPARAM ipc, int ms) {
+    ipcDelayMs_ = ms;
+    delayedIpc_ = ms > 0 ? ipc : -1;
+}
+
 LRESULT HostEmulator::AnswerIpc(WPARAM wParam, LPARAM ipc) {
+    if (ipc == delayedIpc_) {
+        delayingIpc_ = true;
+        Sleep(static_cast<DWORD>(ipcDelayMs_.load()));
+        delayingIpc_ = false;
+    }
     switch (ipc) {
     case IPC_GETLISTPOS:
         return playlist_.Position();
@@ -284,13 +294,38 @@ void HostEmulator::RunVisThread(std::promise<void> initDone) {
     initDone.set_value();
     // As in Winamp, a plugin whose Init failed gets no Render and no Quit.
     if (initResult_ == 0) {
+        if (options_.renderOnOwnThread) renderThread_ = std::thread(&HostEmulator::RunRenderThread, this);
         RunRenderLoop();
-        module_->Quit(module_);
+        CallQuit();
+        StopRenderThread();
     }
     DestroyEmbeddedWindows();
     visTasks_.CloseAndRunRemaining();
     t_visThreadHost = nullptr;
     visRunning_ = false;
+}
+
+void HostEmulator::CallQuit() {
+    module_->Quit(module_);
+    renderRanPastQuit_ = renderInside_.load();
+}
+
+void HostEmulator::RunRenderThread() {
+    while (!renderStop_) {
+        renderInside_ = true;
+        FillVisData();
+        ++renderCount_;
+        module_->Render(module_);
+        renderInside_ = false;
+        Sleep(static_cast<DWORD>(std::max(1, module_->delayMs)));
+    }
+}
+
+void HostEmulator::StopRenderThread() {
+    if (!renderThread_.joinable()) return;
+    renderStop_ = true;
+    renderThread_.join();
+    renderStop_ = false;
 }
 
 void HostEmulator::RunRenderLoop() {
@@ -301,6 +336,10 @@ void HostEmulator::RunRenderLoop() {
         visTasks_.RunPending();
         if (stopRequested_) return;
         const Clock::time_point now = Clock::now();
+        if (options_.renderOnOwnThread) {
+            WaitForVisInput(10);
+            continue;
+        }
         if (now >= nextRender) {
             FillVisData();
             ++renderCount_;

@@ -36,6 +36,10 @@ struct HostOptions {
     bool olderHost = false;  // IPC_GET_EMBEDIF answers 0, as before Winamp 5
     int nCh = 2;
     int sRate = 44100;
+    // Render comes from a thread of its own (as from a host's audio thread)
+    // while Init and Quit stay on the visualization thread, which only pumps
+    // messages. Quit is called without stopping that thread first.
+    bool renderOnOwnThread = false;
 };
 
 // Winamp's main window lives on a UI thread of the emulator's own; the plugin
@@ -87,6 +91,14 @@ public:
     // Module()->Config(Module()) on the calling thread.
     void CallConfig();
 
+    // The main window answers this IPC only after a delay (0: at once).
+    void SetIpcDelay(LPARAM ipc, int ms);
+    // The main window is inside such a delay now.
+    bool IsDelayingIpc() const { return delayingIpc_; }
+    // With renderOnOwnThread: a Render call was still running when the last
+    // Quit returned.
+    bool RenderRanPastQuit() const { return renderRanPastQuit_; }
+
     HWND MainWindow() const;
     HWND EmbedWindow() const;  // the last window the embed function made
     HWND SkinFrame() const;    // modern skin only
@@ -132,6 +144,9 @@ private:
     void DestroyEmbeddedWindows();
     bool OnVisThread() const;
     void JoinFinishedVisThread();
+    void RunRenderThread();
+    void StopRenderThread();
+    void CallQuit();
 
     const HostOptions options_;
     PlaylistStore playlist_;
@@ -160,6 +175,14 @@ private:
     std::atomic<int> initResult_{0};
     std::atomic<int> renderCount_{0};
     TaskQueue visTasks_;
+
+    std::thread renderThread_;
+    std::atomic<bool> renderStop_{false};
+    std::atomic<bool> renderInside_{false};
+    std::atomic<bool> renderRanPastQuit_{false};
+    std::atomic<LPARAM> delayedIpc_{-1};
+    std::atomic<int> ipcDelayMs_{0};
+    std::atomic<bool> delayingIpc_{false};
 };
 
 }  // namespace host

@@ -1,33 +1,11 @@
 #include "tools/host/Playlist.h"
 
+#include "framework/TextUtil.h"
+
 #include <cstring>
 #include <utility>
 
 namespace host {
-
-namespace {
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
-void BoundedCopy(char* buffer, std::size_t size, const char* source) {
-    if (buffer == nullptr || size == 0) return;
-    const std::size_t length = source == nullptr ? 0 : std::strlen(source);
-    const std::size_t count = length < size - 1 ? length : size - 1;
-    if (count > 0) std::memcpy(buffer, source, count);
-    buffer[count] = '\0';
-}
-
-bool EqualsIgnoringAsciiCase(const std::string& a, const char* b) {
-    if (b == nullptr || a.size() != std::strlen(b)) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
 
 PlaylistStore::PlaylistStore() {
     generations_.push_back(std::make_unique<const Entries>());
@@ -80,14 +58,14 @@ std::string PlaylistStore::CurrentTitle() const {
 
 bool PlaylistStore::CopyInfo(const char* file, const char* field, char* buffer,
                              std::size_t size) const {
-    BoundedCopy(buffer, size, "");
+    fw::CopyBounded(buffer, size, "");
     if (file == nullptr || field == nullptr || buffer == nullptr || size == 0) return false;
     std::lock_guard<std::mutex> lock(mutex_);
     for (const PlaylistEntry& entry : *generations_.back()) {
-        if (!EqualsIgnoringAsciiCase(entry.file, file)) continue;
+        if (!fw::EqualsIgnoringAsciiCase(entry.file, file)) continue;
         for (const auto& item : entry.info) {
-            if (EqualsIgnoringAsciiCase(item.first, field)) {
-                BoundedCopy(buffer, size, item.second.c_str());
+            if (fw::EqualsIgnoringAsciiCase(item.first, field)) {
+                fw::CopyBounded(buffer, size, item.second.c_str());
                 return true;
             }
         }

@@ -50,10 +50,4 @@ private:
     int position_ = 0;
 };
 
-// Copies at most size - 1 bytes of source and always terminates (size > 0).
-void BoundedCopy(char* buffer, std::size_t size, const char* source);
-
-// ASCII case-insensitive equality; other bytes compare as they are.
-bool EqualsIgnoringAsciiCase(const std::string& a, const char* b);
-
 }  // namespace host

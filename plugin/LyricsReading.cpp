@@ -1,5 +1,7 @@
-// Reading lyric files and texts into the visible list through the LRC reader.
+// Reading lyric files, texts and the lyrics inside songs into the visible
+// list through the LRC reader.
 #include "framework/Handles.h"
+#include "lyrics/Id3Lyrics.h"
 #include "lyrics/LrcReader.h"
 #include "plugin/LyricsPluginApp.h"
 #include "ui/LyricsListBox.h"
@@ -59,4 +61,16 @@ BOOL CLyricsPluginApp::ReadLyricsFile(const char* path, int& nextIndex) {
 BOOL CLyricsPluginApp::ReadLyricsText(const char* text, int& nextIndex) {
     TextByteSource source(text);
     return ReadInto(*this, source, nextIndex);
+}
+
+BOOL CLyricsPluginApp::ReadTagLyrics(const char* songFile, int& nextIndex) {
+    std::string lyrics;
+    if (!ReadSongTagLyrics(songFile, lyrics)) return FALSE;
+    return ReadLyricsText(lyrics.c_str(), nextIndex);
+}
+
+BOOL CLyricsPluginApp::ReadLyrics3(HANDLE file, uint64_t start, int version, size_t length, int& nextIndex) {
+    std::string lyrics;
+    if (!ReadLyrics3Text(file, start, version, length, lyrics)) return FALSE;
+    return ReadLyricsText(lyrics.c_str(), nextIndex);
 }

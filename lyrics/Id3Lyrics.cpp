@@ -1,12 +1,11 @@
-// Lyrics stored inside MP3 files: the ID3v2 unsynchronised-lyrics frame,
-// read and written through id3lib, and Lyrics3 tags, read by our parser.
+#include "lyrics/Id3Lyrics.h"
+
+#include "framework/FileIo.h"
 #include "framework/Handles.h"
 #include "lyrics/Lyrics3.h"
-#include "plugin/LyricsPluginApp.h"
 
 #include <id3/tag.h>
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -14,32 +13,10 @@ namespace {
 // The largest tag a 6-digit Lyrics3 size can describe, trailer included.
 constexpr size_t kMaxLyrics3Length = 999999 + 15;
 
-bool FileSize(HANDLE file, uint64_t& size) {
-    LARGE_INTEGER value;
-    if (!::GetFileSizeEx(file, &value) || value.QuadPart < 0) return false;
-    size = static_cast<uint64_t>(value.QuadPart);
-    return true;
-}
-
-// Reads exactly `size` bytes at `offset`; false on any shortfall.
-bool ReadExactly(HANDLE file, uint64_t offset, char* buffer, size_t size) {
-    LARGE_INTEGER pos;
-    pos.QuadPart = static_cast<LONGLONG>(offset);
-    if (!::SetFilePointerEx(file, pos, nullptr, FILE_BEGIN)) return false;
-    size_t done = 0;
-    while (done < size) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 20));
-        DWORD read = 0;
-        if (!::ReadFile(file, buffer + done, chunk, &read, nullptr) || read == 0) return false;
-        done += read;
-    }
-    return true;
-}
-
 }  // namespace
 
-BOOL CLyricsPluginApp::ReadTagLyrics(const char* songFile, int& nextIndex) {
-    if (!songFile || !*songFile) return FALSE;
+bool ReadSongTagLyrics(const char* songFile, std::string& lyrics) {
+    if (!songFile || !*songFile) return false;
     FieldText text;
     try {
         // Only the ID3v2 tag: linked with every tag type, id3lib would turn a
@@ -51,40 +28,40 @@ BOOL CLyricsPluginApp::ReadTagLyrics(const char* songFile, int& nextIndex) {
         text.reset();  // a tag id3lib cannot read holds no lyrics for us
     }
     // A lyrics frame wins even when its text is empty.
-    if (text) return ReadLyricsText(text.get(), nextIndex);
+    if (text) {
+        lyrics = text.get();
+        return true;
+    }
 
     fw::UniqueFile file(::CreateFileA(songFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return FALSE;
+    if (!file) return false;
     uint64_t size = 0;
-    if (!FileSize(file.get(), size) || size < kLyrics3TailSize) return FALSE;
+    if (!fw::FileSize(file.get(), size) || size < kLyrics3TailSize) return false;
     unsigned char tail[kLyrics3TailSize];
-    if (!ReadExactly(file.get(), size - kLyrics3TailSize, reinterpret_cast<char*>(tail), sizeof(tail)))
-        return FALSE;
+    if (!fw::ReadExactly(file.get(), size - kLyrics3TailSize, tail, sizeof(tail))) return false;
     const Lyrics3Location where = LocateLyrics3(tail, sizeof(tail), size);
-    if (!where.Found()) return FALSE;
-    return ReadLyrics3(file.get(), where.start, where.version, where.length, nextIndex);
+    if (!where.Found()) return false;
+    return ReadLyrics3Text(file.get(), where.start, where.version, where.length, lyrics);
 }
 
-BOOL CLyricsPluginApp::ReadLyrics3(HANDLE file, uint64_t start, int version, size_t length, int& nextIndex) {
+bool ReadLyrics3Text(HANDLE file, uint64_t start, int version, size_t length, std::string& lyrics) {
     // The sizes come from the file itself: check them against the file
     // before anything is allocated or read.
-    if (length == 0 || length > kMaxLyrics3Length) return FALSE;
+    if (length == 0 || length > kMaxLyrics3Length) return false;
     uint64_t size = 0;
-    if (!FileSize(file, size) || start > size || length > size - start) return FALSE;
+    if (!fw::FileSize(file, size) || start > size || length > size - start) return false;
     std::vector<char> tag(length + 1, '\0');
-    if (!ReadExactly(file, start, tag.data(), length)) return FALSE;
-    std::string lyrics;
-    if (!ExtractLyrics3(tag.data(), length, version, lyrics)) return FALSE;
-    return ReadLyricsText(lyrics.c_str(), nextIndex);
+    if (!fw::ReadExactly(file, start, tag.data(), length)) return false;
+    return ExtractLyrics3(tag.data(), length, version, lyrics);
 }
 
-CLyricsPluginApp::FieldText CLyricsPluginApp::GetLyricsFrameText(const ID3_Tag* tag) {
+FieldText GetLyricsFrameText(const ID3_Tag* tag) {
     if (!tag) return nullptr;
     return GetFieldText(tag->Find(ID3FID_UNSYNCEDLYRICS), ID3FN_TEXT);
 }
 
-CLyricsPluginApp::FieldText CLyricsPluginApp::GetFieldText(ID3_Frame* frame, ID3_FieldID fieldId) {
+FieldText GetFieldText(ID3_Frame* frame, ID3_FieldID fieldId) {
     if (!frame) return nullptr;
     ID3_Field* field = frame->GetField(fieldId);
     if (!field) return nullptr;
@@ -97,9 +74,9 @@ CLyricsPluginApp::FieldText CLyricsPluginApp::GetFieldText(ID3_Frame* frame, ID3
     return text;
 }
 
-void CLyricsPluginApp::FreeFieldText(FieldText text) { text.reset(); }
+void FreeFieldText(FieldText text) { text.reset(); }
 
-int CLyricsPluginApp::RemoveLyricsFrames(ID3_Tag& tag) {
+int RemoveLyricsFrames(ID3_Tag& tag) {
     int removed = 0;
     while (ID3_Frame* frame = tag.Find(ID3FID_UNSYNCEDLYRICS)) {
         std::unique_ptr<ID3_Frame> owned(tag.RemoveFrame(frame));
@@ -109,8 +86,8 @@ int CLyricsPluginApp::RemoveLyricsFrames(ID3_Tag& tag) {
     return removed;
 }
 
-ID3_Frame* CLyricsPluginApp::WriteLyricsFrame(ID3_Tag* tag, const char* text, const char* description,
-                                              const char* language, BOOL replace) {
+ID3_Frame* WriteLyricsFrame(ID3_Tag* tag, const char* text, const char* description, const char* language,
+                            BOOL replace) {
     if (!tag || !text || !*text) return nullptr;
     if (replace) RemoveLyricsFrames(*tag);
     else if (tag->Find(ID3FID_UNSYNCEDLYRICS)) return nullptr;

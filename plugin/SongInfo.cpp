@@ -1,5 +1,5 @@
 // Song information from the host: title, artist and the lines above the lyrics.
-#include "framework/Gdi.h"
+#include "framework/TextUtil.h"
 #include "lyrics/SongInfoText.h"
 #include "plugin/LyricsPluginApp.h"
 #include "ui/LyricsListBox.h"

@@ -1,0 +1,22 @@
+// Small text helpers shared by the window-free code and the windows: bounded
+// copies into the fixed fields and ASCII-only case handling (bytes of 128 and
+// above are letters of the system code page and are left as they are).
+// Pure C++: no windows.h, so the text code that uses it builds natively.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace fw {
+
+// Copies text into a fixed buffer of `size` bytes, always terminating it;
+// returns false when the text was cut.
+bool CopyBounded(char* dest, std::size_t size, const char* text);
+bool CopyBounded(char* dest, std::size_t size, const std::string& text);
+
+inline char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+std::string LowerAscii(std::string text);
+bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b);
+
+}  // namespace fw

@@ -1,0 +1,300 @@
+// Saving lyrics: the edit list as a lyric file or into the MP3, downloaded
+// lyrics where TipoDownload says, and the file-error messages. The files
+// themselves are written by lyrics/LyricFiles, which never loses a file.
+#include "framework/Handles.h"
+#include "framework/MessageBox.h"
+#include "lyrics/LyricFiles.h"
+#include "lyrics/SongPaths.h"
+#include "plugin/LyricsPluginApp.h"
+#include "ui/PluginWnd.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+namespace {
+
+std::string SystemErrorText(DWORD code) {
+    char buf[512] = "";
+    const DWORD len = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buf, sizeof(buf), nullptr);
+    if (len == 0) return "Error " + std::to_string(code);
+    return std::string(buf, len);
+}
+
+std::string WithoutTrailingBlanks(std::string text) {
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+// The texts of the shell's launch errors, which file errors are shown as.
+bool FileErrorText(DWORD code, const char* kind, const char* extension, std::string& text) {
+    switch (code) {
+    case 0: text = "NO MEMORY"; return true;
+    case 2: text = "ERROR_FILE_NOT_FOUND"; return true;
+    case 3: text = "ERROR_PATH_NOT_FOUND"; return true;
+    case 5: text = "SE_ERR_ACCESSDENIED"; return true;
+    case 8: text = "SE_ERR_OOM"; return true;
+    case 11: text = "ERROR_BAD_FORMAT"; return true;
+    case 26: text = "SE_ERR_SHARE"; return true;
+    case 27: text = "SE_ERR_ASSOCINCOMPLETE"; return true;
+    case 28: text = "SE_ERR_DDETIMEOUT"; return true;
+    case 29: text = "SE_ERR_DDEFAIL"; return true;
+    case 30: text = "SE_ERR_DDEBUSY"; return true;
+    case 31:
+        // Without a file kind and extension there is no sentence to make;
+        // the system's text for the code is shown instead.
+        if (!kind || !*kind || !extension || !*extension) return false;
+        text = std::string("Please, configure a program to open ") + extension + " files like " + kind +
+               ". Go to plugin's configuration (F12) and choose an editor. (notepad, textpad, etc)";
+        return true;
+    case 32: text = "SE_ERR_DLLNOTFOUND"; return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+// --- Application operations ----------------------------------------------
+
+HWND CLyricsPluginApp::FrameWindow() const {
+    const HWND frame = m_hFrameWnd;
+    return frame && ::IsWindow(frame) ? frame : nullptr;
+}
+
+std::string CLyricsPluginApp::JoinEditList() const {
+    const CLyricsListBox* edit = EditList();
+    std::string text;
+    const int count = edit->GetCount();
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) text += "\r\n";
+        text += edit->GetText(i);
+    }
+    return text;
+}
+
+BOOL CLyricsPluginApp::SaveLyrics(int mode) {
+    if (!m_szSongFile[0]) return FALSE;
+    // Without the edit list there are no lines to save; writing nothing
+    // would only wipe the user's file.
+    if (!IsUsable(EditList(), true, false)) return FALSE;
+    if (!m_szLyricsFile[0]) {
+        fw::CopyBounded(m_szLyricsExt, sizeof(m_szLyricsExt), "LRC");
+        std::string beside;
+        FileBesideSong(m_szSongFile, m_szLyricsExt, beside);
+        fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), beside.c_str());
+    }
+    bool intoMp3 = false;
+    if (IsMp3Path(m_szSongFile)) {
+        if (mode == -1) {
+            intoMp3 = true;
+        } else if (mode == 0) {
+            const int answer = fw::ShowMessageBox(FrameWindow(), "Save INTO MP3 FILE???", "Save", MB_YESNOCANCEL);
+            if (answer == IDCANCEL) return FALSE;
+            intoMp3 = answer == IDYES;
+        }
+    }
+    if (!(intoMp3 ? SaveLyricsIntoMp3() : SaveLyricsAsFile())) return FALSE;
+    m_bModified = 0;
+    ++m_nUserSaves;  // a search that began before this save must not overwrite it
+    return TRUE;
+}
+
+BOOL CLyricsPluginApp::SaveLyricsIntoMp3() {
+    const std::string text = JoinEditList();
+    fw::ShowMessageBox(FrameWindow(), text, "Error", MB_OK);  // "Error" is the system's default caption
+    const Mp3Result result = WriteLyricsIntoSong(m_szSongFile, text);
+    if (result.outcome == Mp3Outcome::Failed) {
+        fw::ShowMessageBox(FrameWindow(),
+                           std::string("The lyrics could not be saved into the MP3 file\n") + m_szSongFile + "\n" +
+                               WithoutTrailingBlanks(SystemErrorText(result.error)) +
+                               "\nThe file was left unchanged.",
+                           kPluginCaption, MB_OK | MB_ICONWARNING);
+        return FALSE;
+    }
+    // Lyric files beside the song would hide what the MP3 now holds.
+    if (result.outcome == Mp3Outcome::Saved) OfferToRemoveLyricsFiles(m_szSongFile);
+    return TRUE;
+}
+
+BOOL CLyricsPluginApp::SaveLyricsAsFile() {
+    const std::string text = JoinEditList();
+    DWORD error = WriteFileSafely(m_szLyricsFile, text);
+    if (!error) return TRUE;
+    if (!m_szAlternativeLRCPath[0]) {
+        fw::ShowMessageBox(FrameWindow(), "Error saving LRC. Please configure an user path.", kPluginCaption, MB_OK);
+        return FALSE;
+    }
+    std::string alternative;
+    if (FileInFolder(m_szAlternativeLRCPath, m_szSongFile, m_szLyricsExt, alternative)) {
+        fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), alternative.c_str());
+        error = WriteFileSafely(alternative, text);
+        if (!error) return TRUE;
+    } else {
+        error = ERROR_FILENAME_EXCED_RANGE;
+    }
+    ShowFileError(nullptr, error, "Error", nullptr, nullptr);
+    return FALSE;
+}
+
+void CLyricsPluginApp::OfferToRemoveLyricsFiles(const std::string& song) {
+    std::string path;
+    if (m_szAlternativeLRCPath[0]) {
+        for (const char* ext : m_aszLyricsExt)
+            if (FileInFolder(m_szAlternativeLRCPath, song, ext, path)) AskRemoveLyricsFile(path);
+    }
+    for (const char* ext : m_aszLyricsExt)
+        if (FileBesideSong(song, ext, path)) AskRemoveLyricsFile(path);
+}
+
+void CLyricsPluginApp::AskRemoveLyricsFile(const std::string& path) {
+    {
+        fw::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return;
+    }
+    const std::string question = "Do you want remove the file " + path +
+                                 "?\nIf you choose 'NO', the lyrics can be read from this file an not from the "
+                                 "mp3 file.";
+    if (fw::ShowMessageBox(FrameWindow(), question, "REMOVE THE FILE?", MB_YESNO) == IDYES)
+        ::DeleteFileA(path.c_str());
+}
+
+void CLyricsPluginApp::ShowFileError(HWND owner, DWORD code, const char* caption, const char* kind,
+                                     const char* extension) {
+    const std::string title = caption ? caption : "";
+    std::string text;
+    if (FileErrorText(code, kind, extension, text))
+        fw::ShowMessageBox(owner, text, title, MB_OK);
+    else
+        fw::ShowMessageBox(owner, SystemErrorText(code), title, MB_OK | MB_ICONINFORMATION);
+}
+
+int CLyricsPluginApp::DownloadSaveMode(int tipoDownload) {
+    switch (tipoDownload) {
+    case 2: return -3;  // as LRC beside the song
+    case 3: return -1;  // into the MP3
+    case 4: return -4;  // in the download folder
+    default: return -2; // in the temporary folder
+    }
+}
+
+// --- Downloaded lyrics ---------------------------------------------------
+//
+// The frame window's thread is the only one that loads, edits and saves
+// lyrics. A search thread's lyrics are queued for it and the call returns at
+// once; the window thread saves them as soon as that is safe: not inside a
+// modal loop of ours (it would change the lyric file and the modified flag
+// under a save in progress) and not over unsaved edits. They are saved for
+// the song they were found for, and dropped when that song no longer plays
+// or when the user saved lyrics of their own after the search began.
+
+DownloadOrigin CLyricsPluginApp::CurrentDownloadOrigin() const { return DownloadOrigin{m_szSongFile, m_nUserSaves}; }
+
+void CLyricsPluginApp::NoteSearchStarted() {
+    std::lock_guard<std::mutex> lock(m_downloadLock);
+    m_lastSearchOrigin = CurrentDownloadOrigin();
+}
+
+BOOL CLyricsPluginApp::SaveDownloadedLyrics(int mode, const std::string& text) {
+    if (IsWindowThread() || !FrameWindow()) return SaveDownloadedLyrics(mode, text, CurrentDownloadOrigin());
+    DownloadOrigin origin;
+    {
+        std::lock_guard<std::mutex> lock(m_downloadLock);
+        origin = m_lastSearchOrigin;
+    }
+    return SaveDownloadedLyrics(mode, text, origin);
+}
+
+BOOL CLyricsPluginApp::SaveDownloadedLyrics(int mode, const std::string& text, const DownloadOrigin& origin) {
+    if (origin.songFile.empty()) return FALSE;
+    const HWND frame = FrameWindow();
+    if (!frame) {
+        // No windows: nothing else loads or edits lyrics now.
+        const auto lifecycle = LockLifecycle();
+        return SaveDownloadedHere(mode, text, origin.songFile);
+    }
+    const bool here = IsWindowThread();
+    if (here && IsSafeToReplaceLyrics() && !HasPendingDownloads())
+        return SaveDownloadedHere(mode, text, origin.songFile);
+    {
+        std::lock_guard<std::mutex> lock(m_downloadLock);
+        m_pendingDownloads.push_back(PendingDownload{mode, text, origin});
+    }
+    // Taken up by the window thread as soon as it is safe.
+    if (!here) ::PostMessageA(frame, WM_VELMOR_SAVE_DOWNLOADED, 0, 0);
+    return TRUE;
+}
+
+LRESULT CLyricsPluginApp::OnSaveDownloadedRequest(LPARAM) {
+    if (IsSafeToReplaceLyrics()) TakeUpDownloadedLyrics(false);
+    return 0;
+}
+
+BOOL CLyricsPluginApp::TakeUpDownloadedLyrics(bool closing) {
+    BOOL result = TRUE;
+    for (;;) {
+        if (!closing && !IsSafeToReplaceLyrics()) break;
+        PendingDownload item;
+        {
+            std::lock_guard<std::mutex> lock(m_downloadLock);
+            if (m_pendingDownloads.empty()) break;
+            item = std::move(m_pendingDownloads.front());
+            m_pendingDownloads.pop_front();
+        }
+        if (item.origin.songFile != GetCurrentSongFile() || item.origin.userSaves != m_nUserSaves) {
+            result = FALSE;
+            continue;
+        }
+        result = SaveDownloadedHere(item.mode, item.text, item.origin.songFile);
+        if (result) m_bNewLyrics = 1;
+    }
+    return result;
+}
+
+bool CLyricsPluginApp::HasPendingDownloads() const {
+    std::lock_guard<std::mutex> lock(m_downloadLock);
+    return !m_pendingDownloads.empty();
+}
+
+BOOL CLyricsPluginApp::SaveDownloadedHere(int mode, const std::string& text, const std::string& song) {
+    if (song.empty()) return FALSE;
+    bool saved = false;
+    if (mode == -1 && IsMp3Path(song)) {
+        const DWORD attributes = ::GetFileAttributesA(song.c_str());
+        // A song that stays read-only cannot take the lyrics: they go to the
+        // temporary folder instead.
+        const bool writable = attributes != INVALID_FILE_ATTRIBUTES &&
+                              (!(attributes & FILE_ATTRIBUTE_READONLY) ||
+                               ::SetFileAttributesA(song.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY));
+        if (writable) saved = WriteLyricsIntoSong(song, text).outcome == Mp3Outcome::Saved;
+        if (saved) OfferToRemoveLyricsFiles(song);
+    }
+    if (!saved && !SaveDownloadedAsFile(mode, text, song)) return FALSE;
+    m_bModified = 0;
+    return TRUE;
+}
+
+BOOL CLyricsPluginApp::SaveDownloadedAsFile(int mode, const std::string& text, const std::string& song) {
+    fw::CopyBounded(m_szLyricsExt, sizeof(m_szLyricsExt), "LRC");
+    std::string folder;
+    switch (mode) {
+    case -3: folder = SongFolder(song); break;
+    case -4: folder = m_szDownloadLRCPath; break;  // "" is no place: the temporary folder is used
+    default:
+        folder = TempFolderPath();
+        if (folder.empty()) return FALSE;
+        break;
+    }
+    std::string target;
+    DWORD error = ERROR_PATH_NOT_FOUND;
+    if (!folder.empty() && FileInFolder(folder, song, "LRC", target)) {
+        fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), target.c_str());
+        error = WriteFileSafely(target, text);
+    }
+    if (!error) return TRUE;
+    const std::string temp = TempFolderPath();
+    if (temp.empty() || !FileInFolder(temp, song, "LRC", target)) return FALSE;
+    fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), target.c_str());
+    return WriteFileSafely(target, text) == 0;
+}
