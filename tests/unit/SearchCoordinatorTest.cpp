@@ -3,6 +3,7 @@
 // pages, the second pass by title alone, stop requests, the worker limit,
 // the result limit, and hostile pages and archives.
 #include "search/LyricsFinder.h"
+#include "tests/support/AppHarness.h"
 #include "search/SitesLoader.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempFolder.h"
@@ -245,4 +246,32 @@ TEST_F(SearchCoordinator, HostilePagesAndArchivesEndBounded) {
     }
     std::sort(sitesFound.begin(), sitesFound.end());
     EXPECT_EQ(sitesFound, (std::vector<std::string>{"Huge", "Zips"}));
+}
+
+TEST_F(SearchCoordinator, TheEditorSavesOnlyWhileItsSongPlays) {
+    MessageBoxRecorder boxes;
+    finder.SetEditorContext("text", "C:\\music\\song.mp3");
+    EXPECT_TRUE(finder.CheckSongUnchanged());
+    EXPECT_TRUE(boxes.Calls().empty());
+    host.song = "C:\\music\\other.mp3";
+    EXPECT_FALSE(finder.CheckSongUnchanged());
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(boxes.Calls()[0].text, "I can't update the lyrics. The actual song has been changed!!!");
+    EXPECT_EQ(boxes.Calls()[0].owner, ui.t.owner);
+    // Without results the code-page menu decodes the editor's own text.
+    finder.SetEditorContext("Caf\xC3\xA9", "");
+    finder.ChangeCodePage(65001);
+    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), "Caf\xE9");
+}
+
+TEST_F(SearchCoordinator, WindowsClosedDuringASearchAreLeftAlone) {
+    server.Serve("/sites", Row(server.Url("/a/<songName>"), "Site A", "parsearHTMLDirectWorker"));
+    HttpReply slow{200, Page("Late lyrics")};
+    slow.delayBeforeHeadersMs = 300;
+    server.Serve("/a/Morning%20Lights", slow);
+    ASSERT_TRUE(finder.StartSearch(false));
+    ::DestroyWindow(ui.dialog);  // the editor closes; its controls go with it
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(server.CountRequests("/a/Morning%20Lights"), 1);
+    EXPECT_TRUE(host.saved.empty());
 }
