@@ -17,7 +17,9 @@ set(ID3LIB_CONFIG_DIR "${CMAKE_BINARY_DIR}/id3lib-config")
 configure_file("${PROJECT_SOURCE_DIR}/cmake/id3lib-config.h" "${ID3LIB_CONFIG_DIR}/config.h" COPYONLY)
 target_include_directories(id3lib SYSTEM PUBLIC "${ID3LIB_DIR}/include" PRIVATE "${ID3LIB_CONFIG_DIR}" "${ID3LIB_DIR}/src" "${ID3LIB_DIR}/include/id3" "${ZLIB_INCLUDE}")
 target_compile_definitions(id3lib PUBLIC ID3LIB_LINKOPTION=1 PRIVATE HAVE_CONFIG_H WIN32)
-target_compile_options(id3lib PRIVATE -w -std=gnu++98)
+# id3lib is C++98 code: its own language level, not the project's.
+set_target_properties(id3lib PROPERTIES CXX_STANDARD 98 CXX_STANDARD_REQUIRED ON CXX_EXTENSIONS ON)
+target_compile_options(id3lib PRIVATE -w)
 target_link_libraries(id3lib PUBLIC ${ZLIB_STATIC})
 
 set(MINIZIP_DIR "${ZLIB_SRC_DIR}/contrib/minizip")

@@ -1,6 +1,7 @@
 #include "plugin/LyricsPluginApp.h"
 
 #include "framework/MessageBox.h"
+#include "framework/NoThrow.h"
 #include "plugin/PluginSearch.h"
 #include "ui/PluginWnd.h"
 
@@ -32,7 +33,6 @@ void CLyricsPluginApp::OnFrameDestroyed() {
     m_hFrameWnd = nullptr;
     m_pMainWnd = nullptr;
     m_pWnd.reset();
-    fw::CFrameWnd::UnregisterDefaultClass();
 }
 
 CLyricsListBox* CLyricsPluginApp::DisplayList() const { return m_pWnd ? &m_pWnd->m_displayList : nullptr; }
@@ -78,8 +78,10 @@ void CLyricsPluginApp::ReleaseMemDC() {
 }
 
 LRESULT CALLBACK CLyricsPluginApp::HostWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    WNDPROC old = TheApp().m_pfnOldHostProc;
-    return old ? ::CallWindowProcA(old, hwnd, msg, wParam, lParam) : ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    return fw::NoThrow<LRESULT>(0, [&] {
+        WNDPROC old = TheApp().m_pfnOldHostProc;
+        return old ? ::CallWindowProcA(old, hwnd, msg, wParam, lParam) : ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    });
 }
 
 int CLyricsPluginApp::Init(winampVisModule* module) {
@@ -171,6 +173,9 @@ void CLyricsPluginApp::CloseWindows(winampVisModule* module) {
         m_embedState.me = nullptr;
         if (module && module->hwndParent) ::SetForegroundWindow(module->hwndParent);
     }
+    // The frame is gone with the embedded window: a later load of the
+    // library registers the class with its own window procedure.
+    if (!m_pWnd || !m_pWnd->m_hWnd) fw::CFrameWnd::UnregisterDefaultClass();
     ForgetLoadedSong();
 }
 

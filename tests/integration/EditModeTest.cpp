@@ -118,3 +118,42 @@ TEST(EditModeMp3, CtrlSSavesIntoTheMp3AndOffersToRemoveTheLrcFile) {
     EXPECT_EQ(mp3::LyricsFrameText(song), "[00:01]From the file");
     EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio));  // every audio frame kept
 }
+
+namespace {
+// What the internet search posts to the frame once it has saved new lyrics.
+constexpr UINT kNewLyricsMessage = WM_APP + 0x161;
+}  // namespace
+
+// The leave question's own loop dispatches the frame's messages: new lyrics
+// announced meanwhile must not reload the edit list under the save that the
+// answer starts.
+TEST_F(EditMode, NewLyricsWaitWhileAQuestionIsOpen) {
+    EnterEditMode();
+    SelectEdit(1);
+    s.Host().SetPositionMs(5000);
+    s.Key(s.EditList(), VK_INSERT);
+    WriteFileBytes(lrc, "[ti:Other]\r\nReplaced");  // what a reload would read
+    s.PostKey(s.EditList(), VK_F9);
+    ASSERT_NE(s.WaitForMessageBox(), nullptr);
+    ::PostMessageA(s.Frame(), kNewLyricsMessage, 0, 0);
+    ::Sleep(200);
+    ASSERT_TRUE(s.AnswerMessageBox(IDYES));
+    ASSERT_TRUE(s.Host().WaitFor([&] { return ::IsWindowVisible(s.DisplayList()); }, 2000));
+    EXPECT_EQ(ReadFileBytes(lrc), "[ti:Song]\r\n[00:05]Hello\r\nWorld\r\n\r\nAgain");
+}
+
+TEST_F(EditMode, NewLyricsLeaveUnsavedEditsAlone) {
+    EnterEditMode();
+    SelectEdit(1);
+    s.Host().SetPositionMs(5000);
+    s.Key(s.EditList(), VK_INSERT);
+    WriteFileBytes(lrc, "[ti:Other]\r\nReplaced");
+    ::PostMessageA(s.Frame(), kNewLyricsMessage, 0, 0);
+    s.WaitRenders(5);
+    EXPECT_EQ(s.Items(s.EditList()), (std::vector<std::string>{"[ti:Song]", "[00:05]Hello", "World", "", "Again"}));
+    // Saved, the edits are the lyrics; the new ones are taken up on leaving.
+    s.Key(s.EditList(), 'S', false, /*ctrl=*/true);
+    s.Key(s.EditList(), VK_F9);
+    EXPECT_TRUE(::IsWindowVisible(s.DisplayList()));
+    EXPECT_EQ(ReadFileBytes(lrc), "[ti:Song]\r\n[00:05]Hello\r\nWorld\r\n\r\nAgain");
+}

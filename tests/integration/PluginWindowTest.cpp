@@ -1,6 +1,7 @@
 // The docked window through the real plugin DLL in the host emulator:
 // docking in both skins, child layout, the render cadence, keys passed on to
 // the host, and the settings file written at the end.
+#include "tests/support/IniFile.h"
 #include "tests/support/PluginSession.h"
 
 #include <gtest/gtest.h>
@@ -18,29 +19,6 @@ const char* const kAllKeys[] = {
     "FontSizeInfo", "FontItalicInfo", "AlternativeLRCPath", "DownloadLRCPath", "IsOneLine"};
 
 // The key=value lines of the plugin's section, in file order.
-std::vector<std::pair<std::string, std::string>> SectionEntries(const std::string& ini) {
-    std::vector<std::pair<std::string, std::string>> entries;
-    std::istringstream in(ini);
-    std::string line;
-    bool inSection = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] == '[') {
-            inSection = line == "[Velmor Lyrics plugin]";
-            continue;
-        }
-        const size_t eq = line.find('=');
-        if (inSection && eq != std::string::npos) entries.emplace_back(line.substr(0, eq), line.substr(eq + 1));
-    }
-    return entries;
-}
-
-std::string ValueOf(const std::vector<std::pair<std::string, std::string>>& entries, const std::string& key) {
-    for (const auto& e : entries)
-        if (e.first == key) return e.second;
-    return "<missing>";
-}
-
 void ExpectPlaced(const PluginSession& s, HWND child, int x, int y, int w, int h) {
     const RECT r = s.Placement(child);
     EXPECT_EQ(r.left, x) << "id " << ::GetDlgCtrlID(child);

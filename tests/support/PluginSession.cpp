@@ -119,17 +119,23 @@ void PluginSession::PostKey(HWND target, WPARAM vk, bool shift, bool ctrl) {
     m_host.PostToVisThread([=] { SendKeyWithModifiers(target, vk, shift, ctrl); });
 }
 
-bool PluginSession::AnswerMessageBox(int buttonId, MessageBoxSeen* seen, int timeoutMs) {
+HWND PluginSession::WaitForMessageBox(int timeoutMs) const {
     const DWORD thread = ::GetWindowThreadProcessId(Frame() ? Frame() : m_host.EmbedWindow(), nullptr);
     FindDialog find;
-    const bool appeared = m_host.WaitFor(
+    m_host.WaitFor(
         [&] {
             find.found = nullptr;
             ::EnumThreadWindows(thread, FindDialogProc, reinterpret_cast<LPARAM>(&find));
             return find.found != nullptr;
         },
         timeoutMs);
-    if (!appeared) return false;
+    return find.found;
+}
+
+bool PluginSession::AnswerMessageBox(int buttonId, MessageBoxSeen* seen, int timeoutMs) {
+    FindDialog find;
+    find.found = WaitForMessageBox(timeoutMs);
+    if (!find.found) return false;
     if (seen) {
         seen->caption = TextOf(find.found);
         seen->text = TextOf(::GetDlgItem(find.found, 0xFFFF));

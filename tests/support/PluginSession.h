@@ -47,6 +47,8 @@ public:
     void Key(HWND target, WPARAM vk, bool shift = false, bool ctrl = false);
     // The same without waiting for it, for keys that open a modal window.
     void PostKey(HWND target, WPARAM vk, bool shift = false, bool ctrl = false);
+    // A message box of the plugin thread once it shows (null after timeoutMs).
+    HWND WaitForMessageBox(int timeoutMs = 5000) const;
     // Waits for a message box of the plugin thread, reads it and presses a button.
     bool AnswerMessageBox(int buttonId, MessageBoxSeen* seen = nullptr, int timeoutMs = 5000);
 
