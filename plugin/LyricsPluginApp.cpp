@@ -128,7 +128,9 @@ void CLyricsPluginApp::ForgetLoadedSong() {
     m_szSongFile[0] = '\0';
     m_szLyricsFile[0] = '\0';
     m_aTimeTags[0].nLine = -1;
-    m_nLastSecond = -1;
+    ForgetTagSpan();
+    m_nFileOffsetMs = 0;
+    m_nUserShiftMs = 0;
     m_nTagLine = -1;
     m_bModified = 0;
 }

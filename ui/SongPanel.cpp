@@ -7,6 +7,8 @@
 #include <cstring>
 
 namespace {
+constexpr UINT_PTR kNoticeTimer = 1;
+
 void DrawCentredLine(HDC hdc, const RECT& r, const char* text, int y) {
     SIZE ext = {0, 0};
     const int len = static_cast<int>(std::strlen(text));
@@ -30,8 +32,29 @@ void CSongPanel::DrawItem(DRAWITEMSTRUCT* dis) {
     ::SetBkColor(hdc, frame->m_crBar);
     SIZE ext = {0, 0};
     ::GetTextExtentPoint32A(hdc, "Mj", 2, &ext);
-    const std::string status = GetWindowText();
+    const std::string status = ThirdLine();
     DrawCentredLine(hdc, r, m_pApp->m_szTitle, r.top + 3);
     DrawCentredLine(hdc, r, m_pApp->m_szArtist, r.top + ext.cy + 2);
     DrawCentredLine(hdc, r, status.c_str(), r.top + 2 * ext.cy + 1);
+}
+
+void CSongPanel::ShowNotice(const std::string& text, UINT durationMs) {
+    if (!IsWindow()) return;
+    m_strNotice = text;
+    ::SetTimer(m_hWnd, kNoticeTimer, durationMs, nullptr);
+    Invalidate();
+}
+
+std::string CSongPanel::ThirdLine() const { return m_strNotice.empty() ? GetWindowText() : m_strNotice; }
+
+LRESULT CSongPanel::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TIMER && wParam == kNoticeTimer) return OnTimer(wParam);
+    return fw::CStatic::WindowProc(msg, wParam, lParam);
+}
+
+LRESULT CSongPanel::OnTimer(WPARAM id) {
+    ::KillTimer(m_hWnd, id);
+    m_strNotice.clear();
+    Invalidate();
+    return 0;
 }
