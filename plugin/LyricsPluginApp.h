@@ -18,6 +18,9 @@
 class CPluginWnd;
 class CLyricsListBox;
 class SongInfoSource;
+struct ConfigValues;
+enum class ConfigFont;
+enum class ConfigFolder;
 
 // The internet search, as the frame driver sees it. Until a search engine is
 // attached, m_pFinder stays empty and no search is ever started.
@@ -131,6 +134,9 @@ public:
     void AskRemoveLyricsFile(const std::string& path);
     void ShowFileError(HWND owner, DWORD code, const char* caption, const char* kind, const char* extension);
 
+    // The lyrics editor dialog (F4, the editor button).
+    void OpenLyricsEditor();
+
     // Time-tag editing.
     void ToggleTagEditMode();
     int InsertTimeTag(int timeMs);
@@ -139,6 +145,14 @@ public:
 
     // Oscilloscope.
     void DrawOscilloscope(winampVisModule* module);
+
+    // Configuration (Configuration.cpp): the dialog's values from the live
+    // objects, and its choices into them (window thread).
+    ConfigValues ReadConfigValues() const;
+    void StoreConfigColours(const ConfigValues& values);
+    void StoreConfigFont(ConfigFont font, const ConfigValues& values);
+    void StoreConfigFolder(ConfigFolder folder, const ConfigValues& values);
+    void StoreConfigSwitches(const ConfigValues& values);
 
     // Called by the frame window when its window is gone.
     void OnFrameDestroyed();
@@ -242,7 +256,7 @@ private:
     // Init, Quit and Config without windows take turns; the wait for the
     // lock handles the messages sent to the waiting thread.
     std::unique_lock<std::recursive_mutex> LockLifecycle();
-    void ConfigHere(winampVisModule* module);
+    void PrepareConfig(winampVisModule* module, ConfigValues& values, HWND& owner);
     void ForgetLoadedSong();
     void CreateOscilloscopeSurface();
     // Frame driver steps.
@@ -266,6 +280,7 @@ private:
     void EnterTagEditMode();
     void LeaveTagEditMode();
     void SetHelpSaveButton(bool editMode);
+    bool FillEditListForEditor();
 };
 
 // The one application object of the library.
