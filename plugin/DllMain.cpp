@@ -2,6 +2,8 @@
 #include "framework/Wnd.h"
 #include "plugin/LyricsPluginApp.h"
 
+#include <type_traits>
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         fw::SetResourceInstance(instance);
@@ -12,3 +14,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 extern "C" __declspec(dllexport) winampVisHeader* __cdecl winampVisGetHeader() { return VisHeader(); }
+
+static_assert(std::is_same<decltype(&winampVisGetHeader), winampVisGetHeaderType>::value,
+              "the export has the host's type, cdecl included");

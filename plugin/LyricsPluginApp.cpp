@@ -1,6 +1,7 @@
 #include "plugin/LyricsPluginApp.h"
 
 #include "framework/MessageBox.h"
+#include "framework/NoThrow.h"
 #include "ui/PluginWnd.h"
 
 CLyricsPluginApp::CLyricsPluginApp() : m_pWnd(std::make_unique<CPluginWnd>(this)) {
@@ -76,8 +77,10 @@ void CLyricsPluginApp::ReleaseMemDC() {
 }
 
 LRESULT CALLBACK CLyricsPluginApp::HostWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    WNDPROC old = TheApp().m_pfnOldHostProc;
-    return old ? ::CallWindowProcA(old, hwnd, msg, wParam, lParam) : ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    return fw::NoThrow<LRESULT>(0, [&] {
+        WNDPROC old = TheApp().m_pfnOldHostProc;
+        return old ? ::CallWindowProcA(old, hwnd, msg, wParam, lParam) : ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    });
 }
 
 int CLyricsPluginApp::Init(winampVisModule* module) {
@@ -123,7 +126,9 @@ void CLyricsPluginApp::ForgetLoadedSong() {
     m_szSongFile[0] = '\0';
     m_szLyricsFile[0] = '\0';
     m_aTimeTags[0].nLine = -1;
-    m_nLastSecond = -1;
+    ForgetTagSpan();
+    m_nFileOffsetMs = 0;
+    m_nUserShiftMs = 0;
     m_nTagLine = -1;
     m_bModified = 0;
 }

@@ -80,6 +80,14 @@ public:
     void Refresh(bool reload);
     void OnNewLyrics();
     void SeekToLine(winampVisModule* module, int line);
+    // Timing shift of the loaded lyrics: ±ms, or back to the file's own.
+    void ShiftTiming(int deltaMs);
+    void ResetTimingShift();
+    int TotalOffsetMs() const { return m_nFileOffsetMs + m_nUserShiftMs; }
+    // The next frame looks for the highlighted tag again.
+    void ForgetTagSpan();
+    // "Offset +0.3 s" in the song panel for two seconds.
+    void ShowOffsetNotice();
 
     // Settings.
     std::string GetIniPath(winampVisModule* module) const;
@@ -216,7 +224,14 @@ public:
     int m_nInfoLines = 0;
     int m_nEditInfoLines = 0;
     int m_nFileNameLine = 0;
-    int m_nLastSecond = -1;
+    // The play times between which the highlighted tag stays the same; a
+    // frame whose time falls inside changes nothing.
+    int m_nTagSpanStartMs = 1;
+    int m_nTagSpanEndMs = 0;
+    // The loaded lyrics' "[offset:]" and the user's shift of it (Ctrl+Shift+
+    // Left/Right), both in ms, positive: the lines show sooner.
+    int m_nFileOffsetMs = 0;
+    int m_nUserShiftMs = 0;
     int m_nTagLine = -1;
     fw::UniqueMemoryDc m_hMemDC;
     fw::UniqueBitmap m_hMemBitmap;
@@ -271,6 +286,7 @@ private:
     // Saving steps.
     HWND FrameWindow() const;
     std::string JoinEditList() const;
+    std::string LyricsTextToSave() const;
     BOOL SaveLyricsIntoMp3();
     BOOL SaveLyricsAsFile();
     BOOL SaveDownloadedHere(int mode, const std::string& text, const std::string& song);

@@ -52,6 +52,23 @@ struct extendedFileInfoStruct {
     size_t retlen;
 };
 
+// The host reads these records at fixed offsets: their layout is the
+// published one of the 32-bit host (and its natural 64-bit counterpart).
+#if defined(_WIN64)
+static_assert(offsetof(winampVisModule, spectrumData) == 48, "winampVisModule layout");
+static_assert(offsetof(winampVisModule, Config) == 2352, "winampVisModule layout");
+static_assert(sizeof(winampVisModule) == 2392, "winampVisModule layout");
+static_assert(sizeof(embedWindowState) == 296, "embedWindowState layout");
+static_assert(sizeof(extendedFileInfoStruct) == 32, "extendedFileInfoStruct layout");
+#else
+static_assert(offsetof(winampVisModule, spectrumData) == 36, "winampVisModule layout");
+static_assert(offsetof(winampVisModule, Config) == 2340, "winampVisModule layout");
+static_assert(sizeof(winampVisModule) == 2360, "winampVisModule layout");
+static_assert(sizeof(embedWindowState) == 284, "embedWindowState layout");
+static_assert(sizeof(extendedFileInfoStruct) == 16, "extendedFileInfoStruct layout");
+static_assert(sizeof(void*) == 4, "the shipped plugin is a 32-bit library");
+#endif
+
 // IPC messages are WM_USER with the IPC number in lParam.
 #define WM_WA_IPC WM_USER
 

@@ -171,7 +171,15 @@ LRESULT CLyricsListBox::OnKeyDown(WPARAM key, LPARAM lParam) {
         app.CenterSelection();
         break;
     case VK_LEFT:
-    case VK_RIGHT: PostToHost(WM_KEYDOWN, key, lParam); break;
+    case VK_RIGHT:
+        // Ctrl+Shift: the lines 100 ms sooner (Left) or later (Right).
+        if (ctrl && shift) app.ShiftTiming(key == VK_LEFT ? 100 : -100);
+        else PostToHost(WM_KEYDOWN, key, lParam);
+        break;
+    case VK_HOME:
+        if (ctrl && shift) app.ResetTimingShift();
+        else Forward(WM_KEYDOWN, key, lParam);
+        break;
     case VK_UP:
     case VK_DOWN:
         if (shift) {
@@ -276,6 +284,7 @@ void CLyricsListBox::OnCtrlS() {
 }
 
 LRESULT CLyricsListBox::OnKeyUp(WPARAM key, LPARAM lParam) {
+    if (key == VK_HOME && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_SHIFT) < 0) return 0;  // ours, not the host's
     switch (key) {
     case VK_RETURN:
     case VK_LEFT:

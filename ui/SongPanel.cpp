@@ -7,6 +7,7 @@
 #include <cstring>
 
 namespace {
+constexpr UINT_PTR kNoticeTimer = 1;
 
 SIZE TextExtent(HDC hdc, const std::string& text) {
     SIZE ext = {0, 0};
@@ -40,5 +41,26 @@ void CSongPanel::DrawItem(DRAWITEMSTRUCT* dis) {
     ::SetBkColor(hdc, frame->m_crBar);
     DrawCentredLine(hdc, r, m_pApp->m_szTitle, 0);
     DrawCentredLine(hdc, r, m_pApp->m_szArtist, 1);
-    DrawCentredLine(hdc, r, GetWindowText(), 2);
+    DrawCentredLine(hdc, r, ThirdLine(), 2);
+}
+
+void CSongPanel::ShowNotice(const std::string& text, UINT durationMs) {
+    if (!IsWindow()) return;
+    m_strNotice = text;
+    ::SetTimer(m_hWnd, kNoticeTimer, durationMs, nullptr);
+    Invalidate();
+}
+
+std::string CSongPanel::ThirdLine() const { return m_strNotice.empty() ? GetWindowText() : m_strNotice; }
+
+LRESULT CSongPanel::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TIMER && wParam == kNoticeTimer) return OnTimer(wParam);
+    return fw::CStatic::WindowProc(msg, wParam, lParam);
+}
+
+LRESULT CSongPanel::OnTimer(WPARAM id) {
+    ::KillTimer(m_hWnd, id);
+    m_strNotice.clear();
+    Invalidate();
+    return 0;
 }

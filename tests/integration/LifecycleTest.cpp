@@ -53,15 +53,16 @@ TEST_F(Lifecycle, StopAndStartShowsThePlayingSongsLyricsAtOnce) {
 // thread that owns the windows: it cannot finish while that thread is busy.
 TEST_F(Lifecycle, ConfigFromTheHostThreadRunsOnTheWindowThread) {
     ASSERT_TRUE(s.Start());
+    std::atomic<bool> started{false};
     std::atomic<bool> busy{true};
     Clock::time_point busyEnded;
     ASSERT_TRUE(s.Host().PostToVisThread([&] {
+        started = true;
         ::Sleep(400);
         busyEnded = Clock::now();
         busy = false;
     }));
-    ::Sleep(50);
-    ASSERT_TRUE(busy);
+    ASSERT_TRUE(s.Host().WaitFor([&] { return started.load(); }, 5000));
     dialogs::AutoCancel cancel("Configuration");
     s.Host().CallConfig();
     const Clock::time_point configReturned = Clock::now();
