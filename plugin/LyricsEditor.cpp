@@ -3,28 +3,54 @@
 #include "framework/MessageBox.h"
 #include "lyrics/SongPaths.h"
 #include "plugin/LyricsPluginApp.h"
+#include "plugin/PluginSearch.h"
+#include "res/resource.h"
+#include "search/SearchResults.h"
 #include "ui/DlgEditor.h"
 #include "ui/PluginWnd.h"
 
 namespace {
 
-// The editor's view of the search: the song check. (The internet search
-// itself joins here.)
+// The editor's view of the internet search: the coordinator gets the
+// editor's controls while it is open and loses them when it closes, so no
+// search writes into a closed editor (what a search posted for controls
+// that are gone is dropped on the window thread). Without a coordinator the
+// editor still re-decodes its own text and checks its song.
 class EditorSearchGlue : public EditorSearch {
 public:
-    explicit EditorSearchGlue(CLyricsPluginApp& app) : m_app(app) {}
+    EditorSearchGlue(CLyricsPluginApp& app, CLyricsFinder* finder) : m_app(app), m_finder(finder) {}
 
     void Open(HWND dialog, const std::string& text) override {
         m_owner = dialog;
         m_text = text;
         m_songFile = m_app.GetCurrentSongFile();
+        if (!m_finder) return;
+        m_finder->SetEditorContext(text, m_songFile);
+        m_finder->SetTargets(TargetsOf(dialog));
     }
-    void Close() override { m_owner = nullptr; }
-    void StartSearch() override {}
-    void ShowNextResult() override {}
-    void ShowPreviousResult() override {}
-    void ChangeCodePage(int) override {}
+    void Close() override {
+        m_owner = nullptr;
+        if (m_finder) m_finder->SetTargets(SearchTargets{});
+    }
+    void StartSearch() override {
+        if (m_finder) m_finder->StartSearch(true);
+    }
+    void ShowNextResult() override {
+        if (m_finder) m_finder->ShowNextResult();
+    }
+    void ShowPreviousResult() override {
+        if (m_finder) m_finder->ShowPreviousResult();
+    }
+    void ChangeCodePage(int codePage) override {
+        if (m_finder) {
+            m_finder->ChangeCodePage(codePage);
+            return;
+        }
+        ::SetDlgItemTextA(m_owner, IDC_ED_TEXT, ConvertCodePage(m_text, codePage).c_str());
+        ::SetDlgItemTextA(m_owner, IDC_ED_CODEPAGE_LINE, CodePageLine(codePage).c_str());
+    }
     bool CheckSongUnchanged() override {
+        if (m_finder) return m_finder->CheckSongUnchanged();
         if (m_app.GetCurrentSongFile() == m_songFile) return true;
         fw::ShowMessageBox(m_owner, "I can't update the lyrics. The actual song has been changed!!!", "Error",
                            MB_OK);  // the system's default caption
@@ -32,7 +58,25 @@ public:
     }
 
 private:
+    static SearchTargets TargetsOf(HWND dialog) {
+        auto item = [dialog](int id) { return ::GetDlgItem(dialog, id); };
+        SearchTargets t;
+        t.owner = dialog;
+        t.textEdit = item(IDC_ED_TEXT);
+        t.counterText = item(IDC_ED_COUNTER);
+        t.statusText = item(IDC_ED_STATUS);
+        t.codePageText = item(IDC_ED_CODEPAGE_LINE);
+        t.searchingText = item(IDC_ED_SEARCHING);
+        t.findButton = item(IDC_ED_FIND);
+        t.stopButton = item(IDC_ED_STOP);
+        t.nextButton = item(IDC_ED_NEXT);
+        t.prevButton = item(IDC_ED_PREV);
+        t.displayList = nullptr;  // a search started here never saves by itself
+        return t;
+    }
+
     CLyricsPluginApp& m_app;
+    CLyricsFinder* m_finder;
     HWND m_owner = nullptr;
     std::string m_text;
     std::string m_songFile;
@@ -51,7 +95,14 @@ void CLyricsPluginApp::OpenLyricsEditor() {
     }
     if (!m_pWnd) return;
 
-    EditorSearchGlue search(*this);
+    CLyricsFinder* finder = nullptr;
+    if (auto* search = dynamic_cast<CPluginSearch*>(m_pFinder.get())) {
+        finder = &search->Finder();
+        finder->SetTitle(m_szTitle);
+        finder->SetArtist(m_szArtist);
+        finder->SetSongFile(m_szSongFile);
+    }
+    EditorSearchGlue search(*this, finder);
     CDlgEditor dialog(m_pWnd.get(), search);
     dialog.SetSourceList(EditList());
     dialog.SetMp3Song(IsMp3Path(m_szSongFile));

@@ -2,6 +2,7 @@
 
 #include "framework/MessageBox.h"
 #include "framework/NoThrow.h"
+#include "plugin/PluginSearch.h"
 #include "ui/PluginWnd.h"
 
 CLyricsPluginApp::CLyricsPluginApp() : m_pWnd(std::make_unique<CPluginWnd>(this)) {
@@ -89,6 +90,7 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
     m_bWindowsClosing = false;
     ForgetLoadedSong();  // a start after a stop shows the playing song at once
     EnsureFrameObject();
+    if (!m_pFinder) m_pFinder = std::make_unique<CPluginSearch>(*this);
     LoadSettings(module);
 
     m_embedState.r.left = m_nScreenX;
@@ -162,6 +164,7 @@ void CLyricsPluginApp::Quit(winampVisModule* module) {
 }
 
 void CLyricsPluginApp::CloseWindows(winampVisModule* module) {
+    if (m_pFinder) m_pFinder->Shutdown();  // searches stop at once; nothing waits for them
     TakeUpDownloadedLyrics(/*closing=*/true);  // never left behind unsaved
     if (m_pfnOldHostProc && m_hHostWnd && ::IsWindow(m_hHostWnd))
         ::SetWindowLongPtrA(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnOldHostProc));

@@ -22,8 +22,6 @@ struct ConfigValues;
 enum class ConfigFont;
 enum class ConfigFolder;
 
-// The internet search, as the frame driver sees it. Until a search engine is
-// attached, m_pFinder stays empty and no search is ever started.
 // The song downloaded lyrics are for, and how many times the user had saved
 // lyrics when the search for them began.
 struct DownloadOrigin {
@@ -31,6 +29,8 @@ struct DownloadOrigin {
     unsigned userSaves = 0;
 };
 
+// The internet search, as the frame driver sees it (CPluginSearch). Init
+// attaches it; while m_pFinder is empty no search is ever started.
 class LyricsSearch {
 public:
     struct Request {
@@ -42,6 +42,8 @@ public:
     virtual ~LyricsSearch() = default;
     virtual bool CanStartSearch() = 0;
     virtual bool StartSearch(const Request& request, bool retryWithoutArtist) = 0;
+    // Quit: every search stops at once, nothing is waited for.
+    virtual void Shutdown() = 0;
 };
 
 constexpr int kPathSize = 512;

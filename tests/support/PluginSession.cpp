@@ -42,12 +42,30 @@ void PluginSession::WriteIni(const std::string& keysAndValues) {
     WriteFileBytes(IniPath(), "[Velmor Lyrics plugin]\r\n" + keysAndValues);
 }
 
+void PluginSession::PointSearchAt(const std::string& sitesUrl, const std::string& probeUrl,
+                                  const std::string& webSearchUrl) {
+    std::string ini = ReadFileBytes(IniPath());
+    const size_t section = ini.find("[Search]");
+    if (section != std::string::npos) ini.resize(section);
+    WriteFileBytes(IniPath(), ini + "\r\n[Search]\r\nSitesUrl=" + sitesUrl + "\r\nProbeUrl=" + probeUrl +
+                                  "\r\nWebSearchUrl=" + webSearchUrl + "\r\n");
+}
+
+std::string PluginSession::WindowText(HWND wnd) const { return TextOf(wnd); }
+
 bool PluginSession::Load() {
     const std::string dll = CopyFromProgramFolder("vis_velmor.dll", m_folder.Path());
     return m_host.LoadPlugin(dll);
 }
 
 bool PluginSession::Start() {
+    // No test reaches the internet: unless a test points the search
+    // somewhere, it goes to a loopback port where nothing listens.
+    const std::string ini = ReadFileBytes(IniPath());
+    if (ini.find("[Search]") == std::string::npos) {
+        WriteFileBytes(IniPath(), ini + "\r\n[Search]\r\nSitesUrl=http://127.0.0.1:9/sites.html\r\n"
+                                        "ProbeUrl=http://127.0.0.1:9/\r\nWebSearchUrl=http://127.0.0.1:9/search\r\n");
+    }
     if (!m_host.Module() && !Load()) return false;
     if (!m_host.Start()) return false;
     WaitRenders(2);
