@@ -24,6 +24,26 @@ std::string Row(const std::string& url, const std::string& name) {
 
 std::string Page(const std::string& lyrics) { return "<html><p>menu</p><pre>" + lyrics + "</pre></html>"; }
 
+// A popup menu of this process on the screen.
+HWND VisibleMenu() {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(hwnd, &process);
+            char cls[16] = "";
+            ::GetClassNameA(hwnd, cls, sizeof(cls));
+            if (process != ::GetCurrentProcessId() || std::string(cls) != "#32768" || !::IsWindowVisible(hwnd))
+                return TRUE;
+            reinterpret_cast<Search*>(lParam)->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::string TempFolderPath() {
     char buf[MAX_PATH] = "";
     ::GetTempPathA(sizeof(buf), buf);
@@ -88,17 +108,30 @@ TEST_F(EditorSearch, FindPagesThroughTheResultsAndSavesTheOneShown) {
     dialogs::Press(editor, kNext);
     ASSERT_TRUE(WaitText(editor, kText, "Words from B"));
 
-    // The right-click menu: its second entry decodes the shown result as UTF-8.
+    // A right click shows the five character sets; choosing UTF8 decodes the
+    // shown result again.
     ::PostMessageA(editor, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(editor), MAKELPARAM(50, 50));
-    ASSERT_TRUE(s.Host().WaitFor([] { return ::FindWindowA("#32768", nullptr) && ::IsWindowVisible(::FindWindowA("#32768", nullptr)); }, 3000));
-    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) ::PostMessageA(editor, WM_KEYDOWN, key, 1);
+    HWND popup = nullptr;
+    ASSERT_TRUE(s.Host().WaitFor([&] { return (popup = VisibleMenu()) != nullptr; }, 3000));
+    const auto menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+    ASSERT_EQ(::GetMenuItemCount(menu), 5);
+    const char* names[] = {"ANSI", "UTF8", "UTF7", "UTF8 TWICE", "UTF7 TWICE"};
+    for (int i = 0; i < 5; ++i) {
+        char entry[32] = "";
+        ::GetMenuStringA(menu, static_cast<UINT>(i), entry, sizeof(entry), MF_BYPOSITION);
+        EXPECT_EQ(std::string(entry), names[i]);
+        EXPECT_EQ(::GetMenuItemID(menu, i), static_cast<UINT>(kAnsi + i));
+    }
+    ::PostMessageA(editor, WM_KEYDOWN, VK_ESCAPE, 1);
+    ASSERT_TRUE(s.Host().WaitFor([&] { return VisibleMenu() == nullptr; }, 3000));
+    dialogs::Command(editor, kUtf8);
     EXPECT_TRUE(WaitText(editor, kCodePageLine,
                          "Actual character set: UTF8. Right click here to change the character set...."));
 
     dialogs::Press(editor, kSaveAsLrc);
     ASSERT_TRUE(dialogs::WaitGone(editor));
-    const std::string lrc = s.Folder().File(name + ".LRC");
-    EXPECT_TRUE(s.Host().WaitFor([&] { return ReadFileBytes(lrc) == "Words from B"; }, 3000)) << ReadFileBytes(lrc);
+    s.WaitRenders(2);
+    EXPECT_EQ(ReadFileBytes(s.Folder().File(name + ".LRC")), "Words from B");
 }
 
 // The last search found lyrics for the first song; in an editor opened on
