@@ -195,9 +195,11 @@ std::string CDlgGetPath::GetItemPath(HTREEITEM item) {
 }
 
 void CDlgGetPath::FillAndSelect(HTREEITEM item) {
+    const std::string path = GetItemPath(item);
     const HTREEITEM child = reinterpret_cast<HTREEITEM>(
         ::SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
-    if (!child) PopulateTree(GetItemPath(item), item);
+    if (child) return;  // filled before
+    PopulateTree(path, item);
     const HTREEITEM selected = reinterpret_cast<HTREEITEM>(::SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
     if (selected != item) ::SendMessageA(m_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
 }

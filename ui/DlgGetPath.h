@@ -55,7 +55,7 @@ private:
     void OnDestroyDialog();
 
     void OpenAlongPath(const std::string& path);
-    // What expanding an item by hand does: fill it on first use and select it.
+    // What expanding an item does: the first time, fill it and select it.
     void FillAndSelect(HTREEITEM item);
     void InsertNetworkEntry(HTREEITEM parent, const NETRESOURCEA& entry);
     NetResourceCopy* DatumOf(HTREEITEM item) const;
