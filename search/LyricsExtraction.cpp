@@ -4,13 +4,17 @@
 #include "search/SpanRemoval.h"
 #include "search/TextFinder.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
 
+// A position in a text, -1 for "not found".
+using Position = std::ptrdiff_t;
+
 constexpr char kCrLf[] = "\r\n";
 constexpr size_t kWrapWidth = 50;
-constexpr long kNotFound = -1;
+constexpr Position kNotFound = -1;
 
 // The break tags, each with the line break it stands next to, in the order
 // they are replaced: a break tag beside a line break gives one break.
@@ -47,10 +51,10 @@ std::string ReplaceAll(const std::string& text, const char* from, const char* to
 
 // A search that finds nothing gives -1, and the searches that follow it
 // start from -1 plus their step.
-long FindFrom(const std::string& text, const TextFinder& what, long from) {
+Position FindFrom(const std::string& text, const TextFinder& what, Position from) {
     if (from < 0) return kNotFound;
     const size_t at = what.Find(text, static_cast<size_t>(from));
-    return at == std::string::npos ? kNotFound : static_cast<long>(at);
+    return at == std::string::npos ? kNotFound : static_cast<Position>(at);
 }
 
 // Tags and white space in front of the first text.
@@ -111,8 +115,8 @@ std::string CollapseEmptyLines(const std::string& text) {
 std::string SingleSpaceIfDoubleSpaced(const std::string& text) {
     const TextFinder lineBreak(kCrLf);
     const TextFinder emptyLine("\r\n\r\n");
-    long single = FindFrom(text, lineBreak, 0);
-    long twice = FindFrom(text, emptyLine, 0);
+    Position single = FindFrom(text, lineBreak, 0);
+    Position twice = FindFrom(text, emptyLine, 0);
     for (int check = 1; check < 3; ++check) {
         if (single != twice) return text;
         single = FindFrom(text, lineBreak, single + 6);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -19,8 +20,8 @@ namespace {
 
 constexpr uint64_t kPrime = 0x7FFFFFFFu;
 
-// Congruent to x and below 2^32 for any x below 2^63; products of such a
-// value and a base stay below 2^63.
+// Congruent to x modulo the prime and below 2^32, so that the product of
+// such a value and a base (below 2^31) still fits in 64 bits.
 uint64_t Fold(uint64_t x) {
     x = (x & kPrime) + (x >> 31);
     return (x & kPrime) + (x >> 31);
@@ -31,9 +32,24 @@ uint64_t Reduce(uint64_t x) {
     return x >= kPrime ? x - kPrime : x;
 }
 
+uint64_t MulMod(uint64_t a, uint64_t b) {  // both below the prime
+    return Reduce(a * b);
+}
+
+uint64_t PowMod(uint64_t base, uint64_t exponent) {
+    uint64_t result = 1;
+    for (; exponent > 0; exponent >>= 1) {
+        if (exponent & 1) result = MulMod(result, base);
+        base = MulMod(base, base);
+    }
+    return result;
+}
+
 struct HashBases {
     uint64_t a;
     uint64_t b;
+    uint64_t inverseA;  // a * inverseA = 1 modulo the prime
+    uint64_t inverseB;
 };
 
 const HashBases& Bases() {
@@ -41,14 +57,52 @@ const HashBases& Bases() {
         uint64_t seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
         seed = (seed ^ (seed >> 31)) * 0xBF58476D1CE4E5B9ull;
         seed ^= seed >> 29;
-        return HashBases{257 + seed % (kPrime - 600), 257 + (seed >> 32) % (kPrime - 600)};
+        const uint64_t a = 257 + seed % (kPrime - 600);
+        const uint64_t b = 257 + (seed >> 32) % (kPrime - 600);
+        return HashBases{a, b, PowMod(a, kPrime - 2), PowMod(b, kPrime - 2)};
     }();
     return bases;
+}
+
+// The hash of a text: both polynomials, reduced, and the length.
+struct HashParts {
+    uint32_t a = 0;
+    uint32_t b = 0;
+    uint32_t len = 0;
+};
+
+uint64_t KeyOf(const HashParts& parts) {
+    return ((uint64_t{parts.a} << 32) | parts.b) ^ (parts.len * 0x9E3779B97F4A7C15ull);
+}
+
+// The hash of u from those of u + v and v.
+HashParts Before(const HashParts& whole, const HashParts& tail) {
+    HashParts head;
+    head.a = static_cast<uint32_t>(MulMod((whole.a + kPrime - tail.a) % kPrime, PowMod(Bases().inverseA, tail.len)));
+    head.b = static_cast<uint32_t>(MulMod((whole.b + kPrime - tail.b) % kPrime, PowMod(Bases().inverseB, tail.len)));
+    head.len = whole.len - tail.len;
+    return head;
+}
+
+// The hash of u from that of u + c.
+HashParts WithoutLast(const HashParts& whole, unsigned char c) {
+    HashParts head;
+    head.a = static_cast<uint32_t>(MulMod((whole.a + kPrime - (c + 1u)) % kPrime, Bases().inverseA));
+    head.b = static_cast<uint32_t>(MulMod((whole.b + kPrime - (c + 1u)) % kPrime, Bases().inverseB));
+    head.len = whole.len - 1;
+    return head;
 }
 
 class SpanKey {
 public:
     SpanKey() : m_baseA(Bases().a), m_baseB(Bases().b) {}
+    // Goes on from a text already hashed: appending then hashes that text
+    // followed by the appended characters.
+    explicit SpanKey(const HashParts& start) : SpanKey() {
+        m_a = start.a;
+        m_b = start.b;
+        m_len = start.len;
+    }
     void Append(unsigned char c) {
         m_a = Fold(m_a * m_baseA + c + 1);
         m_b = Fold(m_b * m_baseB + c + 1);
@@ -61,10 +115,14 @@ public:
         m_powB = Fold(m_powB * m_baseB);
         ++m_len;
     }
-    uint64_t Value() const {
-        return ((Reduce(m_a) << 32) | Reduce(m_b)) ^ (m_len * 0x9E3779B97F4A7C15ull);
+    HashParts Parts() const {
+        HashParts parts;
+        parts.a = static_cast<uint32_t>(Reduce(m_a));
+        parts.b = static_cast<uint32_t>(Reduce(m_b));
+        parts.len = static_cast<uint32_t>(m_len);
+        return parts;
     }
-    uint32_t Length() const { return static_cast<uint32_t>(m_len); }
+    uint64_t Value() const { return KeyOf(Parts()); }
 
 private:
     uint64_t m_baseA;
@@ -76,19 +134,31 @@ private:
     uint64_t m_len = 0;
 };
 
-SpanKey KeyOf(const std::string& text, size_t from = 0) {
+HashParts HashOf(const std::string& text, size_t from = 0, size_t to = std::string::npos) {
     SpanKey key;
-    for (size_t i = from; i < text.size(); ++i) key.Append(static_cast<unsigned char>(text[i]));
-    return key;
+    for (size_t i = from; i < text.size() && i < to; ++i) key.Append(static_cast<unsigned char>(text[i]));
+    return key.Parts();
+}
+
+// Groups are compared backwards under a key made of their last opening's
+// span and the pieces of text between their last few openings.
+constexpr int kKeyedOpenings = 4;
+
+uint64_t AddPiece(uint64_t key, const HashParts& piece) {
+    key ^= KeyOf(piece) + 0x165667B19E3779F9ull + (key << 6) + (key >> 2);
+    return key * 0xC2B2AE3D27D4EB4Full;
 }
 
 // ---------------------------------------------------------------------------
 
 // Token lists by key: an open-addressing table of list heads over one pool
-// of list nodes, so that adding an entry allocates nothing in the common case.
+// of list nodes, reused once taken, so that adding an entry allocates
+// nothing in the common case.
 class TokenIndex {
 public:
-    void Add(uint64_t key, int token) {
+    // Returns the token listed under the key before, or -1 when the list
+    // was empty.
+    int Add(uint64_t key, int token) {
         if ((m_used + 1) * 2 > m_slots.size()) Grow();
         Slot& slot = m_slots[Locate(key)];
         if (slot.head == kUnused) {
@@ -96,8 +166,18 @@ public:
             slot.head = kNone;
             ++m_used;
         }
-        m_nodes.push_back({token, slot.head});
-        slot.head = static_cast<int>(m_nodes.size()) - 1;
+        int node;
+        if (!m_free.empty()) {
+            node = m_free.back();
+            m_free.pop_back();
+            m_nodes[static_cast<size_t>(node)] = {token, slot.head};
+        } else {
+            node = static_cast<int>(m_nodes.size());
+            m_nodes.push_back({token, slot.head});
+        }
+        const int previous = slot.head == kNone ? -1 : m_nodes[static_cast<size_t>(slot.head)].token;
+        slot.head = node;
+        return previous;
     }
 
     // Moves the tokens listed under `key` into `out` and empties the list.
@@ -106,7 +186,10 @@ public:
         if (m_slots.empty()) return;
         Slot& slot = m_slots[Locate(key)];
         if (slot.head == kUnused) return;
-        for (int node = slot.head; node != kNone; node = m_nodes[node].next) out.push_back(m_nodes[node].token);
+        for (int node = slot.head; node != kNone; node = m_nodes[node].next) {
+            out.push_back(m_nodes[node].token);
+            m_free.push_back(node);
+        }
         slot.head = kNone;
     }
 
@@ -124,7 +207,9 @@ private:
 
     size_t Locate(uint64_t key) const {
         const size_t mask = m_slots.size() - 1;
-        size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+        uint64_t mixed = (key ^ (key >> 33)) * 0xFF51AFD7ED558CCDull;
+        mixed ^= mixed >> 33;
+        size_t i = static_cast<size_t>(mixed) & mask;
         while (m_slots[i].head != kUnused && m_slots[i].key != key) i = (i + 1) & mask;
         return i;
     }
@@ -139,6 +224,7 @@ private:
 
     std::vector<Slot> m_slots;
     std::vector<Node> m_nodes;
+    std::vector<int> m_free;  // nodes of lists that were taken
     size_t m_used = 0;
 };
 
@@ -160,12 +246,14 @@ private:
         int next = -1;
         int parent = 0;       // group sets (union-find)
         uint64_t key = 0;     // opening: key of its span, valid while fresh
-        uint32_t keyLen = 0;
+        HashParts span;       // opening: hash of its span, valid while fresh
+        HashParts piece;      // opening not fresh: hash of its text up to the group's next opening
         int round = -1;       // the round that last picked this token
         bool isOpen = false;
         bool alive = true;
         bool fresh = false;   // opening: indexed under its current span
         bool dirty = false;   // closing: its group may hold openings that are not fresh
+        bool shared = false;  // opening: was listed beside another with the same key
     };
     struct Copy {
         int open;
@@ -190,6 +278,10 @@ private:
     void FindFreshCopies(const std::string& span, std::vector<Copy>& copies);
     void FindStaleCopies(const std::string& span, std::vector<Copy>& copies);
     bool SameForward(int pos, const std::string& span) const;
+    uint64_t GroupKeyOf(int close, int openings) const;
+    HashParts PieceOf(int open) const;
+    HashParts Extend(const HashParts& start, int from, int stop) const;
+    const HashParts& SpanParts();
     int SameBackward(int close, const std::string& span) const;
 
     void Remove(const Copy& copy);
@@ -197,6 +289,7 @@ private:
     int MatchAcross(const std::string& token, const std::vector<int>& left, const std::vector<int>& right,
                     int& lastPos) const;
     void Normalize(int close, bool joined);
+    void AddFresh(int open);
     void Refresh(int open, int close);
 
     const std::string& m_text;
@@ -213,6 +306,9 @@ private:
     TokenIndex m_dirty;  // key of the last opening's span -> dirty closings
     std::vector<int> m_listed;  // scratch list taken from an index
     int m_round = 0;
+    const std::string* m_span = nullptr;  // this round's span, and its hash once needed
+    HashParts m_spanParts;
+    bool m_haveSpanParts = false;
 };
 
 void SpanRemover::LinkTokens(int a, int b) {
@@ -290,10 +386,10 @@ void SpanRemover::IndexGroups() {
         for (auto it = members.rbegin(); it != members.rend(); ++it) {
             Token& member = m_tokens[*it];
             for (; pos >= member.pos; --pos) key.Prepend(static_cast<unsigned char>(m_text[pos]));
-            member.key = key.Value();
-            member.keyLen = key.Length();
+            member.span = key.Parts();
+            member.key = KeyOf(member.span);
             member.fresh = true;
-            m_fresh.Add(member.key, *it);
+            AddFresh(*it);
             JoinGroups(*it, id);
         }
         members.clear();
@@ -373,11 +469,12 @@ int SpanRemover::SameBackward(int close, const std::string& span) const {
 void SpanRemover::FindFreshCopies(const std::string& span, std::vector<Copy>& copies) {
     // The first opening's key is the span's when it is fresh.
     const Token& first = m_tokens[copies.front().open];
-    const uint64_t key = first.fresh ? first.key : KeyOf(span).Value();
+    if (first.fresh && !first.shared) return;
+    const uint64_t key = first.fresh ? first.key : KeyOf(SpanParts());
     m_fresh.Take(key, m_listed);
     for (const int id : m_listed) {
         Token& token = m_tokens[id];
-        if (!token.alive || !token.fresh || token.key != key || token.keyLen != span.size() ||
+        if (!token.alive || !token.fresh || token.key != key || token.span.len != span.size() ||
             token.round == m_round)
             continue;
         if (!SameForward(token.pos, span)) {
@@ -389,24 +486,30 @@ void SpanRemover::FindFreshCopies(const std::string& span, std::vector<Copy>& co
     }
 }
 
-// Copies that start at an opening whose span grew after joins: a span with
-// more than one opening is compared backwards against each group whose last
-// opening has the span's last piece as its span.
+// Copies that start at an opening whose span grew after joins. Such a copy
+// holds two or more openings; it is compared backwards against each group
+// whose last two openings carry the same text as the span's last two.
 void SpanRemover::FindStaleCopies(const std::string& span, std::vector<Copy>& copies) {
-    const size_t lastOpen = span.rfind(m_open);
-    if (lastOpen == std::string::npos || lastOpen == 0) return;
-    const SpanKey key = KeyOf(span, lastOpen);
-    m_dirty.Take(key.Value(), m_listed);
+    // The span's last openings, nearest the end first.
+    std::vector<size_t> openings;
+    for (size_t at = span.rfind(m_open); at != std::string::npos && at > 0 &&
+                                         static_cast<int>(openings.size()) < kKeyedOpenings;
+         at = span.rfind(m_open, at - 1))
+        openings.push_back(at);
+    if (openings.empty()) return;  // a single opening: its copies are all fresh
+    if (static_cast<int>(openings.size()) < kKeyedOpenings) openings.push_back(0);
+    uint64_t key = KeyOf(HashOf(span, openings[0]));
+    for (size_t i = 1; i < openings.size(); ++i) key = AddPiece(key, HashOf(span, openings[i], openings[i - 1]));
+    const int keyed = static_cast<int>(openings.size());
+
+    m_dirty.Take(key, m_listed);
     for (const int close : m_listed) {
         Token& group = m_tokens[close];
-        const int last = group.prev;
-        if (!group.alive || !group.dirty || group.round == m_round || last < 0 || !m_tokens[last].isOpen ||
-            !m_tokens[last].fresh || m_tokens[last].key != key.Value())
-            continue;
+        if (!group.alive || !group.dirty || group.round == m_round || GroupKeyOf(close, keyed) != key) continue;
         group.round = m_round;
         const int open = SameBackward(close, span);
         if (open < 0) {
-            m_dirty.Add(key.Value(), close);  // still valid, listed again
+            m_dirty.Add(key, close);  // still valid, listed again
             continue;
         }
         if (m_tokens[open].round == m_round) continue;  // found through the index already
@@ -415,16 +518,56 @@ void SpanRemover::FindStaleCopies(const std::string& span, std::vector<Copy>& co
     }
 }
 
+// The key a group is listed under for backward comparison with spans of
+// `openings` openings (2 to kKeyedOpenings), or 0 when the group has fewer
+// or its last opening is not fresh.
+uint64_t SpanRemover::GroupKeyOf(int close, int openings) const {
+    int open = m_tokens[close].prev;
+    if (open < 0 || !m_tokens[open].isOpen || !m_tokens[open].fresh) return 0;
+    uint64_t key = m_tokens[open].key;
+    for (int i = 1; i < openings; ++i) {
+        open = m_tokens[open].prev;
+        if (open < 0 || !m_tokens[open].isOpen) return 0;
+        key = AddPiece(key, PieceOf(open));
+    }
+    return key;
+}
+
+// The hash of an opening's text up to the next opening of its group.
+HashParts SpanRemover::PieceOf(int open) const {
+    const Token& token = m_tokens[open];
+    if (!token.fresh) return token.piece;
+    return Before(token.span, m_tokens[token.next].span);
+}
+
+HashParts SpanRemover::Extend(const HashParts& start, int from, int stop) const {
+    SpanKey key(start);
+    for (int pos = from; pos != stop; pos = m_next[pos]) key.Append(static_cast<unsigned char>(m_text[pos]));
+    return key.Parts();
+}
+
+const HashParts& SpanRemover::SpanParts() {
+    if (!m_haveSpanParts) {
+        m_spanParts = HashOf(*m_span);
+        m_haveSpanParts = true;
+    }
+    return m_spanParts;
+}
+
 void SpanRemover::Remove(const Copy& copy) {
     const int prevTok = m_tokens[copy.open].prev;
     const int nextTok = m_tokens[copy.close].next;
     const int before = m_prev[m_tokens[copy.open].pos];
     const int after = m_next[m_tokens[copy.close].lastPos];
 
-    // Openings left in front of the copy now run on to a later closing.
+    // Openings left in front of the copy now run on to a later closing: their
+    // spans are no longer known, the text up to their next opening is.
     const bool stranded = prevTok >= 0 && m_tokens[prevTok].isOpen;
-    for (int id = prevTok; id >= 0 && m_tokens[id].isOpen && m_tokens[id].fresh; id = m_tokens[id].prev)
-        m_tokens[id].fresh = false;
+    for (int id = prevTok; id >= 0 && m_tokens[id].isOpen && m_tokens[id].fresh; id = m_tokens[id].prev) {
+        Token& token = m_tokens[id];
+        token.piece = Before(token.span, id == prevTok ? SpanParts() : m_tokens[token.next].span);
+        token.fresh = false;
+    }
 
     for (int id = copy.open;; id = m_tokens[id].next) {
         m_tokens[id].alive = false;
@@ -441,6 +584,14 @@ void SpanRemover::Remove(const Copy& copy) {
         close = m_tokens[nextTok].isOpen ? GroupClose(nextTok) : nextTok;
     }
     const bool madeOpen = made >= 0 && m_tokens[made].isOpen;
+    const bool openingFollows = nextTok >= 0 && m_tokens[nextTok].isOpen;
+    if (madeOpen) {
+        // The new opening takes the last character of the stranded text.
+        if (stranded) m_tokens[prevTok].piece = WithoutLast(m_tokens[prevTok].piece, static_cast<unsigned char>(m_text[before]));
+        if (openingFollows) m_tokens[made].piece = Extend(HashParts(), m_tokens[made].pos, m_tokens[nextTok].pos);
+    } else if (stranded && openingFollows && made < 0) {
+        m_tokens[prevTok].piece = Extend(m_tokens[prevTok].piece, after, m_tokens[nextTok].pos);
+    }
     if (stranded || madeOpen) {
         // The stranded openings and a new opening join the group that
         // follows, or the openings without a closing when none follows.
@@ -506,7 +657,21 @@ void SpanRemover::Normalize(int close, bool joined) {
     if (last < 0 || !m_tokens[last].isOpen) return;
     if (!m_tokens[last].fresh) Refresh(last, close);
     if (joined) group.dirty = true;
-    if (group.dirty) m_dirty.Add(m_tokens[last].key, close);
+    if (!group.dirty) return;
+    for (int openings = 2; openings <= kKeyedOpenings; ++openings) {
+        const uint64_t key = GroupKeyOf(close, openings);
+        if (key == 0) break;
+        m_dirty.Add(key, close);
+    }
+}
+
+// Lists a fresh opening under its key. An opening that never shared its
+// list needs no look-up when it comes first: no copy of its span is listed.
+void SpanRemover::AddFresh(int open) {
+    const int previous = m_fresh.Add(m_tokens[open].key, open);
+    if (previous < 0) return;
+    m_tokens[open].shared = true;
+    m_tokens[previous].shared = true;
 }
 
 void SpanRemover::Refresh(int open, int close) {
@@ -516,10 +681,10 @@ void SpanRemover::Refresh(int open, int close) {
         if (pos == m_tokens[close].lastPos) break;
     }
     Token& token = m_tokens[open];
-    token.key = key.Value();
-    token.keyLen = key.Length();
+    token.span = key.Parts();
+    token.key = KeyOf(token.span);
     token.fresh = true;
-    m_fresh.Add(token.key, open);
+    AddFresh(open);
 }
 
 std::string SpanRemover::Run() {
@@ -538,6 +703,8 @@ std::string SpanRemover::Run() {
         const int close = GroupClose(first);
         if (close < 0) break;
         const std::string span = LiveText(m_tokens[first].pos, m_tokens[close].lastPos);
+        m_span = &span;
+        m_haveSpanParts = false;
         m_tokens[first].round = m_round;
         std::vector<Copy> copies{{first, close}};
         FindFreshCopies(span, copies);
@@ -553,6 +720,8 @@ std::string SpanRemover::Run() {
 }  // namespace
 
 std::string RemoveRepeatedSpans(const std::string& text, const std::string& open, const std::string& close) {
+    // Positions are ints; a page this size never reaches a 32-bit plugin.
+    if (text.size() > static_cast<size_t>(std::numeric_limits<int>::max()) - 2) return text;
     if (TextFinder(open).Find(text) == std::string::npos || TextFinder(close).Find(text) == std::string::npos)
         return text;
     return SpanRemover(text, open, close).Run();

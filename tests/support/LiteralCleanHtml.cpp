@@ -2,16 +2,20 @@
 
 #include "search/HtmlEntities.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace {
 
+// A position in a text, -1 for "not found".
+using Position = std::ptrdiff_t;
+
 // Positions as the steps use them: -1 for "not found", and a search that
 // starts past the end finds nothing.
-long Find(const std::string& text, const std::string& what, long from) {
+Position Find(const std::string& text, const std::string& what, Position from) {
     if (from < 0 || static_cast<size_t>(from) > text.size()) return -1;
     const size_t at = text.find(what, static_cast<size_t>(from));
-    return at == std::string::npos ? -1 : static_cast<long>(at);
+    return at == std::string::npos ? -1 : static_cast<Position>(at);
 }
 
 bool IsSpace(char c) {
@@ -21,10 +25,10 @@ bool IsSpace(char c) {
 // Replaces every occurrence in place, left to right, going on after each
 // replacement.
 void ReplaceEvery(std::string& text, const std::string& from, const std::string& to) {
-    long at = Find(text, from, 0);
+    Position at = Find(text, from, 0);
     while (at >= 0) {
         text.replace(static_cast<size_t>(at), from.size(), to);
-        at = Find(text, from, at + static_cast<long>(to.size()));
+        at = Find(text, from, at + static_cast<Position>(to.size()));
     }
 }
 
@@ -43,8 +47,8 @@ void NoTripleBreaks(std::string& text) {
 }
 
 void UndoDoubleSpacing(std::string& text) {
-    long a = Find(text, "\r\n", 0);
-    long b = Find(text, "\r\n\r\n", 0);
+    Position a = Find(text, "\r\n", 0);
+    Position b = Find(text, "\r\n\r\n", 0);
     if (a != b) return;
     a = Find(text, "\r\n", a + 6);
     b = Find(text, "\r\n\r\n", b + 4);
@@ -59,9 +63,9 @@ void UndoDoubleSpacing(std::string& text) {
 
 std::string LiteralDecodeEntities(const std::string& input) {
     std::string text = input;
-    long p = Find(text, "&", 0);
+    Position p = Find(text, "&", 0);
     while (p >= 0) {
-        const long q = Find(text, ";", p + 1);
+        const Position q = Find(text, ";", p + 1);
         if (q > 0) {
             const size_t length = static_cast<size_t>(q - p + 1);
             const std::string rep = DecodeEntity(text.substr(static_cast<size_t>(p), length));
@@ -80,9 +84,9 @@ std::string LiteralDecodeEntities(const std::string& input) {
 std::string LiteralRemoveRepeatedSpans(const std::string& input, const std::string& open,
                                        const std::string& close) {
     std::string text = input;
-    long p = Find(text, open, 0);
+    Position p = Find(text, open, 0);
     while (p >= 0) {
-        const long e = Find(text, close, p);
+        const Position e = Find(text, close, p);
         if (e < 0) break;
         const std::string span = text.substr(static_cast<size_t>(p), static_cast<size_t>(e - p) + close.size());
         ReplaceEvery(text, span, "");
@@ -95,10 +99,10 @@ std::string LiteralCleanLyricsHtml(const std::string& fragment) {
     std::string text = LiteralDecodeEntities(fragment);
     text = LiteralRemoveRepeatedSpans(text, "<a", "</a>");
 
-    long i = 0;
-    while (i < static_cast<long>(text.size())) {
+    Position i = 0;
+    while (i < static_cast<Position>(text.size())) {
         if (text[static_cast<size_t>(i)] == '<') {
-            const long k = Find(text, ">", i);
+            const Position k = Find(text, ">", i);
             if (k < 0) break;
             i = k + 1;
         } else if (IsSpace(text[static_cast<size_t>(i)])) {
@@ -129,8 +133,8 @@ std::string LiteralCleanLyricsHtml(const std::string& fragment) {
     NoTripleBreaks(text);
 
     if (Find(text, "\r", 0) < 0) {
-        long t = 0;
-        long h = Find(text, " ", 0);
+        Position t = 0;
+        Position h = Find(text, " ", 0);
         if (h >= 0) {
             for (;;) {
                 h = Find(text, " ", h + 1);

@@ -84,6 +84,8 @@ TEST(RemoveRepeatedSpans, JoinsThatMakeNewMatches) {
         // The rest of a span whose closing went runs on to the next closing.
         {"<ab</a><a<ab</a>c</a>", "<a", "</a>", ""},
         {"<z><x<y><x<z><y>", "<", ">", ""},
+        {"<z><x<c<y><x<c<z><y>", "<", ">", ""},
+        {"<z><a<b<c<d<e<y><a<b<c<d<e<z><y>", "<", ">", ""},
         // Removals join '<' and 'a' into a new opening...
         {"<ax</a>z<<ax</a>ay</a>", "<a", "</a>", "z"},
         // ...or "</" and "a>" into a new closing.
