@@ -76,7 +76,8 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
     const bool changed = !SameSong(path.c_str(), m_szSongFile);
     const bool searchRetry = m_bSearchPending && m_pFinder && m_pFinder->CanStartSearch();
 
-    if (ReloadMayRunNow(changed || m_bReload, m_bNewLyrics || searchRetry)) {
+    const bool reloadNow = ReloadMayRunNow(changed || m_bReload, m_bNewLyrics || searchRetry);
+    if (reloadNow) {
         if (changed) m_pWnd->m_songPanel.Invalidate();
         if (changed && !IsUsable(DisplayList(), true, true)) {
             HandleEditModeSongChange();
@@ -126,7 +127,7 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
     }
 
     if (m_bShowMenu && m_bShowOsciloscope) DrawOscilloscope(module);
-    m_bReload = 0;
+    if (reloadNow) m_bReload = 0;  // a request held back for a modal loop stays
     LeaveRender();
     return 0;
 }

@@ -181,23 +181,6 @@ void CLyricsPluginApp::CloseWindows(winampVisModule* module) {
     ForgetLoadedSong();
 }
 
-// Winamp calls Config on its own main thread while the windows belong to
-// the visualization thread: everything that touches the windows, fonts,
-// brushes or settings then runs there. Without running windows it runs here.
-void CLyricsPluginApp::Config(winampVisModule* module) {
-    if (RunOnWindowThread([&] { ConfigHere(module); })) return;
-    const auto lifecycle = LockLifecycle();
-    ConfigHere(module);
-}
-
-void CLyricsPluginApp::ConfigHere(winampVisModule* module) {
-    EnsureFrameObject();  // the settings live in the frame object
-    // The configuration dialog opens between the load and the save once it
-    // is part of the plugin; until then the sequence keeps the file intact.
-    if (!IsUsable(DisplayList(), true, true)) LoadSettings(module);
-    SaveSettings(module);
-}
-
 std::unique_lock<std::recursive_mutex> CLyricsPluginApp::LockLifecycle() {
     std::unique_lock<std::recursive_mutex> lock(m_lifecycle, std::defer_lock);
     // The holder may be sending to this thread's windows while it works.

@@ -18,6 +18,9 @@
 class CPluginWnd;
 class CLyricsListBox;
 class SongInfoSource;
+struct ConfigValues;
+enum class ConfigFont;
+enum class ConfigFolder;
 
 // The song downloaded lyrics are for, and how many times the user had saved
 // lyrics when the search for them began.
@@ -141,6 +144,9 @@ public:
     void AskRemoveLyricsFile(const std::string& path);
     void ShowFileError(HWND owner, DWORD code, const char* caption, const char* kind, const char* extension);
 
+    // The lyrics editor dialog (F4, the editor button).
+    void OpenLyricsEditor();
+
     // Time-tag editing.
     void ToggleTagEditMode();
     int InsertTimeTag(int timeMs);
@@ -149,6 +155,14 @@ public:
 
     // Oscilloscope.
     void DrawOscilloscope(winampVisModule* module);
+
+    // Configuration (Configuration.cpp): the dialog's values from the live
+    // objects, and its choices into them (window thread).
+    ConfigValues ReadConfigValues() const;
+    void StoreConfigColours(const ConfigValues& values);
+    void StoreConfigFont(ConfigFont font, const ConfigValues& values);
+    void StoreConfigFolder(ConfigFolder folder, const ConfigValues& values);
+    void StoreConfigSwitches(const ConfigValues& values);
 
     // Called by the frame window when its window is gone.
     void OnFrameDestroyed();
@@ -259,7 +273,7 @@ private:
     // Init, Quit and Config without windows take turns; the wait for the
     // lock handles the messages sent to the waiting thread.
     std::unique_lock<std::recursive_mutex> LockLifecycle();
-    void ConfigHere(winampVisModule* module);
+    void PrepareConfig(winampVisModule* module, ConfigValues& values, HWND& owner);
     void ForgetLoadedSong();
     void CreateOscilloscopeSurface();
     // Frame driver steps.
@@ -284,6 +298,7 @@ private:
     void EnterTagEditMode();
     void LeaveTagEditMode();
     void SetHelpSaveButton(bool editMode);
+    bool FillEditListForEditor();
 };
 
 // The one application object of the library.

@@ -117,8 +117,15 @@ void CLyricsFinder::ShowResultOfList(ResultList& list, int index) {
     if (m_current->bRunning) WriteText(m_targets.codePageText, CodePageLine(result.codePage));
 }
 
+// The results belong to the editor only when their search was started for
+// the song the editor opened with: another song's lyrics are never shown
+// there (and saved from there) in their place.
+bool CLyricsFinder::ResultsAreForTheEditor() const {
+    return m_current && m_current->searchSongFile == m_strEditorSongFile;
+}
+
 void CLyricsFinder::ShowNextResult() {
-    if (!m_current) return;
+    if (!ResultsAreForTheEditor()) return;
     ResultList& list = m_current->Results();
     std::lock_guard<std::mutex> guard(list.Lock());
     if (list.Current() >= list.Count() - 1) return;
@@ -131,7 +138,7 @@ void CLyricsFinder::ShowNextResult() {
 }
 
 void CLyricsFinder::ShowPreviousResult() {
-    if (!m_current) return;
+    if (!ResultsAreForTheEditor()) return;
     ResultList& list = m_current->Results();
     std::lock_guard<std::mutex> guard(list.Lock());
     if (list.Current() <= 0) return;
@@ -145,7 +152,7 @@ void CLyricsFinder::ShowPreviousResult() {
 
 void CLyricsFinder::ChangeCodePage(int codePage) {
     std::string text = m_strEditorText;
-    if (m_current) {
+    if (ResultsAreForTheEditor()) {
         ResultList& list = m_current->Results();
         std::lock_guard<std::mutex> guard(list.Lock());
         if (list.Count() > 0) {

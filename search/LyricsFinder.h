@@ -50,6 +50,7 @@ public:
     bool CheckSongUnchanged();
 
 private:
+    bool ResultsAreForTheEditor() const;
     void ShowResultOfList(ResultList& list, int index);
     void WriteText(HWND target, const std::string& text);
     void PostText(HWND target, const std::string& text);

@@ -3,6 +3,7 @@
 #include "framework/MessageBox.h"
 #include "plugin/LyricsPluginApp.h"
 #include "res/resource.h"
+#include "ui/HelpDialog.h"
 #include "ui/PluginWnd.h"
 
 namespace {
@@ -204,13 +205,13 @@ LRESULT CLyricsListBox::OnKeyDown(WPARAM key, LPARAM lParam) {
     case 'S':
         if (ctrl) OnCtrlS();
         break;
-    case VK_F1: break;  // the help dialog is not part of the plugin yet
+    case VK_F1: ShowHelpDialog(app.m_hHostWnd); break;
     case VK_F2: OnShowMenuKeys(shift); break;
     case VK_F3:
         if (shift) app.m_bMoveBar = !app.m_bMoveBar;
         else Forward(WM_KEYDOWN, key, lParam);
         break;
-    case VK_F4: break;  // the lyrics editor is not part of the plugin yet
+    case VK_F4: app.OpenLyricsEditor(); break;
     case VK_F5: app.Refresh(true); break;
     case VK_F6: app.ShowFileInfo(); break;
     case VK_F7:

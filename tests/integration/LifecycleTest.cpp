@@ -1,6 +1,7 @@
 // The plugin's life in hosts that call it in every order a host may: stop
 // and start in one load, Quit while Render runs on another thread, Config
 // from the host's own thread while the plugin runs and while it stops.
+#include "tests/support/DialogDriver.h"
 #include "tests/support/IniFile.h"
 #include "tests/support/Mp3Fixture.h"
 #include "tests/support/PluginSession.h"
@@ -62,6 +63,7 @@ TEST_F(Lifecycle, ConfigFromTheHostThreadRunsOnTheWindowThread) {
         busy = false;
     }));
     ASSERT_TRUE(s.Host().WaitFor([&] { return started.load(); }, 5000));
+    dialogs::AutoCancel cancel("Configuration");
     s.Host().CallConfig();
     const Clock::time_point configReturned = Clock::now();
     EXPECT_FALSE(busy);
@@ -70,6 +72,7 @@ TEST_F(Lifecycle, ConfigFromTheHostThreadRunsOnTheWindowThread) {
 
 TEST_F(Lifecycle, ConfigRacingQuitAndStartKeepsTheSettingsWhole) {
     s.WriteIni("FontSize=11\r\nTXTColor=123456\r\n");
+    dialogs::AutoCancel cancel("Configuration");
     for (int round = 0; round < 15; ++round) {
         ASSERT_TRUE(s.Start());
         std::atomic<bool> stop{false};

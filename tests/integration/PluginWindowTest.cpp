@@ -1,6 +1,7 @@
 // The docked window through the real plugin DLL in the host emulator:
 // docking in both skins, child layout, the render cadence, keys passed on to
 // the host, and the settings file written at the end.
+#include "tests/support/DialogDriver.h"
 #include "tests/support/IniFile.h"
 #include "tests/support/PluginSession.h"
 
@@ -200,6 +201,7 @@ TEST(PluginWindow, ConfigWhileNotRunningLeavesTheFileUnchanged) {
     const std::string before = "[Velmor Lyrics plugin]\r\n; a comment\r\nFontSize=9\r\n";
     WriteFileBytes(s.IniPath(), before);
     ASSERT_TRUE(s.Load());
+    dialogs::AutoCancel cancel("Configuration");
     s.Host().CallConfig();
     EXPECT_EQ(ReadFileBytes(s.IniPath()), before);
 }

@@ -9,6 +9,9 @@ struct FindDialog {
 };
 
 BOOL CALLBACK FindDialogProc(HWND hwnd, LPARAM lParam) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(hwnd, &process);
+    if (process != ::GetCurrentProcessId()) return TRUE;
     char cls[32] = "";
     ::GetClassNameA(hwnd, cls, sizeof(cls));
     if (std::string(cls) == "#32770" && ::IsWindowVisible(hwnd)) {
@@ -120,12 +123,16 @@ void PluginSession::PostKey(HWND target, WPARAM vk, bool shift, bool ctrl) {
 }
 
 HWND PluginSession::WaitForMessageBox(int timeoutMs) const {
-    const DWORD thread = ::GetWindowThreadProcessId(Frame() ? Frame() : m_host.EmbedWindow(), nullptr);
+    const HWND window = Frame() ? Frame() : m_host.EmbedWindow();
+    const DWORD thread = window ? ::GetWindowThreadProcessId(window, nullptr) : 0;
     FindDialog find;
     m_host.WaitFor(
         [&] {
             find.found = nullptr;
-            ::EnumThreadWindows(thread, FindDialogProc, reinterpret_cast<LPARAM>(&find));
+            // Without a window of the plugin yet, any dialog of this process
+            // (never one of another test program on the same desktop).
+            if (thread) ::EnumThreadWindows(thread, FindDialogProc, reinterpret_cast<LPARAM>(&find));
+            else ::EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&find));
             return find.found != nullptr;
         },
         timeoutMs);

@@ -79,6 +79,7 @@ protected:
         finder.SetTargets(ui.t);
         finder.SetTitle("Morning Lights");
         finder.SetArtist("Velmor");
+        finder.SetEditorContext("", host.song);  // an editor open on the playing song
     }
     void TearDown() override {
         finder.Shutdown();
