@@ -2,6 +2,8 @@
 
 #include "ui/LyricsListBox.h"
 
+#include <climits>
+
 CPluginSearch::CPluginSearch(CLyricsPluginApp& app) : m_app(app), m_finder(*this) {}
 
 CPluginSearch::~CPluginSearch() { m_finder.Shutdown(); }
@@ -37,3 +39,8 @@ bool CPluginSearch::SaveDownloadedLyrics(int mode, const std::string& text) {
 }
 
 void CPluginSearch::OnNewLyrics() { m_app.OnNewLyrics(); }
+
+int CPluginSearch::TrackLengthSeconds() {
+    const LRESULT seconds = m_app.SendToHost(IPC_GETOUTPUTTIME, 1);
+    return seconds > 0 && seconds < INT_MAX ? static_cast<int>(seconds) : 0;
+}

@@ -24,6 +24,7 @@ private:
     int DownloadSaveMode() override;
     bool SaveDownloadedLyrics(int mode, const std::string& text) override;
     void OnNewLyrics() override;
+    int TrackLengthSeconds() override;
 
     CLyricsPluginApp& m_app;
     CLyricsFinder m_finder;

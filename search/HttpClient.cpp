@@ -30,8 +30,8 @@ long long RemainingMs(long long budgetMs, DWORD t0) {
     return budgetMs - static_cast<long long>(elapsed);
 }
 
-BOOL CeHttp::Open(DWORD timeoutMs) {
-    m_hInternet.reset(::InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+BOOL CeHttp::Open(DWORD timeoutMs, const char* agent) {
+    m_hInternet.reset(::InternetOpenA(agent ? agent : kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!m_hInternet) return FALSE;
     m_timeoutMs = timeoutMs;
     if (!SetTimeoutOption(m_hInternet.get(), INTERNET_OPTION_CONNECT_TIMEOUT, timeoutMs)) return FALSE;
@@ -152,11 +152,11 @@ namespace {
 // The steps shared by both fetches; read runs once the URL is open and
 // budget is left, with the remaining budget.
 template <typename Read>
-void Fetch(const std::string& url, DWORD budgetMs, const std::atomic<int>& running, Read read) {
+void Fetch(const std::string& url, DWORD budgetMs, const std::atomic<int>& running, const char* agent, Read read) {
     const DWORD t0 = ::GetTickCount();
     CeHttp http;
     if (!running) return;
-    if (http.Open(budgetMs)) {
+    if (http.Open(budgetMs, agent)) {
         long long remaining = RemainingMs(budgetMs, t0);
         if (running && remaining > 0) {
             http.LimitTimeouts(AtLeastOne(remaining));
@@ -174,9 +174,10 @@ void Fetch(const std::string& url, DWORD budgetMs, const std::atomic<int>& runni
 
 }  // namespace
 
-std::string FetchPage(const std::string& url, DWORD budgetMs, const std::atomic<int>& running, int* codePage) {
+std::string FetchPage(const std::string& url, DWORD budgetMs, const std::atomic<int>& running, int* codePage,
+                      const char* agent) {
     std::string page;
-    Fetch(url, budgetMs, running, [&](CeHttp& http, int remaining) {
+    Fetch(url, budgetMs, running, agent, [&](CeHttp& http, int remaining) {
         page = http.ReadText(remaining);
         if (codePage) *codePage = 0;
     });
@@ -186,7 +187,7 @@ std::string FetchPage(const std::string& url, DWORD budgetMs, const std::atomic<
 int FetchFile(const std::string& url, unsigned char* buffer, int capacity, DWORD budgetMs,
               const std::atomic<int>& running) {
     int size = 0;
-    Fetch(url, budgetMs, running,
+    Fetch(url, budgetMs, running, nullptr,
           [&](CeHttp& http, int remaining) { size = http.ReadBytes(buffer, capacity, remaining); });
     return size;
 }

@@ -35,8 +35,9 @@ public:
     CeHttp(const CeHttp&) = delete;
     CeHttp& operator=(const CeHttp&) = delete;
 
-    // The root handle, with the connect, receive and send time-outs.
-    BOOL Open(DWORD timeoutMs);
+    // The root handle, with the connect, receive and send time-outs, sending
+    // the given User-Agent ("CeHttp" when none).
+    BOOL Open(DWORD timeoutMs, const char* agent = nullptr);
     // Lowers the time-outs of the handles made from now on (and of the
     // request already open) to what is left of the budget.
     void LimitTimeouts(DWORD timeoutMs);
@@ -63,7 +64,7 @@ private:
 // 0) means nothing usable came back. codePage, when given, receives 0 once
 // the body was read.
 std::string FetchPage(const std::string& url, DWORD budgetMs, const std::atomic<int>& running,
-                      int* codePage = nullptr);
+                      int* codePage = nullptr, const char* agent = nullptr);
 int FetchFile(const std::string& url, unsigned char* buffer, int capacity, DWORD budgetMs,
               const std::atomic<int>& running);
 

@@ -49,6 +49,7 @@ std::shared_ptr<SearchRequest> CLyricsFinder::NewRequest(bool retryWithoutArtist
     request->bRetryWithoutArtist = retryWithoutArtist ? 1 : 0;
     request->addresses = ReadSearchAddresses(m_host.SettingsPath());
     request->searchSongFile = m_host.CurrentSongFile();
+    request->lengthSeconds = m_host.TrackLengthSeconds();
     request->targets = m_targets;
     request->downloadMode = m_host.DownloadSaveMode();
     return request;

@@ -18,6 +18,8 @@ public:
     virtual bool SaveDownloadedLyrics(int mode, const std::string& text) = 0;
     // The display reloads and shows the saved lyrics.
     virtual void OnNewLyrics() = 0;
+    // The playing track's length in whole seconds; 0 when unknown.
+    virtual int TrackLengthSeconds() { return 0; }
 };
 
 // Windows the caller lends to a search for its texts and buttons; any of

@@ -34,6 +34,7 @@ public:
     int bRetryWithoutArtist = 0;
     SearchAddresses addresses;
     std::string searchSongFile;  // the playing song when the search started
+    int lengthSeconds = 0;       // of that song; 0 when unknown
     SearchTargets targets;
     int downloadMode = -2;
 

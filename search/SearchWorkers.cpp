@@ -1,6 +1,7 @@
 #include "search/SearchWorkers.h"
 
 #include "search/HttpClient.h"
+#include "search/JsonLyricsWorker.h"
 #include "search/LyricsExtraction.h"
 #include "search/SongWords.h"
 #include "search/ZipLrc.h"
@@ -100,7 +101,7 @@ WorkerProc WorkerFor(SiteWorker kind) {
     case SiteWorker::ZipList: return &ZipListWorker;
     case SiteWorker::Html: return &HtmlWorker;
     case SiteWorker::HtmlDirect: return &HtmlDirectWorker;
-    case SiteWorker::Json:  // a JSON lyrics source gets its worker here
+    case SiteWorker::Json: return &JsonLyricsWorker;
     case SiteWorker::None: break;
     }
     return nullptr;

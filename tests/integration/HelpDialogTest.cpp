@@ -45,12 +45,16 @@ TEST_F(HelpDialog, ShowsTheHelpTextAsStoredOverTheHostWindow) {
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(::GetWindow(help, GW_OWNER), s.Host().EmbedWindow());
     const std::string text = dialogs::ItemText(help, kHelpText);
-    EXPECT_EQ(text.size(), 1024u);
+    EXPECT_EQ(text.size(), 1186u);
     EXPECT_EQ(text.rfind("Velmor lyrics plugin!!! v3.0M\r\n\r\nF9: Edit/Display time tags.\r\n", 0), 0u);
     EXPECT_NE(text.find("\r\nSHIFT+C: Autocomplete paragraph time tags in \"Edit time tags\" mode. (Ej.:Chorus repeat).\r\n"),
               std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 26), "\r\nENJOY!!!!  ; )\r\n\r\nVelmor");
-    EXPECT_EQ(CountOf(text, "\r\n"), 32u);  // 33 lines, the last without a line end
+    EXPECT_EQ(CountOf(text, "\r\n"), 35u);  // 36 lines, the last without a line end
+    EXPECT_NE(text.find("\r\nF: View file name\r\nCTRL+SHIFT+RIGHT: Show the lyrics 0.1 s later.\r\n"
+                        "CTRL+SHIFT+LEFT: Show the lyrics 0.1 s sooner.\r\n"
+                        "CTRL+SHIFT+HOME: Back to the lyrics' own timing ([offset:] tag).\r\n"),
+              std::string::npos);
     const HWND banner = ::FindWindowExA(help, nullptr, "Static", nullptr);
     HBITMAP picture = nullptr;
     for (HWND child = banner; child && !picture; child = ::FindWindowExA(help, child, "Static", nullptr))

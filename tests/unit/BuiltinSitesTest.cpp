@@ -20,8 +20,9 @@ struct Expected {
     int links;
 };
 
-// Worker kinds, markers and flags of the 43 rows. Rows 33 and 37 name a site
-// of their own in their start marker; only the fixed parts are listed.
+// Worker kinds, markers and flags of the 43 rows that follow the JSON source
+// (row 0). Rows 33 and 37 of them name a site of their own in their start
+// marker; only the fixed parts are listed.
 const Expected kRows[] = {
     {SiteWorker::ZipList, "", "", 0},
     {SiteWorker::ZipList, "", "", 0},
@@ -67,7 +68,8 @@ const Expected kRows[] = {
     {SiteWorker::Html, "<FONT size=2>", "[ <a href", 0},
     {SiteWorker::Html, "<pre class=borderblkbold>", "</pre>", 0},
 };
-constexpr int kBuiltinRows = sizeof(kRows) / sizeof(kRows[0]);
+constexpr int kListedRows = sizeof(kRows) / sizeof(kRows[0]);
+constexpr int kBuiltinRows = kListedRows + 1;
 
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -84,9 +86,16 @@ std::string Host(const std::string& url) {
     return url.substr(start + 3, url.find('/', start + 3) - start - 3);
 }
 
-std::vector<SiteRow> BuiltinRows() {
+std::vector<SiteRow> AllBuiltinRows() {
     std::vector<SiteRow> rows(kMaxSites);
     rows.resize(static_cast<size_t>(ParseSitesTable(BuiltinSitesText(), rows.data(), kMaxSites)));
+    return rows;
+}
+
+// The rows after the JSON source.
+std::vector<SiteRow> BuiltinRows() {
+    std::vector<SiteRow> rows = AllBuiltinRows();
+    if (!rows.empty()) rows.erase(rows.begin());
     return rows;
 }
 
@@ -101,10 +110,22 @@ TEST(BuiltinSites, TextIsTheHtmlResourceOfTheModule) {
     EXPECT_NE(bytes.find("<title>sites</title>"), std::string::npos);
 }
 
+// Synchronised lyrics first: the JSON service leads the table.
+TEST(BuiltinSites, TheJsonServiceComesFirst) {
+    const std::vector<SiteRow> rows = AllBuiltinRows();
+    ASSERT_EQ(static_cast<int>(rows.size()), kBuiltinRows);
+    EXPECT_EQ(rows[0].worker, SiteWorker::Json);
+    EXPECT_STREQ(rows[0].szName, "LRCLIB");
+    EXPECT_STREQ(rows[0].szUrl,
+                 "https://lrclib.net/api/get?artist_name=<artistName>&track_name=<songName>&duration=<duration>");
+    EXPECT_STREQ(rows[0].szStartMarker, "");
+    EXPECT_EQ(rows[0].bLinksAllowed, 0);
+}
+
 TEST(BuiltinSites, FortyThreeRowsWithTheirKindsMarkersAndFlags) {
     const std::vector<SiteRow> rows = BuiltinRows();
-    ASSERT_EQ(static_cast<int>(rows.size()), kBuiltinRows);
-    for (int i = 0; i < kBuiltinRows; ++i) {
+    ASSERT_EQ(static_cast<int>(rows.size()), kListedRows);
+    for (int i = 0; i < kListedRows; ++i) {
         const SiteRow& row = rows[static_cast<size_t>(i)];
         const Expected& expected = kRows[i];
         SCOPED_TRACE("row " + std::to_string(i));
@@ -130,9 +151,9 @@ TEST(BuiltinSites, FortyThreeRowsWithTheirKindsMarkersAndFlags) {
 
 TEST(BuiltinSites, AddressesAreOursAndInTheirShapes) {
     const std::vector<SiteRow> rows = BuiltinRows();
-    ASSERT_EQ(static_cast<int>(rows.size()), kBuiltinRows);
+    ASSERT_EQ(static_cast<int>(rows.size()), kListedRows);
     std::set<std::string> hosts;
-    for (int i = 0; i < kBuiltinRows; ++i) {
+    for (int i = 0; i < kListedRows; ++i) {
         const SiteRow& row = rows[static_cast<size_t>(i)];
         SCOPED_TRACE("row " + std::to_string(i));
         // Direct rows are the first five; the rest are reached by the web search.
