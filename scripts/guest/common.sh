@@ -47,9 +47,32 @@ run_watched() {
       wineserver -k 2>/dev/null || true
       kill "$pid" 2>/dev/null; sleep 2; kill -9 "$pid" 2>/dev/null
       wait "$pid" 2>/dev/null
-      wineserver -p
+      wineserver -p 2>/dev/null || true
       return 124
     fi
   done
   wait "$pid"
+}
+
+# Runs one GoogleTest program (in GUEST_BIN) as one process, writing
+# results/NAME.N.log and results/NAME.N.status for run N. When the process
+# dies or hangs during a test, the next run leaves out every test that had
+# started, so a crash costs only the test that caused it.
+run_gtest() {
+  local exe=$1 name=${1%.exe} run=0 skip="" filter log status started
+  while [ $run -lt 40 ]; do
+    run=$((run + 1))
+    log=results/$name.$run.log
+    filter='*'
+    [ -n "$skip" ] && filter="-$skip"
+    echo "guest: $exe, run $run"
+    run_watched "$log" "$IDLE_LIMIT" wine "$GUEST_BIN/$exe" --gtest_filter="$filter"
+    status=$?
+    echo "$status" > "results/$name.$run.status"
+    grep -aq '^\[==========\] .* ran\.' "$log" && return 0
+    started=$(sed -n 's/\r$//; s/^\[ RUN      \] //p' "$log" | paste -sd:)
+    [ -n "$started" ] || return 0
+    echo "guest: $exe ended during a test (status $status); going on after it"
+    skip=${skip:+$skip:}$started
+  done
 }
