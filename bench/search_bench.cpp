@@ -6,6 +6,7 @@
 // frame while a search runs, against the same frame without one.
 #include "search/HttpClient.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/TempFolder.h"
 #include "tools/host/HostEmulator.h"
 
 #include <windows.h>
@@ -18,20 +19,6 @@
 namespace {
 
 constexpr int kDelayMs = 100;
-
-std::string BinFolder() {
-    char path[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string folder(path);
-    return folder.substr(0, folder.rfind('\\') + 1);
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(h);
-}
 
 double NowMs() {
     static LARGE_INTEGER freq = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
@@ -76,9 +63,9 @@ double FrameUs(host::HostEmulator& emulator) {
 }  // namespace
 
 int main() {
-    const std::string folder = BinFolder() + "search-bench\\";
+    const std::string folder = ProgramFolder() + "search-bench\\";
     ::CreateDirectoryA(folder.c_str(), nullptr);
-    ::CopyFileA((BinFolder() + "vis_velmor.dll").c_str(), (folder + "vis_velmor.dll").c_str(), FALSE);
+    ::CopyFileA((ProgramFolder() + "vis_velmor.dll").c_str(), (folder + "vis_velmor.dll").c_str(), FALSE);
 
     LoopbackHttpServer server;
     server.SetDelayMs(kDelayMs);
@@ -88,7 +75,7 @@ int main() {
                      "<td>&lt;pre&gt;</td><td>&lt;/pre&gt;</td><td>false</td><td>NULL</td><td>NULL</td></tr>");
     server.ServePrefix("/lyrics/", "<html><pre>First line\r\nSecond line</pre></html>");
     server.ServePrefix("/search", "<html>no links</html>");
-    WriteFile(folder + "plugin.ini", "[Velmor Lyrics plugin]\r\n[Search]\r\nSitesUrl=" + server.Url("/sites.html") +
+    WriteFileBytes(folder + "plugin.ini", "[Velmor Lyrics plugin]\r\n[Search]\r\nSitesUrl=" + server.Url("/sites.html") +
                                          "\r\nProbeUrl=" + server.Url("/probe") + "\r\nWebSearchUrl=" +
                                          server.Url("/search?q=<artistName><songName>") + "\r\n");
 
@@ -155,11 +142,11 @@ int main() {
                 "<td>false</td><td>NULL</td><td>NULL</td></tr>";
     slow.Serve("/sites.html", rows);
     slow.ServePrefix("/drip/", drip);
-    WriteFile(folder + "plugin.ini", "[Velmor Lyrics plugin]\r\n[Search]\r\nSitesUrl=" + slow.Url("/sites.html") +
+    WriteFileBytes(folder + "plugin.ini", "[Velmor Lyrics plugin]\r\n[Search]\r\nSitesUrl=" + slow.Url("/sites.html") +
                                          "\r\nProbeUrl=" + slow.Url("/probe") + "\r\nWebSearchUrl=" +
                                          slow.Url("/search") + "\r\n");
     const std::string song = folder + "frame-bench.mp3";
-    WriteFile(folder + "frame-bench.LRC", "[00:01]one\r\n[00:02]two\r\n");
+    WriteFileBytes(folder + "frame-bench.LRC", "[00:01]one\r\n[00:02]two\r\n");
     host::HostEmulator emulator;
     emulator.SetPlaylist({{song, "", {}}});
     if (!emulator.LoadPlugin(folder + "vis_velmor.dll") || !emulator.Start()) return 1;

@@ -7,6 +7,7 @@
 #include "tests/support/AppHarness.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/PluginSession.h"
+#include "tests/support/SearchSession.h"
 #include "tests/support/ZipFixture.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +15,6 @@
 #include <memory>
 
 namespace {
-
-std::string TempFolderPath() {
-    char buf[MAX_PATH] = "";
-    ::GetTempPathA(sizeof(buf), buf);
-    return buf;
-}
 
 // One row of a sites table, cells already entity-encoded.
 std::string Row(const std::string& url, const std::string& name, const std::string& worker,
@@ -39,37 +34,15 @@ std::string LyricsPage(const std::string& lyrics) {
     return "<html><body><p>menu</p><div id=\"lyrics\">" + lyrics + "</div></body></html>";
 }
 
-class InternetSearch : public ::testing::Test {
+class InternetSearch : public SearchSession {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(server.IsListening());
-        name = UniqueStem("search");
-        song = s.Folder().File(name + ".mp3");
-        downloaded = TempFolderPath() + name + ".LRC";
-    }
-    void TearDown() override { ::DeleteFileA(downloaded.c_str()); }
-
     void Start(const std::string& sitesRows, std::vector<host::PlaylistEntry> extra = {}) {
-        server.Serve("/sites.html", Table(sitesRows));
-        server.Serve("/probe", "<html>probe</html>");
-        s.WriteIni("");
-        s.PointSearchAt(server.Url("/sites.html"), server.Url("/probe"),
-                        server.Url("/search?q=<artistName><songName>"));
+        ServeSites(Table(sitesRows));
         std::vector<host::PlaylistEntry> list = {Song(song, "", {{"Title", "Morning Lights"}, {"Artist", "Velmor"}})};
         list.insert(list.end(), extra.begin(), extra.end());
         s.Host().SetPlaylist(list);
         ASSERT_TRUE(s.Start());
     }
-    HWND SongPanel() const { return ::GetDlgItem(::GetDlgItem(s.Frame(), IDC_BUTTON_BAR), IDC_SONG_PANEL); }
-    std::string Status() const { return s.WindowText(SongPanel()); }
-    bool WaitStatus(const std::string& text, int timeoutMs = 15000) {
-        return s.Host().WaitFor([&] { return Status() == text; }, timeoutMs);
-    }
-    std::vector<std::string> Shown() { return s.Items(s.DisplayList()); }
-
-    LoopbackHttpServer server;
-    PluginSession s;
-    std::string name, song, downloaded;
 };
 
 }  // namespace
@@ -128,7 +101,7 @@ TEST_F(InternetSearch, StopRestartAndAbandonAHungSearch) {
     server.Serve("/search?q=Velmor+Morning+Lights", hung);
     server.ServePrefix("/lyrics/Velmor/Evening", LyricsPage("Evening words"));
     const std::string second = s.Folder().File(name + "-2.mp3");
-    const std::string secondDownloaded = TempFolderPath() + name + "-2.LRC";
+    const std::string secondDownloaded = downloaded.substr(0, downloaded.size() - 4) + "-2.LRC";
     Start(Row(server.Url("/lyrics/<artistName>/<songName>.html"), "Direct", "parsearHTMLDirectWorker", "NULL",
               kDivStart, kDivEnd),
           {Song(second, "", {{"Title", "Evening"}, {"Artist", "Velmor"}})});

@@ -6,6 +6,7 @@
 #include "tests/support/AppHarness.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/PluginSession.h"
+#include "tests/support/SearchSession.h"
 #include "tests/support/TlsLoopbackServer.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +15,6 @@
 #include <cstdlib>
 
 namespace {
-
-std::string TempFolderPath() {
-    char buf[MAX_PATH] = "";
-    ::GetTempPathA(sizeof(buf), buf);
-    return buf;
-}
 
 std::string JsonRow(const std::string& urlTemplate) {
     // The template as a sites table cell: "<" and ">" entity-encoded, "&" too.
@@ -41,25 +36,15 @@ std::string Record(const std::string& track, const std::string& artist, const st
            R"(,"plainLyrics":)" + plain + R"(,"syncedLyrics":)" + synced + "}";
 }
 
-class JsonLyricsSource : public ::testing::Test {
+class JsonLyricsSource : public SearchSession {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(server.IsListening());
-        name = UniqueStem("json");
-        song = s.Folder().File(name + ".mp3");
-        downloaded = TempFolderPath() + name + ".LRC";
-    }
-    void TearDown() override { ::DeleteFileA(downloaded.c_str()); }
+    JsonLyricsSource() : SearchSession("json") {}
 
     void Start(const std::string& title = "Morning Lights", const std::string& artist = "Velmor",
                int lengthSeconds = 215) {
-        server.Serve("/sites.html", "<html><table border=1>\r\n" +
-                                        JsonRow(server.Url("/api/get?artist_name=<artistName>&track_name=<songName>"
-                                                           "&duration=<duration>")) +
-                                        "</table></html>");
-        server.Serve("/probe", "<html>probe</html>");
-        s.WriteIni("");
-        s.PointSearchAt(server.Url("/sites.html"), server.Url("/probe"), server.Url("/search?q=<songName>"));
+        ServeSites("<html><table border=1>\r\n" +
+                   JsonRow(server.Url("/api/get?artist_name=<artistName>&track_name=<songName>&duration=<duration>")) +
+                   "</table></html>");
         std::map<std::string, std::string> info = {{"Title", title}};
         if (!artist.empty()) info["Artist"] = artist;
         host::PlaylistEntry entry = Song(song, "", info);
@@ -67,20 +52,11 @@ protected:
         s.Host().SetPlaylist({entry});
         ASSERT_TRUE(s.Start());
     }
-    HWND SongPanel() const { return ::GetDlgItem(::GetDlgItem(s.Frame(), IDC_BUTTON_BAR), IDC_SONG_PANEL); }
-    std::string Status() const { return s.WindowText(SongPanel()); }
-    bool WaitStatus(const std::string& text, int timeoutMs = 15000) {
-        return s.Host().WaitFor([&] { return Status() == text; }, timeoutMs);
-    }
-    std::vector<std::string> Shown() { return s.Items(s.DisplayList()); }
     bool WaitShown(const std::string& first) {
         return s.Host().WaitFor([&] { return !Shown().empty() && Shown()[0] == first; }, 5000);
     }
 
     const std::string getTarget = "/api/get?artist_name=Velmor&track_name=Morning%20Lights&duration=215";
-    LoopbackHttpServer server;
-    PluginSession s;
-    std::string name, song, downloaded;
 };
 
 }  // namespace
@@ -178,10 +154,7 @@ protected:
     }
     void StartWith(const TlsLoopbackServer& tls) {
         const std::string row = JsonRow(tls.Url("/api/get?artist_name=<artistName>&track_name=<songName>"));
-        server.Serve("/sites.html", "<html><table border=1>\r\n" + row + "</table></html>");
-        server.Serve("/probe", "<html>probe</html>");
-        s.WriteIni("");
-        s.PointSearchAt(server.Url("/sites.html"), server.Url("/probe"), server.Url("/search?q=<songName>"));
+        ServeSites("<html><table border=1>\r\n" + row + "</table></html>");
         s.Host().SetPlaylist({Song(song, "", {{"Title", "Morning Lights"}, {"Artist", "Velmor"}})});
         ASSERT_TRUE(s.Start());
     }
