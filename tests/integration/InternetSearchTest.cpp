@@ -167,3 +167,34 @@ TEST_F(InternetSearch, QuitReturnsAtOnceWhileFourWorkersWaitForSilentServers) {
     ::DeleteFileA(dll.c_str());
     ::RemoveDirectoryA(dll.substr(0, dll.rfind('\\')).c_str());
 }
+
+// The first result arrives while the user edits the lyrics and a question of
+// the save is open: it waits, and once the user has saved lyrics of their
+// own it is dropped instead of replacing them.
+TEST_F(InternetSearch, AResultArrivingDuringTheUsersSaveNeverReplacesWhatTheySaved) {
+    HttpReply slow{200, LyricsPage("Downloaded line")};
+    slow.delayBeforeHeadersMs = 1500;
+    server.ServePrefix("/lyrics/", slow);
+    Start(Row(server.Url("/lyrics/<artistName>/<songName>.html"), "Direct One", "parsearHTMLDirectWorker", "NULL",
+              kDivStart, kDivEnd));
+    s.Key(s.DisplayList(), VK_F9);
+    ASSERT_TRUE(::IsWindowVisible(s.EditList()));
+    s.Key(s.EditList(), VK_INSERT);  // an edit: unsaved changes
+    s.PostKey(s.EditList(), 'S', false, /*ctrl=*/true);
+    MessageBoxSeen seen;
+    ASSERT_NE(s.WaitForMessageBox(), nullptr);
+    // The answer comes while the question "Save INTO MP3 FILE???" is open.
+    ASSERT_TRUE(s.Host().WaitFor([&] { return server.CountRequests("/lyrics/Velmor/Morning%20Lights.html") > 0; },
+                                 10000));
+    ASSERT_TRUE(WaitStatus("Lyrics found - Direct One. (Open editor for more lyrics)", 10000)) << Status();
+    s.WaitRenders(3);
+    EXPECT_FALSE(FileExists(downloaded));
+    ASSERT_TRUE(s.AnswerMessageBox(IDNO, &seen));  // not into the MP3: an LRC beside the song
+    EXPECT_EQ(seen.text, "Save INTO MP3 FILE???");
+    const std::string beside = s.Folder().File(name + ".LRC");
+    ASSERT_TRUE(s.Host().WaitFor([&] { return FileExists(beside); }, 5000));
+    s.Key(s.EditList(), VK_F9);
+    s.WaitRenders(5);
+    EXPECT_FALSE(FileExists(downloaded));
+    EXPECT_EQ(ReadFileBytes(beside).find("Downloaded"), std::string::npos);
+}
