@@ -24,24 +24,21 @@ std::string Row(const std::string& url, const std::string& name) {
 
 std::string Page(const std::string& lyrics) { return "<html><p>menu</p><pre>" + lyrics + "</pre></html>"; }
 
+BOOL CALLBACK FindVisibleMenu(HWND hwnd, LPARAM found) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(hwnd, &process);
+    char cls[16] = "";
+    ::GetClassNameA(hwnd, cls, sizeof(cls));
+    if (process != ::GetCurrentProcessId() || std::string(cls) != "#32768" || !::IsWindowVisible(hwnd)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
 // A popup menu of this process on the screen.
 HWND VisibleMenu() {
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(hwnd, &process);
-            char cls[16] = "";
-            ::GetClassNameA(hwnd, cls, sizeof(cls));
-            if (process != ::GetCurrentProcessId() || std::string(cls) != "#32768" || !::IsWindowVisible(hwnd))
-                return TRUE;
-            reinterpret_cast<Search*>(lParam)->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    ::EnumWindows(&FindVisibleMenu, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 std::string TempFolderPath() {
