@@ -22,6 +22,18 @@ set_target_properties(id3lib PROPERTIES CXX_STANDARD 98 CXX_STANDARD_REQUIRED ON
 target_compile_options(id3lib PRIVATE -w)
 target_link_libraries(id3lib PUBLIC ${ZLIB_STATIC})
 
+# nlohmann-json from Debian's package, header-only. The cross compilers see
+# it through a folder of its own: the host's /usr/include must stay out of
+# their search path.
+if(NOT EXISTS /usr/include/nlohmann/json.hpp)
+  message(FATAL_ERROR "nlohmann-json missing: run scripts/setup")
+endif()
+set(NLOHMANN_INCLUDE_DIR "${CMAKE_BINARY_DIR}/nlohmann-include")
+file(MAKE_DIRECTORY "${NLOHMANN_INCLUDE_DIR}")
+file(CREATE_LINK /usr/include/nlohmann "${NLOHMANN_INCLUDE_DIR}/nlohmann" SYMBOLIC)
+add_library(nlohmann_json INTERFACE)
+target_include_directories(nlohmann_json SYSTEM INTERFACE "${NLOHMANN_INCLUDE_DIR}")
+
 set(MINIZIP_DIR "${ZLIB_SRC_DIR}/contrib/minizip")
 add_library(minizip STATIC "${MINIZIP_DIR}/unzip.c" "${MINIZIP_DIR}/ioapi.c")
 target_include_directories(minizip SYSTEM PUBLIC "${MINIZIP_DIR}" "${ZLIB_INCLUDE}")

@@ -125,24 +125,45 @@ long long DigitsValue(const std::string& text, size_t pos)
 
 enum class TagTime { kStored, kOutOfRange, kMalformed };
 
-// Reads M and S of a group "[M:S...]" whose first character is a digit; only
-// the leading digits of S count, whatever ends them. A time that does not fit
-// an int is treated like a negative one: the tag is cut out but not stored.
-TagTime ReadTagTime(const std::string& group, size_t colon, int& seconds)
+// Hundredths of a second written after the seconds as ".x", ".xx", ".xxx"
+// or ":xx"; a third digit is cut. 0 when there is no fraction.
+int FractionMs(const std::string& group, size_t pos)
+{
+    if (pos + 1 >= group.size() || (group[pos] != '.' && group[pos] != ':') ||
+        !IsDigit(group[pos + 1]))
+        return 0;
+    int ms = 0;
+    int scale = 100;
+    for (size_t i = pos + 1; i < group.size() && IsDigit(group[i]) && scale >= 10; ++i) {
+        ms += (group[i] - '0') * scale;
+        scale /= 10;
+    }
+    return ms;
+}
+
+// Reads M, S and the fraction of a group "[M:S...]" whose first character is
+// a digit; only the leading digits of S count, then an optional fraction,
+// whatever ends them. A time that does not fit an int of milliseconds is
+// treated like a negative one: the tag is cut out but not stored.
+TagTime ReadTagTime(const std::string& group, size_t colon, int& ms)
 {
     if (colon + 1 >= group.size() || !IsDigit(group[colon + 1]))
         return TagTime::kMalformed;
-    const long long total =
-        DigitsValue(group, 1) * 60 + DigitsValue(group, colon + 1);
+    size_t end = colon + 1;
+    while (end < group.size() && IsDigit(group[end]))
+        ++end;
+    const long long total = DigitsValue(group, 1) * 60000 +
+                            DigitsValue(group, colon + 1) * 1000 +
+                            FractionMs(group, end);
     if (total > INT_MAX)
         return TagTime::kOutOfRange;
-    seconds = static_cast<int>(total);
+    ms = static_cast<int>(total);
     return TagTime::kStored;
 }
 
-void StoreTag(TimeTag* table, int& count, int seconds, int lineIndex)
+void StoreTag(TimeTag* table, int& count, int ms, int lineIndex)
 {
-    table[count].nSecond = seconds;
+    table[count].nMs = ms;
     table[count].nLine = lineIndex;
     ++count;
     table[count].nLine = -1;
@@ -165,6 +186,7 @@ public:
     {
         const bool display = m_target.IsDisplayList();
         CutTrailingBlanks(line);
+        ReadOffsetHeader(line, m_nOffsetMs);
         const int before = m_nCount;
         bool keep = ParseTimeTags(line, m_aTable, m_nCount, m_nCurrent,
                                   kMaxTagsPerRead, display);
@@ -192,13 +214,14 @@ public:
     }
 
     int CurrentIndex() const { return m_nCurrent; }
+    int OffsetMs() const { return m_nOffsetMs; }
 
 private:
     // An empty line timed only at 0:00 is noise; any other time marks a pause.
     void DropZeroTags(int before)
     {
         for (int i = before; i < m_nCount; ++i) {
-            if (m_aTable[i].nSecond != 0)
+            if (m_aTable[i].nMs != 0)
                 return;
         }
         m_nCount = before;
@@ -236,6 +259,7 @@ private:
     int m_nCurrent;
     int m_nCount = 0;
     int& m_nEditInfoLines;
+    int m_nOffsetMs = 0;
 };
 
 }  // namespace
@@ -312,14 +336,14 @@ bool ParseTimeTags(char* line, TimeTag* table, int& count, int lineIndex,
             restore = true;
             break;
         }
-        int seconds = 0;
-        const TagTime time = ReadTagTime(group, colon, seconds);
+        int ms = 0;
+        const TagTime time = ReadTagTime(group, colon, ms);
         if (time == TagTime::kMalformed) {
             restore = true;
             break;
         }
         if (time == TagTime::kStored)
-            StoreTag(table, count, seconds, lineIndex);
+            StoreTag(table, count, ms, lineIndex);
         text.erase(open, close - open + 1);
     }
 
@@ -330,9 +354,41 @@ bool ParseTimeTags(char* line, TimeTag* table, int& count, int lineIndex,
     return keep;
 }
 
+bool ReadOffsetHeader(const char* line, int& offsetMs)
+{
+    static const char kHeader[] = "[offset:";
+    while (*line == ' ')
+        ++line;
+    for (size_t i = 0; kHeader[i]; ++i) {
+        if (fw::LowerAscii(line[i]) != kHeader[i])
+            return false;
+    }
+    const char* p = line + sizeof(kHeader) - 1;
+    while (*p == ' ')
+        ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    if (!IsDigit(*p))
+        return false;
+    long long value = 0;
+    for (; IsDigit(*p); ++p) {
+        if (value <= kMaxOffsetMs)
+            value = value * 10 + (*p - '0');
+    }
+    while (*p == ' ')
+        ++p;
+    if (*p != ']')
+        return false;
+    if (value > kMaxOffsetMs)
+        value = kMaxOffsetMs;
+    offsetMs = static_cast<int>(negative ? -value : value);
+    return true;
+}
+
 bool ReadLyricsLines(ByteSource& source, LyricsTarget& target,
                      TimeTag (&table)[kTimeTagSlots], int& nextIndex,
-                     int& editInfoLines)
+                     int& editInfoLines, int* offsetMs)
 {
     RawLineReader reader(source);
     LineLoader loader(target, table, nextIndex, editInfoLines);
@@ -344,5 +400,7 @@ bool ReadLyricsLines(ByteSource& source, LyricsTarget& target,
     }
     loader.Finish();
     nextIndex = loader.CurrentIndex();
+    if (offsetMs)
+        *offsetMs = loader.OffsetMs();
     return true;
 }

@@ -6,9 +6,13 @@
 #include <string>
 
 struct TimeTag {
-    int nSecond;  // whole seconds from the start of the song
-    int nLine;    // list index of the line; -1 ends the table
+    int nMs;    // milliseconds from the start of the song, to the hundredth
+    int nLine;  // list index of the line; -1 ends the table
 };
+
+// The file's "[offset:±ms]" header: a positive value shows the lines sooner.
+// Kept within an hour either way.
+constexpr int kMaxOffsetMs = 3600000;
 
 constexpr int kTimeTagSlots = 200;      // table size; first nLine == -1 ends it
 constexpr int kMaxTagsPerRead = 199;    // leaves room for the end mark
@@ -75,9 +79,15 @@ const char* BlankToEmpty(const char* text);
 bool ParseTimeTags(char* line, TimeTag* table, int& count, int lineIndex,
                    int capacity, bool displayTarget);
 
+// The value of an "[offset:±ms]" header at the start of a line (case and
+// leading spaces ignored); false when the line is no such header.
+bool ReadOffsetHeader(const char* line, int& offsetMs);
+
 // Reads every line of `source` into `target`, starting at `nextIndex` and
 // leaving there the index after the last item. Starts a new tag table and
-// adds the display-list lines it leaves out to `editInfoLines`.
+// adds the display-list lines it leaves out to `editInfoLines`. The table
+// keeps the times as written; the last offset header read goes to
+// `offsetMs` when given (0 without one).
 bool ReadLyricsLines(ByteSource& source, LyricsTarget& target,
                      TimeTag (&table)[kTimeTagSlots], int& nextIndex,
-                     int& editInfoLines);
+                     int& editInfoLines, int* offsetMs = nullptr);

@@ -36,3 +36,10 @@ struct EarlierTags {
     int last = 0;
 };
 EarlierTags FindEarlierTags(const TimeTag* table, int tableSize, int line, int now, int limit);
+
+// Lyrics text (lines joined by CR LF) with its offset header set to
+// `offsetMs`: the text's own "[offset:]" lines give way to one "[offset:N]"
+// where the first of them was, or after the leading header lines; none at
+// all when the offset is 0. Every other line stays as it was; an empty text
+// stays empty.
+std::string WithOffsetHeader(const std::string& text, int offsetMs);

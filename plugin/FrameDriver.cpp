@@ -8,7 +8,9 @@
 #include "res/resource.h"
 #include "ui/PluginWnd.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -74,7 +76,8 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
     const bool changed = !SameSong(path.c_str(), m_szSongFile);
     const bool searchRetry = m_bSearchPending && m_pFinder && m_pFinder->CanStartSearch();
 
-    if (ReloadMayRunNow(changed || m_bReload, m_bNewLyrics || searchRetry)) {
+    const bool reloadNow = ReloadMayRunNow(changed || m_bReload, m_bNewLyrics || searchRetry);
+    if (reloadNow) {
         if (changed) m_pWnd->m_songPanel.Invalidate();
         if (changed && !IsUsable(DisplayList(), true, true)) {
             HandleEditModeSongChange();
@@ -99,6 +102,8 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
         }
         const int baseCount = count;
         m_szLyricsFile[0] = '\0';
+        m_nFileOffsetMs = 0;                // read again with the lyrics
+        if (changed) m_nUserShiftMs = 0;    // a shift belongs to the lyrics it was made for
 
         bool found = false;
         char origin = 'E';
@@ -115,14 +120,14 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
         }
         RestoreVisibleList(savedSel);
         SortTimeTags();
-        m_nLastSecond = -1;
+        ForgetTagSpan();
         m_nTagLine = 0;
     } else {
         TrackPlayTime();
     }
 
     if (m_bShowMenu && m_bShowOsciloscope) DrawOscilloscope(module);
-    m_bReload = 0;
+    if (reloadNow) m_bReload = 0;  // a request held back for a modal loop stays
     LeaveRender();
     return 0;
 }
@@ -233,9 +238,17 @@ void CLyricsPluginApp::SortTimeTags() {
     while (used < kTimeTagSlots && m_aTimeTags[used].nLine != -1) ++used;
     for (int i = 0; i < used; ++i)
         for (int j = i + 1; j < used; ++j)
-            if (m_aTimeTags[j].nSecond < m_aTimeTags[i].nSecond) std::swap(m_aTimeTags[i], m_aTimeTags[j]);
+            if (m_aTimeTags[j].nMs < m_aTimeTags[i].nMs) std::swap(m_aTimeTags[i], m_aTimeTags[j]);
 }
 
+void CLyricsPluginApp::ForgetTagSpan() {
+    m_nTagSpanStartMs = 1;
+    m_nTagSpanEndMs = 0;  // empty: no time falls inside
+}
+
+// The highlight moves when a line's time is reached, to the hundredth. The
+// table is sorted, so the time up to which the current tag holds is known:
+// a frame inside that span looks at nothing else.
 void CLyricsPluginApp::TrackPlayTime() {
     CLyricsListBox* list = DisplayList();
     if (!m_bMoveBar || !IsUsable(list, true, true)) return;
@@ -245,11 +258,18 @@ void CLyricsPluginApp::TrackPlayTime() {
         CenterSelection();
         return;
     }
-    const int s = t / 1000;
+    // The table keeps the written times; the offset moves the play time.
+    const long long shifted = static_cast<long long>(t) + TotalOffsetMs();
+    const int now = shifted > INT_MAX ? INT_MAX : (shifted < INT_MIN ? INT_MIN : static_cast<int>(shifted));
+    const bool firstSecond = t < 1000;
     bool hit = false;
+    bool looked = false;
     int p = 0;
-    if (s != m_nLastSecond) {
-        while (p < kTimeTagSlots && m_aTimeTags[p].nLine >= 0 && m_aTimeTags[p].nSecond <= s) ++p;
+    if (now < m_nTagSpanStartMs || now >= m_nTagSpanEndMs) {
+        looked = true;
+        while (p < kTimeTagSlots && m_aTimeTags[p].nLine >= 0 && m_aTimeTags[p].nMs <= now) ++p;
+        m_nTagSpanStartMs = p > 0 ? m_aTimeTags[p - 1].nMs : INT_MIN;
+        m_nTagSpanEndMs = (p < kTimeTagSlots && m_aTimeTags[p].nLine >= 0) ? m_aTimeTags[p].nMs : INT_MAX;
         --p;
         if (p >= 0) {
             hit = true;
@@ -259,16 +279,39 @@ void CLyricsPluginApp::TrackPlayTime() {
                 m_nTagLine = m_aTimeTags[p].nLine;
             }
         }
-        m_nLastSecond = s;
     }
-    if (p < 0 || (!hit && s == 0)) {
-        if (m_nTagLine != 0 || (!hit && s == 0)) {
+    // Before the first tag, and all through the song's first second, the
+    // selection goes back to the top.
+    if ((looked && p < 0) || (!hit && firstSecond)) {
+        if (m_nTagLine != 0 || (!hit && firstSecond)) {
             const int sel = list->GetCurSel();
             if (sel != 0 && (p < 0 || sel != m_nInfoLines)) list->SetCurSel(0);
             CenterSelection();
             m_nTagLine = 0;
         }
     }
+}
+
+void CLyricsPluginApp::ShiftTiming(int deltaMs) {
+    const long long shift = static_cast<long long>(m_nUserShiftMs) + deltaMs;
+    m_nUserShiftMs = static_cast<int>(std::max<long long>(-kMaxOffsetMs, std::min<long long>(kMaxOffsetMs, shift)));
+    ForgetTagSpan();
+    ShowOffsetNotice();
+}
+
+void CLyricsPluginApp::ResetTimingShift() {
+    m_nUserShiftMs = 0;
+    ForgetTagSpan();
+    ShowOffsetNotice();
+}
+
+void CLyricsPluginApp::ShowOffsetNotice() {
+    if (!m_pWnd) return;
+    const int total = TotalOffsetMs();
+    const int tenths = (std::abs(total) + 50) / 100;  // to the nearest tenth of a second
+    char text[40];
+    std::snprintf(text, sizeof(text), "Offset %c%d.%d s", total < 0 ? '-' : '+', tenths / 10, tenths % 10);
+    m_pWnd->m_songPanel.ShowNotice(text, 2000);
 }
 
 void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
@@ -280,15 +323,17 @@ void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
         if (line == -1) return;
     }
     int now = static_cast<int>(SendToHost(IPC_GETOUTPUTTIME, 0));
-    now = (now < 0 ? 0 : now) / 1000;
+    now = now < 0 ? 0 : now;
+    // The line's time on the play clock: its written time less the offset.
     int target = -1;
-    int best = INT_MAX;
+    long long best = LLONG_MAX;
     for (int i = 0; i < kTimeTagSlots && m_aTimeTags[i].nLine != -1; ++i) {
         if (m_aTimeTags[i].nLine != line) continue;
-        const int distance = std::abs(now - m_aTimeTags[i].nSecond);
+        const long long at = std::max<long long>(0, static_cast<long long>(m_aTimeTags[i].nMs) - TotalOffsetMs());
+        const long long distance = std::llabs(now - at);
         if (distance < best) {
             best = distance;
-            target = m_aTimeTags[i].nSecond;
+            target = static_cast<int>(std::min<long long>(at, INT_MAX));
         }
     }
     const bool wasPlaying = SendToHost(IPC_ISPLAYING) == 1;
@@ -301,6 +346,6 @@ void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
         }
     }
     if (m_bShowSongInfo && line == 0) target = 0;
-    if (target != -1) SendToHost(IPC_JUMPTOTIME, static_cast<WPARAM>(target) * 1000);
+    if (target != -1) SendToHost(IPC_JUMPTOTIME, static_cast<WPARAM>(target));
     else if (!wasPlaying) SendToHost(IPC_JUMPTOTIME, 0);
 }

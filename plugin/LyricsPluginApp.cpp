@@ -3,6 +3,7 @@
 #include "framework/MessageBox.h"
 #include "framework/NoThrow.h"
 #include "plugin/OscilloscopeCache.h"
+#include "plugin/PluginSearch.h"
 #include "ui/PluginWnd.h"
 
 CLyricsPluginApp::CLyricsPluginApp() : m_pWnd(std::make_unique<CPluginWnd>(this)) {
@@ -92,6 +93,7 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
     m_bWindowsClosing = false;
     ForgetLoadedSong();  // a start after a stop shows the playing song at once
     EnsureFrameObject();
+    if (!m_pFinder) m_pFinder = std::make_unique<CPluginSearch>(*this);
     LoadSettings(module);
 
     m_embedState.r.left = m_nScreenX;
@@ -129,7 +131,9 @@ void CLyricsPluginApp::ForgetLoadedSong() {
     m_szSongFile[0] = '\0';
     m_szLyricsFile[0] = '\0';
     m_aTimeTags[0].nLine = -1;
-    m_nLastSecond = -1;
+    ForgetTagSpan();
+    m_nFileOffsetMs = 0;
+    m_nUserShiftMs = 0;
     m_nTagLine = -1;
     m_bModified = 0;
 }
@@ -162,6 +166,7 @@ void CLyricsPluginApp::Quit(winampVisModule* module) {
 }
 
 void CLyricsPluginApp::CloseWindows(winampVisModule* module) {
+    if (m_pFinder) m_pFinder->Shutdown();  // searches stop at once; nothing waits for them
     TakeUpDownloadedLyrics(/*closing=*/true);  // never left behind unsaved
     if (m_pfnOldHostProc && m_hHostWnd && ::IsWindow(m_hHostWnd))
         ::SetWindowLongPtrA(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnOldHostProc));
@@ -179,23 +184,6 @@ void CLyricsPluginApp::CloseWindows(winampVisModule* module) {
         COscilloscopePanel::UnregisterClass();
     }
     ForgetLoadedSong();
-}
-
-// Winamp calls Config on its own main thread while the windows belong to
-// the visualization thread: everything that touches the windows, fonts,
-// brushes or settings then runs there. Without running windows it runs here.
-void CLyricsPluginApp::Config(winampVisModule* module) {
-    if (RunOnWindowThread([&] { ConfigHere(module); })) return;
-    const auto lifecycle = LockLifecycle();
-    ConfigHere(module);
-}
-
-void CLyricsPluginApp::ConfigHere(winampVisModule* module) {
-    EnsureFrameObject();  // the settings live in the frame object
-    // The configuration dialog opens between the load and the save once it
-    // is part of the plugin; until then the sequence keeps the file intact.
-    if (!IsUsable(DisplayList(), true, true)) LoadSettings(module);
-    SaveSettings(module);
 }
 
 std::unique_lock<std::recursive_mutex> CLyricsPluginApp::LockLifecycle() {

@@ -20,9 +20,10 @@ class CPluginWnd;
 class CLyricsListBox;
 class OscilloscopeCache;
 class SongInfoSource;
+struct ConfigValues;
+enum class ConfigFont;
+enum class ConfigFolder;
 
-// The internet search, as the frame driver sees it. Until a search engine is
-// attached, m_pFinder stays empty and no search is ever started.
 // The song downloaded lyrics are for, and how many times the user had saved
 // lyrics when the search for them began.
 struct DownloadOrigin {
@@ -30,6 +31,8 @@ struct DownloadOrigin {
     unsigned userSaves = 0;
 };
 
+// The internet search, as the frame driver sees it (CPluginSearch). Init
+// attaches it; while m_pFinder is empty no search is ever started.
 class LyricsSearch {
 public:
     struct Request {
@@ -41,6 +44,8 @@ public:
     virtual ~LyricsSearch() = default;
     virtual bool CanStartSearch() = 0;
     virtual bool StartSearch(const Request& request, bool retryWithoutArtist) = 0;
+    // Quit: every search stops at once, nothing is waited for.
+    virtual void Shutdown() = 0;
 };
 
 constexpr int kPathSize = 512;
@@ -80,6 +85,14 @@ public:
     void Refresh(bool reload);
     void OnNewLyrics();
     void SeekToLine(winampVisModule* module, int line);
+    // Timing shift of the loaded lyrics: ±ms, or back to the file's own.
+    void ShiftTiming(int deltaMs);
+    void ResetTimingShift();
+    int TotalOffsetMs() const { return m_nFileOffsetMs + m_nUserShiftMs; }
+    // The next frame looks for the highlighted tag again.
+    void ForgetTagSpan();
+    // "Offset +0.3 s" in the song panel for two seconds.
+    void ShowOffsetNotice();
 
     // Settings.
     std::string GetIniPath(winampVisModule* module) const;
@@ -134,6 +147,9 @@ public:
     void AskRemoveLyricsFile(const std::string& path);
     void ShowFileError(HWND owner, DWORD code, const char* caption, const char* kind, const char* extension);
 
+    // The lyrics editor dialog (F4, the editor button).
+    void OpenLyricsEditor();
+
     // Time-tag editing.
     void ToggleTagEditMode();
     int InsertTimeTag(int timeMs);
@@ -142,6 +158,14 @@ public:
 
     // Oscilloscope.
     void DrawOscilloscope(winampVisModule* module);
+
+    // Configuration (Configuration.cpp): the dialog's values from the live
+    // objects, and its choices into them (window thread).
+    ConfigValues ReadConfigValues() const;
+    void StoreConfigColours(const ConfigValues& values);
+    void StoreConfigFont(ConfigFont font, const ConfigValues& values);
+    void StoreConfigFolder(ConfigFolder folder, const ConfigValues& values);
+    void StoreConfigSwitches(const ConfigValues& values);
 
     // Called by the frame window when its window is gone.
     void OnFrameDestroyed();
@@ -205,7 +229,14 @@ public:
     int m_nInfoLines = 0;
     int m_nEditInfoLines = 0;
     int m_nFileNameLine = 0;
-    int m_nLastSecond = -1;
+    // The play times between which the highlighted tag stays the same; a
+    // frame whose time falls inside changes nothing.
+    int m_nTagSpanStartMs = 1;
+    int m_nTagSpanEndMs = 0;
+    // The loaded lyrics' "[offset:]" and the user's shift of it (Ctrl+Shift+
+    // Left/Right), both in ms, positive: the lines show sooner.
+    int m_nFileOffsetMs = 0;
+    int m_nUserShiftMs = 0;
     int m_nTagLine = -1;
     fw::UniqueMemoryDc m_hMemDC;
     fw::UniqueBitmap m_hMemBitmap;
@@ -246,7 +277,7 @@ private:
     // Init, Quit and Config without windows take turns; the wait for the
     // lock handles the messages sent to the waiting thread.
     std::unique_lock<std::recursive_mutex> LockLifecycle();
-    void ConfigHere(winampVisModule* module);
+    void PrepareConfig(winampVisModule* module, ConfigValues& values, HWND& owner);
     void ForgetLoadedSong();
     void DrawScrollingLine(OscilloscopeCache& cache, const std::string& text);
     // Frame driver steps.
@@ -261,6 +292,7 @@ private:
     // Saving steps.
     HWND FrameWindow() const;
     std::string JoinEditList() const;
+    std::string LyricsTextToSave() const;
     BOOL SaveLyricsIntoMp3();
     BOOL SaveLyricsAsFile();
     BOOL SaveDownloadedHere(int mode, const std::string& text, const std::string& song);
@@ -270,6 +302,7 @@ private:
     void EnterTagEditMode();
     void LeaveTagEditMode();
     void SetHelpSaveButton(bool editMode);
+    bool FillEditListForEditor();
 };
 
 // The one application object of the library.

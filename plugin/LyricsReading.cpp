@@ -44,7 +44,7 @@ static BOOL ReadInto(CLyricsPluginApp& app, ByteSource& source, int& nextIndex) 
     CLyricsListBox* list = app.VisibleList();
     if (!list || !list->IsWindow()) return FALSE;
     ListBoxTarget target(*list, list == app.DisplayList());
-    ReadLyricsLines(source, target, app.m_aTimeTags, nextIndex, app.m_nEditInfoLines);
+    ReadLyricsLines(source, target, app.m_aTimeTags, nextIndex, app.m_nEditInfoLines, &app.m_nFileOffsetMs);
     if (CLyricsListBox* display = app.DisplayList())
         ::RedrawWindow(display->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     return TRUE;

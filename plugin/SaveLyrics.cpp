@@ -5,6 +5,7 @@
 #include "framework/MessageBox.h"
 #include "lyrics/LyricFiles.h"
 #include "lyrics/SongPaths.h"
+#include "lyrics/TimeTagText.h"
 #include "plugin/LyricsPluginApp.h"
 #include "ui/PluginWnd.h"
 
@@ -97,11 +98,17 @@ BOOL CLyricsPluginApp::SaveLyrics(int mode) {
     if (!(intoMp3 ? SaveLyricsIntoMp3() : SaveLyricsAsFile())) return FALSE;
     m_bModified = 0;
     ++m_nUserSaves;  // a search that began before this save must not overwrite it
+    // The shift is now the lyrics' own offset.
+    m_nFileOffsetMs = TotalOffsetMs();
+    m_nUserShiftMs = 0;
     return TRUE;
 }
 
+// The edit list as it is saved: with the timing the user set as its offset header.
+std::string CLyricsPluginApp::LyricsTextToSave() const { return WithOffsetHeader(JoinEditList(), TotalOffsetMs()); }
+
 BOOL CLyricsPluginApp::SaveLyricsIntoMp3() {
-    const std::string text = JoinEditList();
+    const std::string text = LyricsTextToSave();
     fw::ShowMessageBox(FrameWindow(), text, "Error", MB_OK);  // "Error" is the system's default caption
     const Mp3Result result = WriteLyricsIntoSong(m_szSongFile, text);
     if (result.outcome == Mp3Outcome::Failed) {
@@ -118,7 +125,7 @@ BOOL CLyricsPluginApp::SaveLyricsIntoMp3() {
 }
 
 BOOL CLyricsPluginApp::SaveLyricsAsFile() {
-    const std::string text = JoinEditList();
+    const std::string text = LyricsTextToSave();
     DWORD error = WriteFileSafely(m_szLyricsFile, text);
     if (!error) return TRUE;
     if (!m_szAlternativeLRCPath[0]) {

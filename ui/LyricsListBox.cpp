@@ -3,6 +3,7 @@
 #include "framework/MessageBox.h"
 #include "plugin/LyricsPluginApp.h"
 #include "res/resource.h"
+#include "ui/HelpDialog.h"
 #include "ui/PluginWnd.h"
 
 namespace {
@@ -176,7 +177,15 @@ LRESULT CLyricsListBox::OnKeyDown(WPARAM key, LPARAM lParam) {
         app.CenterSelection();
         break;
     case VK_LEFT:
-    case VK_RIGHT: PostToHost(WM_KEYDOWN, key, lParam); break;
+    case VK_RIGHT:
+        // Ctrl+Shift: the lines 100 ms sooner (Left) or later (Right).
+        if (ctrl && shift) app.ShiftTiming(key == VK_LEFT ? 100 : -100);
+        else PostToHost(WM_KEYDOWN, key, lParam);
+        break;
+    case VK_HOME:
+        if (ctrl && shift) app.ResetTimingShift();
+        else Forward(WM_KEYDOWN, key, lParam);
+        break;
     case VK_UP:
     case VK_DOWN:
         if (shift) {
@@ -202,13 +211,13 @@ LRESULT CLyricsListBox::OnKeyDown(WPARAM key, LPARAM lParam) {
     case 'S':
         if (ctrl) OnCtrlS();
         break;
-    case VK_F1: break;  // the help dialog is not part of the plugin yet
+    case VK_F1: ShowHelpDialog(app.m_hHostWnd); break;
     case VK_F2: OnShowMenuKeys(shift); break;
     case VK_F3:
         if (shift) app.m_bMoveBar = !app.m_bMoveBar;
         else Forward(WM_KEYDOWN, key, lParam);
         break;
-    case VK_F4: break;  // the lyrics editor is not part of the plugin yet
+    case VK_F4: app.OpenLyricsEditor(); break;
     case VK_F5: app.Refresh(true); break;
     case VK_F6: app.ShowFileInfo(); break;
     case VK_F7:
@@ -281,6 +290,7 @@ void CLyricsListBox::OnCtrlS() {
 }
 
 LRESULT CLyricsListBox::OnKeyUp(WPARAM key, LPARAM lParam) {
+    if (key == VK_HOME && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_SHIFT) < 0) return 0;  // ours, not the host's
     switch (key) {
     case VK_RETURN:
     case VK_LEFT:

@@ -2,6 +2,7 @@
 
 #include "plugin/LyricsPluginApp.h"
 #include "res/resource.h"
+#include "ui/HelpDialog.h"
 #include "ui/PluginWnd.h"
 
 bool CPluginMenuBar::OnCommand(UINT id, UINT code, HWND control) {
@@ -12,8 +13,9 @@ bool CPluginMenuBar::OnCommand(UINT id, UINT code, HWND control) {
     case ID_CMD_TIMETAGS: app.ToggleTagEditMode(); break;
     case ID_CMD_HELP_SAVE:
         if (app.IsUsable(app.EditList(), true, true)) app.SaveLyrics(0);
+        else ShowHelpDialog(app.m_hHostWnd);
         break;
-    case ID_CMD_EDITOR: break;  // the lyrics editor is not part of the plugin yet
+    case ID_CMD_EDITOR: app.OpenLyricsEditor(); break;
     case ID_CMD_REFRESH: app.Refresh(true); break;
     case ID_CMD_CONFIG: app.Config(app.m_pModule); break;
     case ID_CMD_SONGINFO: app.ShowFileInfo(); break;

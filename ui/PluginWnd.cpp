@@ -3,8 +3,14 @@
 #include "plugin/LyricsPluginApp.h"
 #include "res/resource.h"
 
+#include "framework/Modal.h"
+
 namespace {
 const RECT kProvisional = {0, 0, 20, 20};
+// Runs the frame while a modal loop of ours holds this thread, which keeps
+// the host from calling Render.
+constexpr UINT_PTR kModalFrameTimer = 1;
+constexpr UINT kModalFrameMs = 25;
 }
 
 CPluginWnd::CPluginWnd(CLyricsPluginApp* app)
@@ -37,6 +43,7 @@ bool CPluginWnd::CreateWindows(HWND hostWnd) {
     AddButton(m_btnSongInfo, ID_CMD_SONGINFO, IDI_SONGINFO, "Song info (F6)");
     AddButton(m_btnConfig, ID_CMD_CONFIG, IDI_CONFIG, "Plugin's configuration (F12)");
     ApplyColours();
+    ::SetTimer(m_hWnd, kModalFrameTimer, kModalFrameMs, nullptr);
     return true;
 }
 
@@ -102,6 +109,7 @@ LRESULT CPluginWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_VELMOR_NEW_LYRICS: return OnNewLyricsMessage();
     case WM_VELMOR_SAVE_DOWNLOADED: return m_pApp->OnSaveDownloadedRequest(lParam);
     case WM_VELMOR_RUN: return m_pApp->OnRunRequest(lParam);
+    case WM_TIMER: return OnTimer(wParam);
     case WM_DESTROY: return OnDestroy();
     default: return fw::CFrameWnd::WindowProc(msg, wParam, lParam);
     }
@@ -138,7 +146,16 @@ LRESULT CPluginWnd::OnNewLyricsMessage() {
     return 0;
 }
 
+// While a dialog or message box of ours is open on this thread, the
+// highlight and the oscilloscope keep moving; Render itself holds back
+// reloads meanwhile.
+LRESULT CPluginWnd::OnTimer(WPARAM id) {
+    if (id == kModalFrameTimer && fw::ModalLoopsOpenOn(::GetCurrentThreadId()) > 0) m_pApp->Render(m_pApp->m_pModule);
+    return 0;
+}
+
 LRESULT CPluginWnd::OnDestroy() {
+    ::KillTimer(m_hWnd, kModalFrameTimer);
     m_pApp->OnFrameClosing();
     m_pApp->SaveSettings(m_pApp->m_pModule);
     m_pApp->ReleaseMemDC();

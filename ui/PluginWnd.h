@@ -53,6 +53,7 @@ private:
     LRESULT OnNcCalcSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnKey(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnNewLyricsMessage();
+    LRESULT OnTimer(WPARAM id);
     LRESULT OnDestroy();
     void AddButton(CPluginButton& button, UINT id, UINT icon, const char* tip);
 };

@@ -7,13 +7,24 @@
 #include <cstring>
 
 namespace {
-void DrawCentredLine(HDC hdc, const RECT& r, const char* text, int y) {
+constexpr UINT_PTR kNoticeTimer = 1;
+
+SIZE TextExtent(HDC hdc, const std::string& text) {
     SIZE ext = {0, 0};
-    const int len = static_cast<int>(std::strlen(text));
-    if (!len) return;
-    ::GetTextExtentPoint32A(hdc, text, len, &ext);
-    ::TextOutA(hdc, (r.right - r.left) / 2 - ext.cx / 2, y, text, len);
+    ::GetTextExtentPoint32A(hdc, text.c_str(), static_cast<int>(text.size()), &ext);
+    return ext;
 }
+
+// One of the three lines, centred; `row` places it by its own height (the
+// first at top + 3, the second at top + height + 2, the third at
+// top + 2 x height + 1). An empty text draws nothing.
+void DrawCentredLine(HDC hdc, const RECT& r, const std::string& text, int row) {
+    if (text.empty()) return;
+    const SIZE ext = TextExtent(hdc, text);
+    const int y = r.top + row * ext.cy + 3 - row;
+    ::TextOutA(hdc, (r.right - r.left) / 2 - ext.cx / 2, y, text.c_str(), static_cast<int>(text.size()));
+}
+
 }  // namespace
 
 void CSongPanel::DrawItem(DRAWITEMSTRUCT* dis) {
@@ -28,10 +39,28 @@ void CSongPanel::DrawItem(DRAWITEMSTRUCT* dis) {
     fw::SelectGuard select(hdc, font.get());
     ::SetTextColor(hdc, frame->m_displayList.m_crText);
     ::SetBkColor(hdc, frame->m_crBar);
-    SIZE ext = {0, 0};
-    ::GetTextExtentPoint32A(hdc, "Mj", 2, &ext);
-    const std::string status = GetWindowText();
-    DrawCentredLine(hdc, r, m_pApp->m_szTitle, r.top + 3);
-    DrawCentredLine(hdc, r, m_pApp->m_szArtist, r.top + ext.cy + 2);
-    DrawCentredLine(hdc, r, status.c_str(), r.top + 2 * ext.cy + 1);
+    DrawCentredLine(hdc, r, m_pApp->m_szTitle, 0);
+    DrawCentredLine(hdc, r, m_pApp->m_szArtist, 1);
+    DrawCentredLine(hdc, r, ThirdLine(), 2);
+}
+
+void CSongPanel::ShowNotice(const std::string& text, UINT durationMs) {
+    if (!IsWindow()) return;
+    m_strNotice = text;
+    ::SetTimer(m_hWnd, kNoticeTimer, durationMs, nullptr);
+    Invalidate();
+}
+
+std::string CSongPanel::ThirdLine() const { return m_strNotice.empty() ? GetWindowText() : m_strNotice; }
+
+LRESULT CSongPanel::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TIMER && wParam == kNoticeTimer) return OnTimer(wParam);
+    return fw::CStatic::WindowProc(msg, wParam, lParam);
+}
+
+LRESULT CSongPanel::OnTimer(WPARAM id) {
+    ::KillTimer(m_hWnd, id);
+    m_strNotice.clear();
+    Invalidate();
+    return 0;
 }

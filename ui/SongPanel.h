@@ -4,13 +4,26 @@
 
 #include "framework/Controls.h"
 
+#include <string>
+
 class CLyricsPluginApp;
 
 class CSongPanel : public fw::CStatic {
 public:
     explicit CSongPanel(CLyricsPluginApp* app) : m_pApp(app) {}
     void DrawItem(DRAWITEMSTRUCT* dis) override;
+    // Shows a notice in place of the third line for a while; the window
+    // text (which may change meanwhile) comes back after it.
+    void ShowNotice(const std::string& text, UINT durationMs);
+    // The third line as drawn now.
+    std::string ThirdLine() const;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    LRESULT OnTimer(WPARAM id);
+
     CLyricsPluginApp* m_pApp;
+    std::string m_strNotice;
 };

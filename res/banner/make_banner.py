@@ -2,7 +2,7 @@
 """Draw the configuration dialog banner as a 24-bit BMP.
 
 A dark background with a soft vertical gradient, the words "Velmor Lyrics"
-in a small pixel font defined below (drawn at 3x), a faint shadow under the
+in a small pixel font defined below (drawn at 2x), a faint shadow under the
 letters, a little music note and a thin accent line along the bottom.
 
 Standard library only.  Run:  python3 make_banner.py   (writes banner.bmp
@@ -13,9 +13,9 @@ import os
 import struct
 import sys
 
-WIDTH = 300
-HEIGHT = 60
-SCALE = 3
+WIDTH = 220
+HEIGHT = 50
+SCALE = 2
 
 # 5 columns x 9 rows per glyph: rows 0-6 sit on the baseline, rows 7-8 are
 # for descenders.

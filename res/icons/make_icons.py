@@ -2,11 +2,11 @@
 """Draw the toolbar icons as pixel art and write them as Windows .ico files.
 
 Every icon is drawn by hand on a 16x16 grid below.  The 32x32 image is made
-from the same drawing with the Scale2x pixel-art enlarger, so both sizes keep
-the same look.  A thin dark outline is then added around every shape so the
+from the same drawing with the Scale2x pixel-art enlarger and the 48x48 one
+by tripling every pixel, so all sizes keep the same look.  A thin dark outline is then added around every shape so the
 icons stay readable on the dark toolbar as well as on light backgrounds.
 
-Each .ico holds two images (16x16 and 32x32), 32-bit BGRA with a 1-bit AND
+Each .ico holds three images (16x16, 32x32 and 48x48), 32-bit BGRA with a 1-bit AND
 mask, stored the classic way: a BITMAPINFOHEADER whose height is doubled,
 the colour rows bottom-up, then the mask rows bottom-up.
 
@@ -225,6 +225,15 @@ def scale2x(img):
     return out
 
 
+def scale3x_nearest(img):
+    """Triples the size, every pixel becoming a 3x3 block."""
+    out = []
+    for row in img:
+        wide = [p for p in row for _ in range(3)]
+        out.extend([wide[:] for _ in range(3)])
+    return out
+
+
 def add_outline(img):
     """Fill every transparent pixel that touches a shape with a dark edge."""
     h = len(img)
@@ -304,9 +313,10 @@ def main():
         base = parse_grid(name, grid)
         small = add_outline(base)
         large = add_outline(scale2x(base))
+        largest = add_outline(scale3x_nearest(base))
         path = os.path.join(outdir, name + ".ico")
         with open(path, "wb") as f:
-            f.write(ico_bytes([small, large]))
+            f.write(ico_bytes([small, large, largest]))
         print("wrote", path)
 
 

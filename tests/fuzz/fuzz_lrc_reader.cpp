@@ -32,7 +32,7 @@ private:
 void Check(const TimeTag (&table)[kTimeTagSlots], const VectorTarget& target) {
     int used = 0;
     while (used < kTimeTagSlots && table[used].nLine != -1) {
-        if (table[used].nSecond < 0 || table[used].nLine < 0 || table[used].nLine >= target.Count()) std::abort();
+        if (table[used].nMs < 0 || table[used].nLine < 0 || table[used].nLine >= target.Count()) std::abort();
         ++used;
     }
     if (used > kMaxTagsPerRead) std::abort();

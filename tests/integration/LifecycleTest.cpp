@@ -1,6 +1,7 @@
 // The plugin's life in hosts that call it in every order a host may: stop
 // and start in one load, Quit while Render runs on another thread, Config
 // from the host's own thread while the plugin runs and while it stops.
+#include "tests/support/DialogDriver.h"
 #include "tests/support/IniFile.h"
 #include "tests/support/Mp3Fixture.h"
 #include "tests/support/PluginSession.h"
@@ -52,15 +53,17 @@ TEST_F(Lifecycle, StopAndStartShowsThePlayingSongsLyricsAtOnce) {
 // thread that owns the windows: it cannot finish while that thread is busy.
 TEST_F(Lifecycle, ConfigFromTheHostThreadRunsOnTheWindowThread) {
     ASSERT_TRUE(s.Start());
+    std::atomic<bool> started{false};
     std::atomic<bool> busy{true};
     Clock::time_point busyEnded;
     ASSERT_TRUE(s.Host().PostToVisThread([&] {
+        started = true;
         ::Sleep(400);
         busyEnded = Clock::now();
         busy = false;
     }));
-    ::Sleep(50);
-    ASSERT_TRUE(busy);
+    ASSERT_TRUE(s.Host().WaitFor([&] { return started.load(); }, 5000));
+    dialogs::AutoCancel cancel("Configuration");
     s.Host().CallConfig();
     const Clock::time_point configReturned = Clock::now();
     EXPECT_FALSE(busy);
@@ -69,6 +72,7 @@ TEST_F(Lifecycle, ConfigFromTheHostThreadRunsOnTheWindowThread) {
 
 TEST_F(Lifecycle, ConfigRacingQuitAndStartKeepsTheSettingsWhole) {
     s.WriteIni("FontSize=11\r\nTXTColor=123456\r\n");
+    dialogs::AutoCancel cancel("Configuration");
     for (int round = 0; round < 15; ++round) {
         ASSERT_TRUE(s.Start());
         std::atomic<bool> stop{false};

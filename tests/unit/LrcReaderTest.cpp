@@ -29,16 +29,18 @@ public:
 
 struct Loaded {
     Items items;
-    Tags tags;
+    Tags tags;    // whole seconds
+    Tags tagsMs;  // milliseconds
     int next = 0;
     int editInfoLines = 0;
+    int offsetMs = 0;
 };
 
-Tags UsedTags(const TimeTag (&table)[kTimeTagSlots])
+Tags UsedTags(const TimeTag (&table)[kTimeTagSlots], int unit)
 {
     Tags tags;
     for (int i = 0; i < kTimeTagSlots && table[i].nLine != -1; ++i)
-        tags.emplace_back(table[i].nSecond, table[i].nLine);
+        tags.emplace_back(table[i].nMs / unit, table[i].nLine);
     return tags;
 }
 
@@ -49,9 +51,11 @@ Loaded Read(ByteSource& source, bool display, Items before = {})
     std::fill(std::begin(table), std::end(table), TimeTag{7, 7});  // stale table
     Loaded out;
     out.next = target.Count();
-    EXPECT_TRUE(ReadLyricsLines(source, target, table, out.next, out.editInfoLines));
+    out.offsetMs = 12345;  // stale
+    EXPECT_TRUE(ReadLyricsLines(source, target, table, out.next, out.editInfoLines, &out.offsetMs));
     out.items = target.m_items;
-    out.tags = UsedTags(table);
+    out.tags = UsedTags(table, 1000);
+    out.tagsMs = UsedTags(table, 1);
     EXPECT_EQ(out.next, target.Count());
     return out;
 }
@@ -159,12 +163,49 @@ TEST(LrcTimeTags, AnywhereAndManyPerLine)
     EXPECT_EQ(got.tags, (Tags{{12, 0}, {100, 0}, {20, 1}, {21, 1}}));
 }
 
-TEST(LrcTimeTags, TimesBeyondIntAreCutButNotStored)
+TEST(LrcTimeTags, HundredthsInEveryForm)
 {
     const Loaded got = Display(
-        "[35791394:07]a\n[35791394:08]b\n[99999999999999999999:00]c\n[0:99999999999999]d");
-    EXPECT_EQ(got.items, (Items{"a", "b", "c", "d"}));
-    EXPECT_EQ(got.tags, (Tags{{2147483647, 0}}));
+        "[00:01]a\n[00:01.3]b\n[00:01.30]c\n[00:01.305]d\n[00:01:45]e\n[00:01.]f\n[2:03.07x]g\n[00:01.5.9]h");
+    EXPECT_EQ(got.items, (Items{"a", "b", "c", "d", "e", "f", "g", "h"}));
+    EXPECT_EQ(got.tagsMs, (Tags{{1000, 0}, {1300, 1}, {1300, 2}, {1300, 3}, {1450, 4}, {1000, 5}, {123070, 6},
+                                {1500, 7}}));
+}
+
+TEST(LrcTimeTags, TimesBeyondIntAreCutButNotStored)
+{
+    const Loaded got = Display("[35791:23.64]a\n[35791:23.65]b\n[99999999999999999999:00]c\n"
+                               "[0:99999999999999]d\n[35791394:07]e");
+    EXPECT_EQ(got.items, (Items{"a", "b", "c", "d", "e"}));
+    EXPECT_EQ(got.tagsMs, (Tags{{2147483640, 0}}));
+}
+
+TEST(LrcOffset, TheLastHeaderIsReportedAndTheTimesStayAsWritten)
+{
+    Loaded got = Display("[ti:x]\n[offset:+300]\n[00:01.50]a\n[00:02]b");
+    EXPECT_EQ(got.items, (Items{"a", "b"}));
+    EXPECT_EQ(got.tagsMs, (Tags{{1500, 0}, {2000, 1}}));
+    EXPECT_EQ(got.offsetMs, 300);
+    EXPECT_EQ(Display("[OFFSET: -250 ]\n[00:01]a").offsetMs, -250);
+    EXPECT_EQ(Display("[00:01]a\n[offset:100]\n[offset:200]").offsetMs, 200);
+    EXPECT_EQ(Display("[offset:99999999999999999999]\n[00:01]a").offsetMs, kMaxOffsetMs);
+    EXPECT_EQ(Display("[00:01]a").offsetMs, 0);
+    got = Edit("[offset:40]\n[00:01]a");  // the edit list keeps the line and reports it too
+    EXPECT_EQ(got.items, (Items{"[offset:40]", "[00:01]a"}));
+    EXPECT_EQ(got.offsetMs, 40);
+}
+
+TEST(LrcOffset, OnlyAWholeHeaderCounts)
+{
+    int ms = 7;
+    EXPECT_FALSE(ReadOffsetHeader("[offset:]", ms));
+    EXPECT_FALSE(ReadOffsetHeader("[offset:12", ms));
+    EXPECT_FALSE(ReadOffsetHeader("[offset:1x]", ms));
+    EXPECT_FALSE(ReadOffsetHeader("text [offset:5]", ms));
+    EXPECT_FALSE(ReadOffsetHeader("[offset:+-5]", ms));
+    EXPECT_EQ(ms, 7);
+    EXPECT_TRUE(ReadOffsetHeader("  [Offset:+5] trailing", ms));
+    EXPECT_EQ(ms, 5);
 }
 
 TEST(LrcTimeTags, EditListKeepsTagsAndStoresEntries)

@@ -1,6 +1,5 @@
-// The time-tag edit mode: tag text rules, the keys of the edit list, copying
-// the timing of a repeated block, saving with Ctrl+S, and leaving the mode.
-#include "lyrics/TimeTagText.h"
+// The time-tag edit mode: the keys of the edit list, copying the timing of a
+// repeated block, saving with Ctrl+S, and leaving the mode.
 #include "res/resource.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/Mp3Fixture.h"
@@ -11,33 +10,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-TEST(TimeTagText, TagsAndWhereTheyGo) {
-    EXPECT_EQ("[01:05]", FormatTimeTag(65800));
-    EXPECT_EQ("[00:59]", FormatTimeTag(59999));
-    EXPECT_EQ("[125:00]", FormatTimeTag((2 * 60 + 5) * 60000));
-    EXPECT_EQ("[00:10][01:05]Hello", InsertTimeTagText("[00:10]Hello", "[01:05]"));
-    EXPECT_EQ("Hello [x][01:05] world", InsertTimeTagText("Hello [x] world", "[01:05]"));
-    EXPECT_EQ("[01:05][a] b [c", InsertTimeTagText("[a] b [c", "[01:05]"));  // the last "[" is never closed
-
-    std::string line = "x]y[z]w";
-    EXPECT_TRUE(RemoveLastTimeTag(line));
-    EXPECT_EQ("x]yw", line);
-    for (std::string same : {"Hello", "[00:10]a [b"}) {
-        const std::string before = same;
-        EXPECT_FALSE(RemoveLastTimeTag(same));
-        EXPECT_EQ(before, same);
-    }
-}
-
-TEST(TimeTagText, EarlierTagsAreCountedInTableOrder) {
-    const TimeTag table[] = {{40, 1}, {44, 2}, {130, 1}, {300, 1}, {0, -1}, {1, 1}};
-    const EarlierTags all = FindEarlierTags(table, 6, 1, 200, -1);
-    EXPECT_EQ(2, all.count);  // not 300, nothing after the end mark
-    EXPECT_EQ(130, all.last);
-    EXPECT_EQ(40, FindEarlierTags(table, 6, 1, 200, 1).last);
-    EXPECT_EQ(0, FindEarlierTags(table, 6, 2, 200, 0).count);
-}
 
 // A song with an LRC file beside it, loaded into the display list.
 class TagEditMode : public ::testing::Test {
@@ -221,6 +193,34 @@ TEST_F(TagEditMode, SongChangeLeavesTheModeAfterAsking) {
     h.Render();
     EXPECT_TRUE(boxes.Calls().empty());
     EXPECT_TRUE(h.Display().IsWindowVisible());
+}
+
+}  // namespace
+
+namespace {
+
+// The timing keys' notice takes the song panel's third line for a while;
+// what the panel says meanwhile (a search's status) comes back after it.
+TEST(TimingNotice, ShowsTheTotalOffsetThenThePanelsOwnText) {
+    AppHarness h;
+    CLyricsPluginApp& app = h.App();
+    CSongPanel& panel = app.m_pWnd->m_songPanel;
+    app.m_nFileOffsetMs = 250;
+    app.ShiftTiming(-100);
+    EXPECT_EQ("Offset +0.2 s", panel.ThirdLine());
+    app.ShiftTiming(-300);
+    EXPECT_EQ("Offset -0.2 s", panel.ThirdLine());
+    app.ResetTimingShift();
+    EXPECT_EQ("Offset +0.3 s", panel.ThirdLine());
+
+    panel.ShowNotice("notice", 30);
+    panel.SetWindowText("Searching...");
+    EXPECT_EQ("notice", panel.ThirdLine());
+    for (int i = 0; i < 100 && panel.ThirdLine() == "notice"; ++i) {
+        ::Sleep(10);
+        h.Pump();
+    }
+    EXPECT_EQ("Searching...", panel.ThirdLine());
 }
 
 }  // namespace

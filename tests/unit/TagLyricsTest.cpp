@@ -60,7 +60,7 @@ TEST_F(TagLyrics, TimedFrameTextIsTimedInTheDisplayList) {
     int next = 0;
     ASSERT_TRUE(app.ReadTagLyrics(song.c_str(), next));
     EXPECT_EQ((Lines{"one", "two"}), AppHarness::Items(h.Display()));
-    EXPECT_EQ(70, app.m_aTimeTags[1].nSecond);
+    EXPECT_EQ(70000, app.m_aTimeTags[1].nMs);
     EXPECT_EQ(1, app.m_aTimeTags[1].nLine);
     EXPECT_EQ(-1, app.m_aTimeTags[2].nLine);
 }

@@ -149,7 +149,8 @@ LRESULT HostEmulator::AnswerIpc(WPARAM wParam, LPARAM ipc) {
     case IPC_ISPLAYING:
         return clock_.IsPlaying() ? 1 : 0;
     case IPC_GETOUTPUTTIME:
-        // wParam 0 asks for the position; the track length (1, 2) is unknown here.
+        // wParam 0 asks for the position in ms, 1 for the track length in seconds.
+        if (wParam == 1) return playlist_.CurrentLengthSeconds();
         return (wParam == 0 && clock_.IsPlaying()) ? clock_.PositionMs() : -1;
     case IPC_JUMPTOTIME:
         clock_.SetPositionMs(static_cast<int>(wParam));

@@ -56,6 +56,12 @@ std::string PlaylistStore::CurrentTitle() const {
     return entry ? entry->title : std::string();
 }
 
+int PlaylistStore::CurrentLengthSeconds() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const PlaylistEntry* entry = EntryLocked(position_);
+    return entry ? entry->lengthSeconds : -1;
+}
+
 bool PlaylistStore::CopyInfo(const char* file, const char* field, char* buffer,
                              std::size_t size) const {
     fw::CopyBounded(buffer, size, "");

@@ -17,6 +17,7 @@ struct PlaylistEntry {
     // Extended file information fields, e.g. "Title", "Artist", "Album",
     // "Track", "Year", "Date", "Genre".
     std::map<std::string, std::string> info;
+    int lengthSeconds = -1;  // IPC_GETOUTPUTTIME with 1; -1: unknown
 };
 
 // Thread-safe. The host answers with addresses of its own strings, which the
@@ -35,6 +36,7 @@ public:
     const char* File(int index) const;
     const char* Title(int index) const;
     std::string CurrentTitle() const;
+    int CurrentLengthSeconds() const;
 
     // Copies the field of the entry whose file matches (both compared without
     // regard to ASCII case) into buffer, truncating to size - 1 bytes. Returns

@@ -1,0 +1,139 @@
+// OpenLyricsEditor: the editor dialog on the raw lines of the current
+// lyrics, and the save it asks for when it closes.
+#include "framework/MessageBox.h"
+#include "lyrics/SongPaths.h"
+#include "plugin/LyricsPluginApp.h"
+#include "plugin/PluginSearch.h"
+#include "res/resource.h"
+#include "search/SearchResults.h"
+#include "ui/DlgEditor.h"
+#include "ui/PluginWnd.h"
+
+namespace {
+
+// The editor's view of the internet search: the coordinator gets the
+// editor's controls while it is open and loses them when it closes, so no
+// search writes into a closed editor (what a search posted for controls
+// that are gone is dropped on the window thread). Without a coordinator the
+// editor still re-decodes its own text and checks its song.
+class EditorSearchGlue : public EditorSearch {
+public:
+    EditorSearchGlue(CLyricsPluginApp& app, CLyricsFinder* finder) : m_app(app), m_finder(finder) {}
+
+    void Open(HWND dialog, const std::string& text) override {
+        m_owner = dialog;
+        m_text = text;
+        m_songFile = m_app.GetCurrentSongFile();
+        if (!m_finder) return;
+        m_finder->SetEditorContext(text, m_songFile);
+        m_finder->SetTargets(TargetsOf(dialog));
+    }
+    void Close() override {
+        m_owner = nullptr;
+        if (m_finder) m_finder->SetTargets(SearchTargets{});
+    }
+    void StartSearch() override {
+        if (m_finder) m_finder->StartSearch(true);
+    }
+    void ShowNextResult() override {
+        if (m_finder) m_finder->ShowNextResult();
+    }
+    void ShowPreviousResult() override {
+        if (m_finder) m_finder->ShowPreviousResult();
+    }
+    void ChangeCodePage(int codePage) override {
+        if (m_finder) {
+            m_finder->ChangeCodePage(codePage);
+            return;
+        }
+        ::SetDlgItemTextA(m_owner, IDC_ED_TEXT, ConvertCodePage(m_text, codePage).c_str());
+        ::SetDlgItemTextA(m_owner, IDC_ED_CODEPAGE_LINE, CodePageLine(codePage).c_str());
+    }
+    bool CheckSongUnchanged() override {
+        if (m_finder) return m_finder->CheckSongUnchanged();
+        if (m_app.GetCurrentSongFile() == m_songFile) return true;
+        fw::ShowMessageBox(m_owner, "I can't update the lyrics. The actual song has been changed!!!", "Error",
+                           MB_OK);  // the system's default caption
+        return false;
+    }
+
+private:
+    static SearchTargets TargetsOf(HWND dialog) {
+        auto item = [dialog](int id) { return ::GetDlgItem(dialog, id); };
+        SearchTargets t;
+        t.owner = dialog;
+        t.textEdit = item(IDC_ED_TEXT);
+        t.counterText = item(IDC_ED_COUNTER);
+        t.statusText = item(IDC_ED_STATUS);
+        t.codePageText = item(IDC_ED_CODEPAGE_LINE);
+        t.searchingText = item(IDC_ED_SEARCHING);
+        t.findButton = item(IDC_ED_FIND);
+        t.stopButton = item(IDC_ED_STOP);
+        t.nextButton = item(IDC_ED_NEXT);
+        t.prevButton = item(IDC_ED_PREV);
+        t.displayList = nullptr;  // a search started here never saves by itself
+        return t;
+    }
+
+    CLyricsPluginApp& m_app;
+    CLyricsFinder* m_finder;
+    HWND m_owner = nullptr;
+    std::string m_text;
+    std::string m_songFile;
+};
+
+}  // namespace
+
+void CLyricsPluginApp::OpenLyricsEditor() {
+    if (!IsUsable(DisplayList(), true, true)) {
+        fw::ShowMessageBox(FrameWindow(), "Option disabled in 'tag edit mode'.", "Edit mode", MB_OK);
+        return;
+    }
+    // A song change in the middle of filling takes the edit list back
+    // unfilled; the next try loads the new song.
+    for (int attempt = 0; attempt < 2 && !FillEditListForEditor(); ++attempt) {
+    }
+    if (!m_pWnd) return;
+
+    CLyricsFinder* finder = nullptr;
+    if (auto* search = dynamic_cast<CPluginSearch*>(m_pFinder.get())) {
+        finder = &search->Finder();
+        finder->SetTitle(m_szTitle);
+        finder->SetArtist(m_szArtist);
+        finder->SetSongFile(m_szSongFile);
+    }
+    EditorSearchGlue search(*this, finder);
+    CDlgEditor dialog(m_pWnd.get(), search);
+    dialog.SetSourceList(EditList());
+    dialog.SetMp3Song(IsMp3Path(m_szSongFile));
+    dialog.DoModal();
+    const int choice = dialog.Choice();
+    if (choice == CDlgEditor::kSaveIntoMp3 || choice == CDlgEditor::kSaveAsLrc) {
+        SaveLyrics(choice);
+        m_bReload = 1;
+        Render(m_pModule);
+    }
+    if (IsUsable(DisplayList(), true, false)) DisplayList()->SetFocus();
+}
+
+// The edit list gets the raw lines of the current lyrics: a load into it as
+// edit mode does, then the display list comes back. False when a song
+// change ended the load.
+bool CLyricsPluginApp::FillEditListForEditor() {
+    CLyricsListBox* display = DisplayList();
+    CLyricsListBox* edit = EditList();
+    if (!IsUsable(display, true, false) || !IsUsable(edit, true, false)) return true;
+    SetHelpSaveButton(true);
+    display->ShowWindow(SW_HIDE);
+    edit->ShowWindow(SW_SHOW);
+    m_bReload = 1;
+    Render(m_pModule);
+    const bool filled = IsUsable(edit, true, true);
+    SetHelpSaveButton(false);
+    display->ShowWindow(SW_SHOW);
+    edit->ShowWindow(SW_HIDE);
+    m_bModified = 0;
+    m_bReload = 1;
+    Render(m_pModule);
+    return filled;
+}

@@ -1,0 +1,46 @@
+#include "plugin/PluginSearch.h"
+
+#include "ui/LyricsListBox.h"
+
+#include <climits>
+
+CPluginSearch::CPluginSearch(CLyricsPluginApp& app) : m_app(app), m_finder(*this) {}
+
+CPluginSearch::~CPluginSearch() { m_finder.Shutdown(); }
+
+bool CPluginSearch::CanStartSearch() { return m_finder.CanStartSearch(); }
+
+bool CPluginSearch::StartSearch(const Request& request, bool retryWithoutArtist) {
+    m_finder.SetTitle(request.title.c_str());
+    m_finder.SetArtist(request.artist.c_str());
+    m_finder.SetSongFile(request.songFile.c_str());
+    SearchTargets targets;  // the frame driver lends the song panel and the display list only
+    targets.owner = request.owner;
+    targets.statusText = request.statusText;
+    targets.displayList = request.displayList ? request.displayList->m_hWnd : nullptr;
+    m_finder.SetTargets(targets);
+    const DownloadOrigin origin = m_app.CurrentDownloadOrigin();
+    if (!m_finder.StartSearch(retryWithoutArtist)) return false;
+    m_origin = origin;
+    return true;
+}
+
+void CPluginSearch::Shutdown() { m_finder.Shutdown(); }
+
+std::string CPluginSearch::CurrentSongFile() { return m_app.GetCurrentSongFile(); }
+
+std::string CPluginSearch::SettingsPath() { return m_app.GetIniPath(m_app.m_pModule); }
+
+int CPluginSearch::DownloadSaveMode() { return CLyricsPluginApp::DownloadSaveMode(m_app.m_nTipoDownload); }
+
+bool CPluginSearch::SaveDownloadedLyrics(int mode, const std::string& text) {
+    // For the song of the search, unless the user saved lyrics of their own since.
+    return m_app.SaveDownloadedLyrics(mode, text, m_origin) != FALSE;
+}
+
+void CPluginSearch::OnNewLyrics() { m_app.OnNewLyrics(); }
+
+int CPluginSearch::TrackLengthSeconds() {
+    const LRESULT seconds = m_app.SendToHost(IPC_GETOUTPUTTIME, 1);
+    return seconds > 0 && seconds < INT_MAX ? static_cast<int>(seconds) : 0;
+}

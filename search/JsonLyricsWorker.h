@@ -1,0 +1,11 @@
+// The worker of a JSON lyrics service row ("JsonLyricsWorker"): asks the
+// service for the playing song by its title, artist and length, and falls
+// back to the service's search form.
+#pragma once
+
+#include "search/SearchWorkers.h"
+
+// Sent to the service, which asks clients to name themselves.
+constexpr char kJsonLyricsAgent[] = "VelmorLyrics/3.0M";
+
+void JsonLyricsWorker(WorkerRequest& request);

@@ -1,0 +1,13 @@
+// The driver thread of one search: the sites table, then up to two passes
+// over the direct sites and the links of one web-search results page, with
+// at most four workers at a time.
+#pragma once
+
+#include "search/SearchRequest.h"
+
+#include <memory>
+
+void RunSearch(const std::shared_ptr<SearchRequest>& request);
+
+// The web-search address for a title and an artist (spaces become "+").
+std::string WebSearchUrl(const std::string& urlTemplate, const std::string& title, const std::string& artist);

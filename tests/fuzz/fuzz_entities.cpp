@@ -1,0 +1,18 @@
+// Any text through the entity decoding: the same text as the literal
+// decoding, and never a zero byte that the input did not hold.
+#include "search/HtmlEntities.h"
+#include "tests/support/LiteralCleanHtml.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string decoded = DecodeEntities(text);
+    if (decoded != LiteralDecodeEntities(text)) std::abort();
+    if (decoded.size() > text.size()) std::abort();
+    if (text.find('\0') == std::string::npos && decoded.find('\0') != std::string::npos) std::abort();
+    if (DecodeEntity(text).size() > 1) std::abort();
+    return 0;
+}
