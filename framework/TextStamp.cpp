@@ -1,8 +1,8 @@
 #include "framework/TextStamp.h"
 
+#include "framework/TextArea.h"
+
 #include <algorithm>
-#include <cmath>
-#include <cstring>
 #include <memory>
 
 namespace fw {
@@ -10,89 +10,6 @@ namespace fw {
 namespace {
 
 int Channel(uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
-
-// Where the text's pixels can lie around the reference point: the text cell
-// for the alignment, widened by a margin for overhanging glyphs and turned
-// by the font's escapement, and the same at the shadow's offset. A rotated
-// line fills only a slanting band of its bounding box; drawing and reading
-// just that band is most of what a new stamp costs.
-class TextArea {
-public:
-    TextArea(HDC dc, const TextStampStyle& style, const std::string& text) : m_shadow(style.shadowOffset) {
-        SIZE extent = {0, 0};
-        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        TEXTMETRICA tm = {};
-        ::GetTextMetricsA(dc, &tm);
-        LOGFONTA lf = {};
-        ::GetObjectA(style.font, sizeof(lf), &lf);
-
-        m_left = 0, m_right = extent.cx, m_top = 0, m_bottom = tm.tmHeight;
-        if ((style.align & TA_CENTER) == TA_CENTER) m_left = -extent.cx / 2.0, m_right = extent.cx / 2.0;
-        else if (style.align & TA_RIGHT) m_left = -extent.cx, m_right = 0;
-        if ((style.align & TA_BASELINE) == TA_BASELINE) m_top = -tm.tmAscent, m_bottom = tm.tmDescent;
-        else if (style.align & TA_BOTTOM) m_top = -tm.tmHeight, m_bottom = 0;
-        const double margin = tm.tmHeight / 2.0 + 4.0;
-        m_left -= margin, m_right += margin, m_top -= margin, m_bottom += margin;
-        const double angle = lf.lfEscapement * 3.14159265358979323846 / 1800.0;
-        m_cos = std::cos(angle), m_sin = std::sin(angle);
-        m_clearance = tm.tmHeight + 8;
-    }
-
-    // Both cells, rounded outward, with the reference point kept clear of
-    // the edges, where GDI may place text a pixel aside (see PlacementStep).
-    RECT Bounds() const {
-        double minX = 1e18, maxX = -1e18, minY = 1e18, maxY = -1e18;
-        for (double x : {m_left, m_right})
-            for (double y : {m_top, m_bottom}) {
-                const double rx = x * m_cos + y * m_sin, ry = -x * m_sin + y * m_cos;
-                minX = std::min(minX, rx), maxX = std::max(maxX, rx);
-                minY = std::min(minY, ry), maxY = std::max(maxY, ry);
-            }
-        RECT r = {static_cast<LONG>(std::floor(minX)) - 1, static_cast<LONG>(std::floor(minY)) - 1,
-                  static_cast<LONG>(std::ceil(maxX)) + 2, static_cast<LONG>(std::ceil(maxY)) + 2};
-        r.left += std::min<LONG>(0, m_shadow.x), r.right += std::max<LONG>(0, m_shadow.x);
-        r.top += std::min<LONG>(0, m_shadow.y), r.bottom += std::max<LONG>(0, m_shadow.y);
-        r.left = std::min<LONG>(r.left, -m_clearance);
-        r.top = std::min<LONG>(r.top, -m_clearance);
-        return r;
-    }
-
-    // The columns of row y (relative to the reference point) that either
-    // cell may touch, as [from, to); false when none.
-    bool Columns(int y, int& from, int& to) const {
-        double lo = 1e18, hi = -1e18;
-        for (const POINT offset : {POINT{0, 0}, m_shadow})
-            for (double edge : {0.0, 1.0}) {  // both edges of the pixel row
-                double a = 0, b = 0;
-                if (CellColumns(y - offset.y + edge, a, b)) lo = std::min(lo, a + offset.x), hi = std::max(hi, b + offset.x);
-            }
-        if (lo > hi) return false;
-        from = static_cast<int>(std::floor(lo)) - 1;
-        to = static_cast<int>(std::ceil(hi)) + 2;
-        return true;
-    }
-
-private:
-    // x in text space = X cos - Y sin within [left, right], and
-    // y in text space = X sin + Y cos within [top, bottom].
-    bool CellColumns(double Y, double& from, double& to) const {
-        from = -1e18, to = 1e18;
-        return Clip(m_cos, -Y * m_sin, m_left, m_right, from, to) && Clip(m_sin, Y * m_cos, m_top, m_bottom, from, to);
-    }
-    // Narrows [from, to] to the X with a * X + k within [low, high].
-    static bool Clip(double a, double k, double low, double high, double& from, double& to) {
-        if (std::fabs(a) < 1e-9) return k >= low && k <= high;
-        double x1 = (low - k) / a, x2 = (high - k) / a;
-        if (x1 > x2) std::swap(x1, x2);
-        from = std::max(from, x1), to = std::min(to, x2);
-        return from <= to;
-    }
-
-    double m_left = 0, m_right = 0, m_top = 0, m_bottom = 0;
-    double m_cos = 1, m_sin = 0;
-    POINT m_shadow;
-    LONG m_clearance = 0;
-};
 
 void DrawShadowAndText(HDC dc, const TextStampStyle& style, const std::string& text, int x, int y) {
     SelectGuard select(dc, style.font);
@@ -132,7 +49,7 @@ TextStamp TextStamp::Draw(const TextStampStyle& style, const std::string& text, 
         bounds = *area;
     } else {
         SelectGuard select(measure->Dc(), style.font);
-        shape = std::make_unique<TextArea>(measure->Dc(), style, text);
+        shape = std::make_unique<TextArea>(measure->Dc(), style.font, style.align, style.shadowOffset, text);
         bounds = shape->Bounds();
     }
     const int left = bounds.left, top = bounds.top;
@@ -258,98 +175,6 @@ void TextStamp::StampOnto(const PixelView& surface, int x, int y) const {
             }
         }
     }
-}
-
-namespace {
-
-// A probe text drawn with its reference at x, compared with the same text
-// drawn far from the canvas's edges.
-class PlacementProbe {
-public:
-    explicit PlacementProbe(const TextStampStyle& style) : m_style(style) {
-        PixelCanvas measure(1, 1);
-        SelectGuard select(measure.Dc(), style.font);
-        TEXTMETRICA tm = {};
-        ::GetTextMetricsA(measure.Dc(), &tm);
-        m_reach = tm.tmHeight + 8;
-        m_bounds = TextArea(measure.Dc(), style, kProbe).Bounds();
-        m_far = 3 * m_reach - m_bounds.left;
-        m_width = m_far + m_bounds.right + 2 * m_reach;
-        m_height = m_bounds.bottom - m_bounds.top;
-        m_y = -m_bounds.top;
-    }
-    int Reach() const { return m_reach; }
-    bool Usable() const { return m_width > 0 && m_height > 0 && static_cast<long>(m_width) * m_height <= 4 * 1024 * 1024; }
-
-    // How far the probe drawn at x lands from a plain translation of the one
-    // drawn far from the edges.
-    int ShiftAt(int x) {
-        if (!m_farImage) {
-            m_farImage = std::make_unique<PixelCanvas>(m_width, m_height);
-            Draw(*m_farImage, m_far);
-        }
-        PixelCanvas atX(m_width, m_height);
-        Draw(atX, x);
-        for (int shift : {0, 1, -1, 2, -2})
-            if (Matches(atX.View(), m_farImage->View(), x - m_far + shift)) return shift;
-        return 0;
-    }
-
-private:
-    static constexpr const char* kProbe = "MWMHIWM";
-
-    void Draw(const PixelCanvas& canvas, int x) const {
-        canvas.Fill(0);
-        SelectGuard select(canvas.Dc(), m_style.font);
-        ::SetTextAlign(canvas.Dc(), m_style.align);
-        ::SetBkMode(canvas.Dc(), TRANSPARENT);
-        ::SetTextColor(canvas.Dc(), RGB(255, 255, 255));
-        ::TextOutA(canvas.Dc(), x, m_y, kProbe, static_cast<int>(std::strlen(kProbe)));
-        ::GdiFlush();
-    }
-
-    // atX(c) == distant(c - offset) wherever both columns lie in the canvases,
-    // leaving out the columns near x where the probe drawn at x may be cut off.
-    bool Matches(const PixelView& atX, const PixelView& distant, int offset) const {
-        long inked = 0;
-        for (int y = 0; y < m_height; ++y)
-            for (int c = 2 * m_reach; c < m_width; ++c) {
-                const int fc = c - offset;
-                if (fc < 0 || fc >= m_width) continue;
-                const uint32_t n = atX.Row(y)[c] & 0xFFFFFF;
-                if (n != (distant.Row(y)[fc] & 0xFFFFFF)) return false;
-                inked += n != 0;
-            }
-        return inked > 0;
-    }
-
-    TextStampStyle m_style;
-    int m_reach = 0;
-    RECT m_bounds = {};
-    int m_far = 0, m_width = 0, m_height = 0, m_y = 0;
-    std::unique_ptr<PixelCanvas> m_farImage;
-};
-
-}  // namespace
-
-// Assumes at most one step, within a text height of zero (Wine's cut toward
-// zero makes exactly one).
-PlacementStep FindPlacementStep(const TextStampStyle& style) {
-    PlacementStep step;
-    if (!style.font) return step;
-    PlacementProbe probe(style);
-    if (!probe.Usable()) return step;
-    const int low = -probe.Reach(), high = probe.Reach();
-    const int shift = probe.ShiftAt(low);
-    if (shift == 0) return step;
-    int shifted = low, plain = high;  // ShiftAt(shifted) == shift, ShiftAt(plain) == 0
-    while (plain - shifted > 1) {
-        const int mid = shifted + (plain - shifted) / 2;
-        (probe.ShiftAt(mid) == shift ? shifted : plain) = mid;
-    }
-    step.atOrBelow = shifted;
-    step.shift = shift;
-    return step;
 }
 
 }  // namespace fw

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "framework/PixelSurface.h"
+#include "framework/TextPlacement.h"
 
-#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,20 +25,6 @@ struct TextStampStyle {
     // its pixels are exactly what GDI drew.
     COLORREF background = 0;
 };
-
-// Where GDI puts text is not always a plain translation of where it put it
-// elsewhere: Wine cuts the aligned reference of rotated text toward zero, so
-// from some x downwards the text lands one pixel further right. A step says
-// from which x down (atOrBelow) text lands shifted, and by how much.
-struct PlacementStep {
-    int atOrBelow = INT_MIN;
-    int shift = 0;
-    int ShiftAt(int x) const { return x <= atOrBelow ? shift : 0; }
-};
-
-// Finds the step for a style by drawing a probe text at x positions around
-// zero (none is found where GDI translates exactly).
-PlacementStep FindPlacementStep(const TextStampStyle& style);
 
 // The bitmap stamps are drawn in, kept from one stamp to the next: a new
 // bitmap for each stamp cost more in first touches of its memory than the
@@ -65,7 +51,8 @@ public:
     static TextStamp Draw(const TextStampStyle& style, const std::string& text, StampCanvas& canvas,
                           const RECT* area = nullptr);
 
-    // Puts the stamp onto a surface with its reference point at (x, y).
+    // Puts the stamp onto a surface with its reference point at (x, y), as a
+    // plain translation of where it was drawn (see PlacementStep).
     void StampOnto(const PixelView& surface, int x, int y) const;
 
     bool Drawn() const { return m_drawn; }

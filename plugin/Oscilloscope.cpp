@@ -19,6 +19,7 @@ constexpr COLORREF kWatermarkText = 0x646464;
 constexpr COLORREF kLineShadow = 0x646464;
 constexpr COLORREF kLineText = 0xC8C8C8;
 constexpr POINT kShadowOffset = {2, 2};
+constexpr UINT kLineAlign = TA_LEFT | TA_BOTTOM;
 constexpr int kSamples = 576;
 
 double BassLevel(const winampVisModule& module) {
@@ -56,7 +57,7 @@ LOGFONTA ArialFont(int height, int escapement) {
 }
 
 fw::TextStampStyle LineStyle(HFONT font, COLORREF background) {
-    return {font, TA_LEFT | TA_BOTTOM, kLineShadow, kShadowOffset, kLineText, background};
+    return {font, kLineAlign, kLineShadow, kShadowOffset, kLineText, background};
 }
 
 // The watermark as a stamp of the whole panel, its reference at (center, 0).
@@ -82,7 +83,7 @@ OscilloscopeCache::Line DrawLine(HDC dc, HFONT font, const std::string& text, CO
 
 void DrawLineDirectly(HDC dc, HFONT font, const std::string& text, int x, int y) {
     fw::SelectGuard select(dc, font);
-    const UINT oldAlign = ::SetTextAlign(dc, TA_LEFT | TA_BOTTOM);
+    const UINT oldAlign = ::SetTextAlign(dc, kLineAlign);
     ::SetBkMode(dc, TRANSPARENT);
     const int len = static_cast<int>(text.size());
     ::SetTextColor(dc, kLineShadow);
@@ -133,7 +134,7 @@ void CLyricsPluginApp::DrawScrollingLine(OscilloscopeCache& cache, const std::st
     const int x = m_nMarqueeX;
     const int y = static_cast<int>(x * slope + m_nOscHeight + 10);
     if (line.stamp.Drawn())
-        line.stamp.StampOnto(m_oscPixels, x + cache.LinePlacement(LineStyle(font, background)).ShiftAt(x), y);
+        line.stamp.StampOnto(m_oscPixels, x + cache.LinePlacement(kLineAlign).ShiftAt(x), y);
     else
         DrawLineDirectly(dc, font, text, x, y);
     --m_nMarqueeX;

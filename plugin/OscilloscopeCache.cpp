@@ -15,9 +15,9 @@ HFONT OscilloscopeCache::LineFont(const LOGFONTA& lf) {
     return m_lineFont.get();
 }
 
-const fw::PlacementStep& OscilloscopeCache::LinePlacement(const fw::TextStampStyle& style) {
+const fw::PlacementStep& OscilloscopeCache::LinePlacement(UINT align) {
     if (!m_havePlacement) {
-        m_linePlacement = fw::FindPlacementStep(style);
+        m_linePlacement = fw::FindPlacementStep(m_lineFont.get(), align);
         m_havePlacement = true;
     }
     return m_linePlacement;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "framework/ColumnPolyline.h"
+#include "framework/TextPlacement.h"
 #include "framework/TextStamp.h"
 
 #include <functional>
@@ -24,7 +25,7 @@ public:
     // The line's font, made again when its description changes.
     HFONT LineFont(const LOGFONTA& lf);
     // Where the line's font lands shifted near the left edge, found once per font.
-    const fw::PlacementStep& LinePlacement(const fw::TextStampStyle& style);
+    const fw::PlacementStep& LinePlacement(UINT align);
 
     // Stamps are drawn over the background colour; a new colour drops them.
     void UseBackground(COLORREF colour);
