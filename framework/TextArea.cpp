@@ -19,7 +19,8 @@ TextArea::TextArea(HDC dc, HFONT font, UINT align, POINT shadowOffset, const std
     else if (align & TA_RIGHT) m_left = -extent.cx, m_right = 0;
     if ((align & TA_BASELINE) == TA_BASELINE) m_top = -tm.tmAscent, m_bottom = tm.tmDescent;
     else if (align & TA_BOTTOM) m_top = -tm.tmHeight, m_bottom = 0;
-    const double margin = tm.tmHeight / 2.0 + 4.0;
+    // Overhanging glyphs and the edges of smoothed ones stay within a few pixels.
+    const double margin = tm.tmHeight / 4.0 + 3.0;
     m_left -= margin, m_right += margin, m_top -= margin, m_bottom += margin;
     const double angle = lf.lfEscapement * 3.14159265358979323846 / 1800.0;
     m_cos = std::cos(angle), m_sin = std::sin(angle);

@@ -133,8 +133,12 @@ void CLyricsPluginApp::DrawScrollingLine(OscilloscopeCache& cache, const std::st
         cache.LineFor(text, [&] { return DrawLine(dc, font, text, background, cache.Canvas()); });
     const int x = m_nMarqueeX;
     const int y = static_cast<int>(x * slope + m_nOscHeight + 10);
-    if (line.stamp.Drawn())
-        line.stamp.StampOnto(m_oscPixels, x + cache.LinePlacement(kLineAlign).ShiftAt(x), y);
+    // The shadow is drawn from a point of its own: where GDI would place the
+    // two on different sides of its placement step, one stamp cannot serve.
+    const fw::PlacementStep& step = cache.LinePlacement(kLineAlign);
+    const int shift = step.ShiftAt(x);
+    if (line.stamp.Drawn() && shift == step.ShiftAt(x + kShadowOffset.x))
+        line.stamp.StampOnto(m_oscPixels, x + shift, y);
     else
         DrawLineDirectly(dc, font, text, x, y);
     --m_nMarqueeX;

@@ -62,7 +62,8 @@ protected:
         const RECT all = {0, 0, 152, 50};
         ::FillRect(reference.get(), &all, brush.get());
         AppHarness::SetItems(h.Display(), {"Title of the song", "one", "The first line, sung at the start",
-                                           "A second line that runs on for quite a while", "Short", ""});
+                                           "A second line that runs on for quite a while", "Short", "",
+                                           "j\xc5\xc9\xc7 fjord Wij\xdf \xbfq\xfcj? |[y]| \xd1\xe6\xf8\xe5j"});
         h.Display().SetCurSel(2);
         module.nCh = 2;
         smoothed = TextIsSmoothed();
@@ -161,6 +162,8 @@ TEST_F(OscilloscopePicture, TwoChannelsWithTheLineScrollingAcrossAndStartingAgai
     Frames(60, "entering at the top right");
     SetMarquee(70);
     Frames(40, "crossing the middle");
+    SetMarquee(8);
+    Frames(16, "passing the left edge, where GDI places rotated text a pixel aside");
     SetMarquee(-150);
     Frames(120, "leaving at the bottom left and starting again");
 }
@@ -180,6 +183,8 @@ TEST_F(OscilloscopePicture, NewLineEmptyLineAndNoSelection) {
     Frames(10, "first line");
     h.Display().SetCurSel(3);
     Frames(30, "another line");
+    h.Display().SetCurSel(6);
+    Frames(40, "glyphs reaching out of their cells");
     h.Display().SetCurSel(5);
     Frames(5, "empty line");
     h.Display().SetCurSel(2);
