@@ -306,18 +306,21 @@ void HostEmulator::RunVisThread(std::promise<void> initDone) {
     visRunning_ = false;
 }
 
+// A Render that began before Quit was called must have returned by the time
+// Quit returns; one that begins later is the plugin's to refuse.
 void HostEmulator::CallQuit() {
+    const int enteredBefore = rendersEntered_;
     module_->Quit(module_);
-    renderRanPastQuit_ = renderInside_.load();
+    renderRanPastQuit_ = rendersLeft_ < enteredBefore;
 }
 
 void HostEmulator::RunRenderThread() {
     while (!renderStop_) {
-        renderInside_ = true;
         FillVisData();
         ++renderCount_;
+        ++rendersEntered_;
         module_->Render(module_);
-        renderInside_ = false;
+        ++rendersLeft_;
         Sleep(static_cast<DWORD>(std::max(1, module_->delayMs)));
     }
 }

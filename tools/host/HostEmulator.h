@@ -95,8 +95,8 @@ public:
     void SetIpcDelay(LPARAM ipc, int ms);
     // The main window is inside such a delay now.
     bool IsDelayingIpc() const { return delayingIpc_; }
-    // With renderOnOwnThread: a Render call was still running when the last
-    // Quit returned.
+    // With renderOnOwnThread: a Render call that began before the last Quit
+    // was called had not returned when that Quit returned.
     bool RenderRanPastQuit() const { return renderRanPastQuit_; }
 
     HWND MainWindow() const;
@@ -178,7 +178,8 @@ private:
 
     std::thread renderThread_;
     std::atomic<bool> renderStop_{false};
-    std::atomic<bool> renderInside_{false};
+    std::atomic<int> rendersEntered_{0};  // Render calls of the render thread begun
+    std::atomic<int> rendersLeft_{0};     // and returned
     std::atomic<bool> renderRanPastQuit_{false};
     std::atomic<LPARAM> delayedIpc_{-1};
     std::atomic<int> ipcDelayMs_{0};
