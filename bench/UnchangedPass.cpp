@@ -1,5 +1,7 @@
 #include "bench/UnchangedPass.h"
 
+#include "bench/Medians.h"
+
 #include "tools/host/VisDataGenerator.h"
 
 #include <algorithm>
@@ -9,19 +11,16 @@
 
 namespace {
 
+using bench::NowUs;
+using bench::Print;
+using bench::Samples;
+
 // The machine may be shared: calls are timed one at a time in interleaved
 // blocks, and medians of those times are reported, which a busy neighbour
 // moves far less than averages.
 constexpr int kRounds = 40;
 constexpr int kBlock = 50;
 constexpr int kDataFrames = 64;  // 1.6 s of changing sample data, repeated
-
-double NowUs() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(freq.QuadPart);
-}
 
 struct VisFrame {
     unsigned char spectrum[2][576];
@@ -49,22 +48,6 @@ void ToggleOscilloscope(HWND list) {
     ::SendMessageA(list, WM_KEYDOWN, VK_F2, 1);
     state[VK_SHIFT] = saved;
     ::SetKeyboardState(state);
-}
-
-struct Samples {
-    std::vector<double> us;
-    double Quantile(double q) const {
-        std::vector<double> v = us;
-        std::sort(v.begin(), v.end());
-        return v.empty() ? 0.0 : v[static_cast<size_t>(q * static_cast<double>(v.size() - 1))];
-    }
-    double Median() const { return Quantile(0.5); }
-};
-
-void Print(const char* what, double value, const char* unit, const Samples* spread = nullptr) {
-    std::printf("  %-54s %9.2f %s", what, value, unit);
-    if (spread) std::printf("  (quartiles %.2f .. %.2f)", spread->Quantile(0.25), spread->Quantile(0.75));
-    std::printf("\n");
 }
 
 // The three messages every pass sends to the host's window.

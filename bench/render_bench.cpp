@@ -4,7 +4,9 @@
 // with 199 time tags. Prints microseconds per call and the share of the
 // 25 ms frame, plus what an unchanged-second pass sends. BENCH_DETAIL=1 adds
 // the costs of the window-system calls the passes are made of.
+#include "bench/Medians.h"
 #include "bench/UnchangedPass.h"
+#include "tests/support/TempFolder.h"
 #include "tools/host/HostEmulator.h"
 
 #include <windows.h>
@@ -15,20 +17,6 @@
 namespace {
 
 constexpr double kFrameUs = 25000.0;
-
-std::string Folder() {
-    char path[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string folder(path);
-    return folder.substr(0, folder.rfind('\\') + 1);
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(h);
-}
 
 // 64 KB of lyrics: 199 tagged lines first, untagged lines after them.
 std::string BigLrc() {
@@ -45,12 +33,7 @@ std::string BigLrc() {
     return text.substr(0, 64 * 1024);
 }
 
-double NowUs() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(freq.QuadPart);
-}
+using bench::NowUs;
 
 int g_listMessages = 0;
 HWND g_list = nullptr;
@@ -69,10 +52,10 @@ void Report(const char* what, double us) {
 }  // namespace
 
 int main() {
-    const std::string folder = Folder();
+    const std::string folder = ProgramFolder();
     const std::string songA = folder + "bench-a.mp3", songB = folder + "bench-b.mp3";
-    WriteFile(folder + "bench-a.LRC", BigLrc());
-    WriteFile(folder + "bench-b.LRC", BigLrc());
+    WriteFileBytes(folder + "bench-a.LRC", BigLrc());
+    WriteFileBytes(folder + "bench-b.LRC", BigLrc());
 
     host::HostEmulator emulator;
     emulator.SetPlaylist({{songA, "", {}}, {songB, "", {}}});
