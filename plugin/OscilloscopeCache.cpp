@@ -31,19 +31,22 @@ void OscilloscopeCache::UseBackground(COLORREF colour) {
     m_lines.clear();
 }
 
-const fw::TextStamp& OscilloscopeCache::Watermark(int fontHeight, const std::function<fw::TextStamp()>& draw) {
-    auto found = m_watermarks.find(fontHeight);
-    if (found == m_watermarks.end()) {
-        if (m_watermarks.size() >= kWatermarksKept) {
-            auto oldest = std::min_element(m_watermarks.begin(), m_watermarks.end(), [](const auto& a, const auto& b) {
-                return a.second.lastUse < b.second.lastUse;
-            });
-            m_watermarks.erase(oldest);
-        }
-        found = m_watermarks.emplace(fontHeight, KeptWatermark{draw(), 0}).first;
-    }
+const fw::TextStamp* OscilloscopeCache::FindWatermark(int fontHeight) {
+    const auto found = m_watermarks.find(fontHeight);
+    if (found == m_watermarks.end()) return nullptr;
     found->second.lastUse = ++m_uses;
-    return found->second.stamp;
+    return &found->second.stamp;
+}
+
+const fw::TextStamp& OscilloscopeCache::KeepWatermark(int fontHeight, fw::TextStamp stamp) {
+    if (m_watermarks.size() >= kWatermarksKept) {
+        m_watermarks.erase(std::min_element(m_watermarks.begin(), m_watermarks.end(), [](const auto& a, const auto& b) {
+            return a.second.lastUse < b.second.lastUse;
+        }));
+    }
+    KeptWatermark& kept = m_watermarks[fontHeight];
+    kept = KeptWatermark{std::move(stamp), ++m_uses};
+    return kept.stamp;
 }
 
 const std::string& OscilloscopeCache::SelectedText(const CLyricsListBox& list, int sel) {
@@ -56,18 +59,19 @@ const std::string& OscilloscopeCache::SelectedText(const CLyricsListBox& list, i
     return m_text;
 }
 
-const OscilloscopeCache::Line& OscilloscopeCache::LineFor(const std::string& text,
-                                                         const std::function<Line()>& draw) {
-    auto found = std::find_if(m_lines.begin(), m_lines.end(), [&](const KeptLine& kept) { return kept.text == text; });
-    if (found == m_lines.end()) {
-        if (m_lines.size() >= kLinesKept) {
-            m_lines.erase(std::min_element(m_lines.begin(), m_lines.end(), [](const KeptLine& a, const KeptLine& b) {
-                return a.lastUse < b.lastUse;
-            }));
-        }
-        m_lines.push_back(KeptLine{text, draw(), 0});
-        found = m_lines.end() - 1;
-    }
+const OscilloscopeCache::Line* OscilloscopeCache::FindLine(const std::string& text) {
+    const auto found =
+        std::find_if(m_lines.begin(), m_lines.end(), [&](const KeptLine& kept) { return kept.text == text; });
+    if (found == m_lines.end()) return nullptr;
     found->lastUse = ++m_uses;
-    return found->line;
+    return &found->line;
+}
+
+const OscilloscopeCache::Line& OscilloscopeCache::KeepLine(const std::string& text, Line line) {
+    if (m_lines.size() >= kLinesKept) {
+        m_lines.erase(std::min_element(m_lines.begin(), m_lines.end(),
+                                       [](const KeptLine& a, const KeptLine& b) { return a.lastUse < b.lastUse; }));
+    }
+    m_lines.push_back(KeptLine{text, std::move(line), ++m_uses});
+    return m_lines.back().line;
 }

@@ -10,7 +10,6 @@
 #include "framework/TextPlacement.h"
 #include "framework/TextStamp.h"
 
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,8 +29,14 @@ public:
     // Stamps are drawn over the background colour; a new colour drops them.
     void UseBackground(COLORREF colour);
 
-    // The watermark stamp for a font height, drawn on first use.
-    const fw::TextStamp& Watermark(int fontHeight, const std::function<fw::TextStamp()>& draw);
+    // The watermark stamp for a font height, drawn on first use. The drawing
+    // is a template argument so that a frame that finds its stamp allocates
+    // nothing.
+    template <typename Draw>
+    const fw::TextStamp& Watermark(int fontHeight, Draw&& draw) {
+        if (const fw::TextStamp* kept = FindWatermark(fontHeight)) return *kept;
+        return KeepWatermark(fontHeight, draw());
+    }
 
     // The text of the selected line, read from the list again only when its
     // items or the selection changed.
@@ -42,12 +47,21 @@ public:
         fw::TextStamp stamp;   // not drawn when too long to keep: then drawn in each frame
     };
     // The line for a text, drawn on first use.
-    const Line& LineFor(const std::string& text, const std::function<Line()>& draw);
+    template <typename Draw>
+    const Line& LineFor(const std::string& text, Draw&& draw) {
+        if (const Line* kept = FindLine(text)) return *kept;
+        return KeepLine(text, draw());
+    }
 
     static constexpr size_t kWatermarksKept = 64;  // the bass gives 41 heights
     static constexpr size_t kLinesKept = 8;        // a chorus comes back
 
 private:
+    const fw::TextStamp* FindWatermark(int fontHeight);
+    const fw::TextStamp& KeepWatermark(int fontHeight, fw::TextStamp stamp);
+    const Line* FindLine(const std::string& text);
+    const Line& KeepLine(const std::string& text, Line line);
+
     struct KeptWatermark {
         fw::TextStamp stamp;
         unsigned lastUse = 0;
