@@ -52,6 +52,14 @@ struct extendedFileInfoStruct {
     size_t retlen;
 };
 
+// Request record of IPC_GET_EXTENDED_FILE_INFOW (players from 5.13).
+struct extendedFileInfoStructW {
+    const wchar_t* filename;
+    const wchar_t* metadata;
+    wchar_t* ret;
+    size_t retlen;  // in characters
+};
+
 // The host reads these records at fixed offsets: their layout is the
 // published one of the 32-bit host (and its natural 64-bit counterpart).
 #if defined(_WIN64)
@@ -60,29 +68,42 @@ static_assert(offsetof(winampVisModule, Config) == 2352, "winampVisModule layout
 static_assert(sizeof(winampVisModule) == 2392, "winampVisModule layout");
 static_assert(sizeof(embedWindowState) == 296, "embedWindowState layout");
 static_assert(sizeof(extendedFileInfoStruct) == 32, "extendedFileInfoStruct layout");
+static_assert(sizeof(extendedFileInfoStructW) == 32, "extendedFileInfoStructW layout");
 #else
 static_assert(offsetof(winampVisModule, spectrumData) == 36, "winampVisModule layout");
 static_assert(offsetof(winampVisModule, Config) == 2340, "winampVisModule layout");
 static_assert(sizeof(winampVisModule) == 2360, "winampVisModule layout");
 static_assert(sizeof(embedWindowState) == 284, "embedWindowState layout");
 static_assert(sizeof(extendedFileInfoStruct) == 16, "extendedFileInfoStruct layout");
+static_assert(sizeof(extendedFileInfoStructW) == 16, "extendedFileInfoStructW layout");
 static_assert(sizeof(void*) == 4, "the shipped plugin is a 32-bit library");
 #endif
 
 // IPC messages are WM_USER with the IPC number in lParam.
 #define WM_WA_IPC WM_USER
 
+// An IPC the player does not know answers 1, so the messages added after
+// 5.0 are used only from the version that has them (IPC_GETVERSION answers
+// 0x50yx for 5.yx).
 enum WinampIpc : LPARAM {
+    IPC_GETVERSION = 0,
     IPC_ISPLAYING = 104,
     IPC_GETOUTPUTTIME = 105,
     IPC_JUMPTOTIME = 106,
     IPC_GETLISTPOS = 125,
     IPC_GETPLAYLISTFILE = 211,
     IPC_GETPLAYLISTTITLE = 212,
+    IPC_GETPLAYLISTTITLEW = 213,  // wide forms: from 5.3
+    IPC_GETPLAYLISTFILEW = 214,
     IPC_GET_EXTENDED_FILE_INFO = 290,
+    IPC_GET_EXTENDED_FILE_INFOW = 3026,  // from 5.13
     IPC_GET_EMBEDIF = 505,
     IPC_SETVISWND = 611,
 };
+
+// The first player versions that answer the wide messages.
+constexpr LRESULT kWidePlaylistVersion = 0x5030;
+constexpr LRESULT kWideFileInfoVersion = 0x5013;
 
 // WM_COMMAND / WM_SYSCOMMAND ids of the Winamp main window.
 #define WINAMP_BUTTON2 40045

@@ -1,0 +1,81 @@
+// Text encodings: bytes from files, tags and pages are decoded to UTF-8 once,
+// where they enter, and UTF-8 is encoded once, where it leaves, in the form
+// the target keeps. Pure C++: the system code page is reached through the
+// small CodePage interface, which the Windows build implements with the
+// system's conversions and the native build with a table.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace text {
+
+// An 8-bit (or double-byte) code page of the system.
+class CodePage {
+public:
+    virtual ~CodePage() = default;
+    // The Windows code page number (1252, 932, 65001, ...).
+    virtual unsigned Id() const = 0;
+    // Bytes in this code page as UTF-8. Bytes without a character become
+    // U+FFFD; nothing is dropped silently.
+    virtual std::string ToUtf8(std::string_view bytes) const = 0;
+    // UTF-8 as bytes of this code page. False when any character has no
+    // exact form in it (no best-fit letters, never a '?'); bytes is then
+    // unspecified.
+    virtual bool FromUtf8(std::string_view utf8, std::string& bytes) const = 0;
+};
+
+enum class Encoding { CodePage, Utf8, Utf16LE, Utf16BE };
+
+// How a text was (or is to be) stored.
+struct TextForm {
+    Encoding encoding = Encoding::CodePage;
+    bool bom = false;  // a byte-order mark stands at the start
+    bool operator==(const TextForm& other) const { return encoding == other.encoding && bom == other.bom; }
+    bool operator!=(const TextForm& other) const { return !(*this == other); }
+};
+
+struct DecodedText {
+    std::string utf8;  // without the byte-order mark
+    TextForm form;
+};
+
+// A byte-order mark decides (UTF-8, UTF-16LE, UTF-16BE); without one, bytes
+// that are valid UTF-8 and hold a byte of 0x80 or above are UTF-8; anything
+// else is the given code page. Pure ASCII counts as the code page.
+DecodedText DecodeBytes(std::string_view bytes, const CodePage& codePage);
+
+// The text in the given form, mark included when the form has one. False
+// when the form is the code page and a character does not fit it.
+bool EncodeText(std::string_view utf8, TextForm form, const CodePage& codePage, std::string& bytes);
+
+// The form a text read in `original` is written back in: the same when every
+// character fits it, else UTF-8 with a mark.
+TextForm FormForSaving(std::string_view utf8, TextForm original, const CodePage& codePage);
+// The form of a new file: the code page when every character fits it,
+// else UTF-8 with a mark.
+TextForm FormForNewFile(std::string_view utf8, const CodePage& codePage);
+
+// --- UTF-8 and UTF-16 --------------------------------------------------------
+
+bool IsValidUtf8(std::string_view bytes);
+bool IsAscii(std::string_view bytes);
+// Invalid sequences and lone surrogates become U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view utf16);
+std::u16string Utf8ToUtf16(std::string_view utf8);
+// Appends one code point (U+FFFD for values that are no character).
+void AppendUtf8(std::string& out, char32_t codePoint);
+// The largest length <= maxBytes that does not end inside a UTF-8 sequence.
+std::size_t Utf8CutPoint(std::string_view utf8, std::size_t maxBytes);
+// Invalid UTF-8 sequences replaced by U+FFFD, so what follows may trust it.
+std::string MakeValidUtf8(std::string_view bytes);
+
+// --- Character sets of web pages ---------------------------------------------
+
+// The Windows code page of a charset label ("utf-8", "Shift_JIS",
+// "iso-8859-1" (read as windows-1252), "koi8-r", ...); 0 when unknown.
+// Labels are compared without regard to case and surrounding blanks.
+unsigned CodePageOfCharset(std::string_view label);
+
+}  // namespace text
