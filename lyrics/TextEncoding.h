@@ -5,6 +5,8 @@
 // system's conversions and the native build with a table.
 #pragma once
 
+#include "framework/Utf8.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -56,20 +58,6 @@ TextForm FormForSaving(std::string_view utf8, TextForm original, const CodePage&
 // The form of a new file: the code page when every character fits it,
 // else UTF-8 with a mark.
 TextForm FormForNewFile(std::string_view utf8, const CodePage& codePage);
-
-// --- UTF-8 and UTF-16 --------------------------------------------------------
-
-bool IsValidUtf8(std::string_view bytes);
-bool IsAscii(std::string_view bytes);
-// Invalid sequences and lone surrogates become U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view utf16);
-std::u16string Utf8ToUtf16(std::string_view utf8);
-// Appends one code point (U+FFFD for values that are no character).
-void AppendUtf8(std::string& out, char32_t codePoint);
-// The largest length <= maxBytes that does not end inside a UTF-8 sequence.
-std::size_t Utf8CutPoint(std::string_view utf8, std::size_t maxBytes);
-// Invalid UTF-8 sequences replaced by U+FFFD, so what follows may trust it.
-std::string MakeValidUtf8(std::string_view bytes);
 
 // --- Character sets of web pages ---------------------------------------------
 
