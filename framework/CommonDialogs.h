@@ -12,6 +12,6 @@ bool ChooseColour(HWND owner, COLORREF& colour, DWORD flags);
 
 // Opens the font chooser initialised from `font`; on OK stores the chosen
 // font there and its size in tenths of a point, and returns true.
-bool ChooseFontFrom(HWND owner, LOGFONTA& font, DWORD flags, int& pointSizeTenths);
+bool ChooseFontFrom(HWND owner, LOGFONTW& font, DWORD flags, int& pointSizeTenths);
 
 }  // namespace fw

@@ -1,15 +1,27 @@
 #include "framework/Controls.h"
 
+#include "framework/Unicode.h"
+
 #include <vector>
 
 namespace fw {
 
+int CListBox::AddString(const std::string& text) const {
+    const std::wstring wide = Widen(text);
+    return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
+}
+
+int CListBox::InsertString(int index, const std::string& text) const {
+    const std::wstring wide = Widen(text);
+    return static_cast<int>(SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str())));
+}
+
 std::string CListBox::GetText(int index) const {
     int len = GetTextLen(index);
     if (len == LB_ERR || len < 0) return std::string();
-    std::vector<char> buf(static_cast<size_t>(len) + 1, '\0');
+    std::vector<wchar_t> buf(static_cast<size_t>(len) + 1, L'\0');
     SendMessage(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data()));
-    return std::string(buf.data());
+    return Narrow(buf.data());
 }
 
 void CListBox::ReplaceString(int index, const std::string& text) const {

@@ -1,5 +1,7 @@
 #include "framework/DebugTrace.h"
 
+#include "framework/Unicode.h"
+
 #include <windows.h>
 
 #include <cstdarg>
@@ -18,7 +20,7 @@ void DebugTrace(const char* format, ...) {
     if (length >= 0) {
         std::vector<char> line(static_cast<size_t>(length) + 1);
         std::vsnprintf(line.data(), line.size(), format, args);
-        ::OutputDebugStringA(line.data());
+        ::OutputDebugStringW(Widen(line.data()).c_str());
     }
     va_end(args);
 }

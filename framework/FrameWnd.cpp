@@ -17,7 +17,7 @@ void CFrameWnd::UnregisterDefaultClass() { UnregisterOwnClass(kFrameClass); }
 
 INT_PTR CDialog::DoModal() {
     const ModalScope modal;
-    return ::DialogBoxParamA(ResourceInstance(), MAKEINTRESOURCEA(m_templateId), m_parent,
+    return ::DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(m_templateId), m_parent,
                              &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
 }
 
@@ -37,11 +37,11 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, L
 INT_PTR CDialog::GuardedDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
         auto* dlg = reinterpret_cast<CDialog*>(lParam);
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         dlg->m_hWnd = hwnd;
         return dlg->OnInitDialog();
     }
-    auto* dlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    auto* dlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!dlg) return FALSE;
     INT_PTR handled = dlg->DialogProc(msg, wParam, lParam);
     if (msg == WM_NCDESTROY) dlg->m_hWnd = nullptr;

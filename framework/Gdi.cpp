@@ -1,39 +1,66 @@
 #include "framework/Gdi.h"
 
+#include "framework/Unicode.h"
+
 #include <cstring>
 
 namespace fw {
 
 void FontDescription::SetFace(const char* text) { CopyBounded(face, sizeof(face), text); }
 
-LOGFONTA MakeLogFont(const FontDescription& desc, HDC hdc) {
+void SetLogFontFace(LOGFONTW& lf, const std::string& face) {
+    const std::wstring wide = Widen(face);
+    // At most LF_FACESIZE - 1 units, never half of a surrogate pair.
+    size_t n = wide.size() < LF_FACESIZE - 1 ? wide.size() : LF_FACESIZE - 1;
+    if (n > 0 && n < wide.size() && wide[n - 1] >= 0xD800 && wide[n - 1] <= 0xDBFF) --n;
+    std::memcpy(lf.lfFaceName, wide.data(), n * sizeof(wchar_t));
+    lf.lfFaceName[n] = L'\0';
+}
+
+std::string LogFontFace(const LOGFONTW& lf) {
+    return Narrow(std::wstring_view(lf.lfFaceName, wcsnlen(lf.lfFaceName, LF_FACESIZE)));
+}
+
+SIZE TextExtent(HDC hdc, const std::string& text) {
+    SIZE size = {0, 0};
+    const std::wstring wide = Widen(text);
+    ::GetTextExtentPoint32W(hdc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    return size;
+}
+
+void DrawTextAt(HDC hdc, int x, int y, const std::string& text) {
+    const std::wstring wide = Widen(text);
+    ::TextOutW(hdc, x, y, wide.c_str(), static_cast<int>(wide.size()));
+}
+
+LOGFONTW MakeLogFont(const FontDescription& desc, HDC hdc) {
     return MakeLogFontForDpi(desc, ::GetDeviceCaps(hdc, LOGPIXELSY));
 }
 
-LOGFONTA MakeLogFontForDpi(const FontDescription& desc, int logPixelsY) {
-    LOGFONTA lf = {};
+LOGFONTW MakeLogFontForDpi(const FontDescription& desc, int logPixelsY) {
+    LOGFONTW lf = {};
     lf.lfHeight = -::MulDiv(desc.points, logPixelsY, 72);
     lf.lfWeight = desc.weight;
     lf.lfItalic = static_cast<BYTE>(desc.italic & 0xFF);
-    lf.lfCharSet = ANSI_CHARSET;
+    lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = FIXED_PITCH;
-    CopyBounded(lf.lfFaceName, sizeof(lf.lfFaceName), desc.face);
+    SetLogFontFace(lf, desc.face);
     return lf;
 }
 
-UniqueFont CreateFontFor(const FontDescription& desc, HDC hdc, LOGFONTA* used) {
-    LOGFONTA lf = MakeLogFont(desc, hdc);
+UniqueFont CreateFontFor(const FontDescription& desc, HDC hdc, LOGFONTW* used) {
+    LOGFONTW lf = MakeLogFont(desc, hdc);
     if (used) *used = lf;
-    return UniqueFont(::CreateFontIndirectA(&lf));
+    return UniqueFont(::CreateFontIndirectW(&lf));
 }
 
 HFONT CachedFont::Get(const FontDescription& desc, HDC hdc) {
-    const LOGFONTA lf = MakeLogFont(desc, hdc);
+    const LOGFONTW lf = MakeLogFont(desc, hdc);
     if (!m_font || std::memcmp(&lf, &m_lf, sizeof(lf)) != 0) {
-        m_font.reset(::CreateFontIndirectA(&lf));
+        m_font.reset(::CreateFontIndirectW(&lf));
         m_lf = lf;
     }
     return m_font.get();
@@ -50,16 +77,15 @@ SIZE TextMeasurer::Extent(const FontDescription& desc, const std::string& text) 
         if (!m_dc) return size;
         m_dpi = ::GetDeviceCaps(m_dc.get(), LOGPIXELSY);
     }
-    const LOGFONTA lf = MakeLogFontForDpi(desc, m_dpi);
+    const LOGFONTW lf = MakeLogFontForDpi(desc, m_dpi);
     if (!m_font || std::memcmp(&lf, &m_lf, sizeof(lf)) != 0) {
         if (m_original) ::SelectObject(m_dc.get(), m_original);
-        m_font.reset(::CreateFontIndirectA(&lf));
+        m_font.reset(::CreateFontIndirectW(&lf));
         m_lf = lf;
         HGDIOBJ previous = ::SelectObject(m_dc.get(), m_font.get());
         if (!m_original) m_original = previous;
     }
-    ::GetTextExtentPoint32A(m_dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-    return size;
+    return TextExtent(m_dc.get(), text);
 }
 
 }  // namespace fw

@@ -10,7 +10,7 @@
 namespace fw {
 
 struct FontDescription {
-    char face[52] = "Arial";
+    char face[52] = "Arial";  // UTF-8, never cut inside a character
     int weight = 400;
     int points = 8;
     BOOL italic = FALSE;
@@ -18,10 +18,18 @@ struct FontDescription {
     void SetFace(const char* text);
 };
 
-// Height -MulDiv(points, LOGPIXELSY, 72), ANSI charset, fixed pitch request.
-LOGFONTA MakeLogFont(const FontDescription& desc, HDC hdc);
-LOGFONTA MakeLogFontForDpi(const FontDescription& desc, int logPixelsY);
-UniqueFont CreateFontFor(const FontDescription& desc, HDC hdc, LOGFONTA* used = nullptr);
+// Height -MulDiv(points, LOGPIXELSY, 72), default charset (the face
+// decides which scripts it covers), fixed pitch request.
+LOGFONTW MakeLogFont(const FontDescription& desc, HDC hdc);
+LOGFONTW MakeLogFontForDpi(const FontDescription& desc, int logPixelsY);
+UniqueFont CreateFontFor(const FontDescription& desc, HDC hdc, LOGFONTW* used = nullptr);
+// The face name of a font description in a LOGFONT's field, and back.
+void SetLogFontFace(LOGFONTW& lf, const std::string& face);
+std::string LogFontFace(const LOGFONTW& lf);
+// Extent of UTF-8 text in the font selected into hdc.
+SIZE TextExtent(HDC hdc, const std::string& text);
+// Draws UTF-8 text with TextOutW.
+void DrawTextAt(HDC hdc, int x, int y, const std::string& text);
 
 // The font last made from a description, made again only when the
 // description (or the device's resolution) changes: lists measure and paint
@@ -31,7 +39,7 @@ public:
     HFONT Get(const FontDescription& desc, HDC hdc);
 
 private:
-    LOGFONTA m_lf = {};
+    LOGFONTW m_lf = {};
     UniqueFont m_font;
 };
 
@@ -50,7 +58,7 @@ private:
     UniqueMemoryDc m_dc;
     int m_dpi = 96;
     HGDIOBJ m_original = nullptr;
-    LOGFONTA m_lf = {};
+    LOGFONTW m_lf = {};
     UniqueFont m_font;
 };
 

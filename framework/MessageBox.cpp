@@ -1,6 +1,7 @@
 #include "framework/MessageBox.h"
 
 #include "framework/Modal.h"
+#include "framework/Unicode.h"
 
 #include <mutex>
 
@@ -18,7 +19,7 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
         handler = g_handler;
     }
     if (handler) return handler(MessageBoxCall{owner, text, caption, type});
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+    return ::MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), type);
 }
 
 void SetMessageBoxHandler(MessageBoxHandler handler) {

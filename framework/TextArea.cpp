@@ -1,5 +1,7 @@
 #include "framework/TextArea.h"
 
+#include "framework/Gdi.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,12 +9,11 @@ namespace fw {
 
 TextArea::TextArea(HDC dc, HFONT font, UINT align, POINT shadowOffset, const std::string& text)
     : m_shadow(shadowOffset) {
-    SIZE extent = {0, 0};
-    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    TEXTMETRICA tm = {};
-    ::GetTextMetricsA(dc, &tm);
-    LOGFONTA lf = {};
-    ::GetObjectA(font, sizeof(lf), &lf);
+    const SIZE extent = TextExtent(dc, text);
+    TEXTMETRICW tm = {};
+    ::GetTextMetricsW(dc, &tm);
+    LOGFONTW lf = {};
+    ::GetObjectW(font, sizeof(lf), &lf);
 
     m_left = 0, m_right = extent.cx, m_top = 0, m_bottom = tm.tmHeight;
     if ((align & TA_CENTER) == TA_CENTER) m_left = -extent.cx / 2.0, m_right = extent.cx / 2.0;

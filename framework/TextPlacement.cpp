@@ -17,8 +17,8 @@ public:
     PlacementProbe(HFONT font, UINT align) : m_font(font), m_align(align) {
         PixelCanvas measure(1, 1);
         SelectGuard select(measure.Dc(), font);
-        TEXTMETRICA tm = {};
-        ::GetTextMetricsA(measure.Dc(), &tm);
+        TEXTMETRICW tm = {};
+        ::GetTextMetricsW(measure.Dc(), &tm);
         m_reach = tm.tmHeight + 8;
         m_bounds = TextArea(measure.Dc(), font, align, POINT{0, 0}, kProbe).Bounds();
         m_far = 3 * m_reach - m_bounds.left;
@@ -45,6 +45,7 @@ public:
 
 private:
     static constexpr const char* kProbe = "MWMHIWM";
+    static constexpr const wchar_t* kWideProbe = L"MWMHIWM";
 
     void Draw(const PixelCanvas& canvas, int x) const {
         canvas.Fill(0);
@@ -52,7 +53,7 @@ private:
         ::SetTextAlign(canvas.Dc(), m_align);
         ::SetBkMode(canvas.Dc(), TRANSPARENT);
         ::SetTextColor(canvas.Dc(), RGB(255, 255, 255));
-        ::TextOutA(canvas.Dc(), x, m_y, kProbe, static_cast<int>(std::strlen(kProbe)));
+        ::TextOutW(canvas.Dc(), x, m_y, kWideProbe, static_cast<int>(std::wcslen(kWideProbe)));
         ::GdiFlush();
     }
 

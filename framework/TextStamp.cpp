@@ -1,6 +1,7 @@
 #include "framework/TextStamp.h"
 
 #include "framework/TextArea.h"
+#include "framework/Unicode.h"
 
 #include <algorithm>
 #include <memory>
@@ -15,11 +16,12 @@ void DrawShadowAndText(HDC dc, const TextStampStyle& style, const std::string& t
     SelectGuard select(dc, style.font);
     ::SetTextAlign(dc, style.align);
     ::SetBkMode(dc, TRANSPARENT);
-    const int length = static_cast<int>(text.size());
+    const std::wstring wide = Widen(text);
+    const int length = static_cast<int>(wide.size());
     ::SetTextColor(dc, style.shadowColour);
-    ::TextOutA(dc, x + style.shadowOffset.x, y + style.shadowOffset.y, text.c_str(), length);
+    ::TextOutW(dc, x + style.shadowOffset.x, y + style.shadowOffset.y, wide.c_str(), length);
     ::SetTextColor(dc, style.textColour);
-    ::TextOutA(dc, x, y, text.c_str(), length);
+    ::TextOutW(dc, x, y, wide.c_str(), length);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "framework/TextUtil.h"
 
+#include "framework/Utf8.h"
+
 #include <cstring>
 
 namespace fw {
@@ -7,7 +9,8 @@ namespace fw {
 namespace {
 bool CopyBytes(char* dest, std::size_t size, const char* text, std::size_t len) {
     if (size == 0) return false;
-    const std::size_t n = len < size - 1 ? len : size - 1;
+    // Text is UTF-8: a cut never falls inside a character.
+    const std::size_t n = len < size - 1 ? len : Utf8CutPoint(std::string_view(text, len), size - 1);
     if (n) std::memcpy(dest, text, n);
     dest[n] = '\0';
     return n == len;

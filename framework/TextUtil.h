@@ -1,6 +1,6 @@
 // Small text helpers shared by the window-free code and the windows: bounded
 // copies into the fixed fields and ASCII-only case handling (bytes of 128 and
-// above are letters of the system code page and are left as they are).
+// above belong to UTF-8 sequences and are left as they are).
 // Pure C++: no windows.h, so the text code that uses it builds natively.
 #pragma once
 
@@ -9,8 +9,8 @@
 
 namespace fw {
 
-// Copies text into a fixed buffer of `size` bytes, always terminating it;
-// returns false when the text was cut.
+// Copies UTF-8 text into a fixed buffer of `size` bytes, always terminating
+// it and never cutting inside a character; returns false when it was cut.
 bool CopyBounded(char* dest, std::size_t size, const char* text);
 bool CopyBounded(char* dest, std::size_t size, const std::string& text);
 

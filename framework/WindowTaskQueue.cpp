@@ -11,34 +11,34 @@ constexpr UINT kWakeMessage = WM_APP + 0x170;
 
 HINSTANCE ThisModule() {
     HMODULE module = nullptr;
-    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCSTR>(&ThisModule), &module);
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(&ThisModule), &module);
     return module;
 }
 
 // One class name per loaded copy of the code: two plugin copies in one
 // process must not share a window procedure.
-std::string ClassName() {
-    return "VelmorTaskQueue" + std::to_string(reinterpret_cast<uintptr_t>(ThisModule()));
+std::wstring ClassName() {
+    return L"VelmorTaskQueue" + std::to_wstring(reinterpret_cast<uintptr_t>(ThisModule()));
 }
 
 }  // namespace
 
 std::shared_ptr<WindowTaskQueue> WindowTaskQueue::CreateOnThisThread() {
-    const std::string name = ClassName();
-    WNDCLASSA wc = {};
-    if (!::GetClassInfoA(ThisModule(), name.c_str(), &wc)) {
+    const std::wstring name = ClassName();
+    WNDCLASSW wc = {};
+    if (!::GetClassInfoW(ThisModule(), name.c_str(), &wc)) {
         wc.lpfnWndProc = &WindowTaskQueue::WndProc;
         wc.hInstance = ThisModule();
         wc.lpszClassName = name.c_str();
-        if (!::RegisterClassA(&wc)) return nullptr;
+        if (!::RegisterClassW(&wc)) return nullptr;
     }
     std::shared_ptr<WindowTaskQueue> queue(new WindowTaskQueue());
     queue->m_threadId = ::GetCurrentThreadId();
-    queue->m_hwnd = ::CreateWindowExA(0, name.c_str(), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(),
+    queue->m_hwnd = ::CreateWindowExW(0, name.c_str(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(),
                                       nullptr);
     if (!queue->m_hwnd) return nullptr;
-    ::SetWindowLongPtrA(queue->m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(queue.get()));
+    ::SetWindowLongPtrW(queue->m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(queue.get()));
     return queue;
 }
 
@@ -53,7 +53,7 @@ WindowTaskQueue::~WindowTaskQueue() {
         m_tasks.clear();
     }
     if (hwnd) {
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         if (OnQueueThread()) ::DestroyWindow(hwnd);
     }
 }
@@ -62,7 +62,7 @@ bool WindowTaskQueue::Post(Task task) {
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_hwnd) return false;
     m_tasks.push_back(std::move(task));
-    if (!m_wakePending) m_wakePending = ::PostMessageA(m_hwnd, kWakeMessage, 0, 0) != FALSE;
+    if (!m_wakePending) m_wakePending = ::PostMessageW(m_hwnd, kWakeMessage, 0, 0) != FALSE;
     return true;
 }
 
@@ -81,9 +81,9 @@ void WindowTaskQueue::Close() {
         dropped.swap(m_tasks);
     }
     if (!hwnd) return;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     if (OnQueueThread()) ::DestroyWindow(hwnd);
-    ::UnregisterClassA(ClassName().c_str(), ThisModule());  // fails harmlessly while another queue uses it
+    ::UnregisterClassW(ClassName().c_str(), ThisModule());  // fails harmlessly while another queue uses it
 }
 
 void WindowTaskQueue::RunWaiting() {
@@ -102,14 +102,14 @@ void WindowTaskQueue::RunWaiting() {
 
 LRESULT CALLBACK WindowTaskQueue::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == kWakeMessage) {
-        auto* queue = reinterpret_cast<WindowTaskQueue*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        auto* queue = reinterpret_cast<WindowTaskQueue*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (queue) {
             const std::shared_ptr<WindowTaskQueue> keep = queue->shared_from_this();  // a task may drop the owner's
             keep->RunWaiting();
         }
         return 0;
     }
-    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace fw

@@ -1,6 +1,7 @@
 #include "framework/Wnd.h"
 
 #include "framework/NoThrow.h"
+#include "framework/Unicode.h"
 
 #include <map>
 #include <mutex>
@@ -23,7 +24,7 @@ std::set<std::string>& OwnClasses() {
 }
 }  // namespace
 
-HINSTANCE ResourceInstance() { return g_resourceInstance ? g_resourceInstance : ::GetModuleHandleA(nullptr); }
+HINSTANCE ResourceInstance() { return g_resourceInstance ? g_resourceInstance : ::GetModuleHandleW(nullptr); }
 void SetResourceInstance(HINSTANCE instance) { g_resourceInstance = instance; }
 
 CWnd::~CWnd() {
@@ -49,7 +50,7 @@ void CWnd::Attach(HWND hwnd) {
 
 void CWnd::Detach() {
     if (m_oldProc && m_hWnd && ::IsWindow(m_hWnd))
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
+        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
     {
         std::lock_guard<std::mutex> lock(g_mapLock);
         auto it = WindowMap().find(m_hWnd);
@@ -65,34 +66,35 @@ void CWnd::Detach() {
 // replaced.
 const char* CWnd::RegisterOwnClass(const char* name, UINT classStyle, HBRUSH background) {
     std::lock_guard<std::mutex> lock(g_mapLock);
-    WNDCLASSEXA wc = {};
+    const std::wstring wideName = Widen(name);
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
-    if (::GetClassInfoExA(ResourceInstance(), name, &wc)) {
+    if (::GetClassInfoExW(ResourceInstance(), wideName.c_str(), &wc)) {
         if (OwnClasses().count(name)) return name;
-        ::UnregisterClassA(name, ResourceInstance());
+        ::UnregisterClassW(wideName.c_str(), ResourceInstance());
     }
-    wc = WNDCLASSEXA{};
+    wc = WNDCLASSEXW{};
     wc.cbSize = sizeof(wc);
     wc.style = classStyle;
     wc.lpfnWndProc = &CWnd::StaticWndProc;
     wc.hInstance = ResourceInstance();
     wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
-    wc.lpszClassName = name;
-    if (::RegisterClassExA(&wc)) OwnClasses().insert(name);
+    wc.lpszClassName = wideName.c_str();
+    if (::RegisterClassExW(&wc)) OwnClasses().insert(name);
     return name;
 }
 
 void CWnd::UnregisterOwnClass(const char* name) {
     std::lock_guard<std::mutex> lock(g_mapLock);
     // Fails, and keeps the class, while a window of it still exists.
-    if (::UnregisterClassA(name, ResourceInstance())) OwnClasses().erase(name);
+    if (::UnregisterClassW(Widen(name).c_str(), ResourceInstance())) OwnClasses().erase(name);
 }
 
 bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style,
                     const RECT& rect, HWND parent, UINT id) {
     HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr;
-    HWND hwnd = ::CreateWindowExA(exStyle, className, title, style, rect.left, rect.top,
+    HWND hwnd = ::CreateWindowExW(exStyle, Widen(className).c_str(), Widen(title ? title : "").c_str(), style, rect.left, rect.top,
                                   rect.right - rect.left, rect.bottom - rect.top, parent, menu,
                                   ResourceInstance(), this);
     if (!hwnd) return false;
@@ -100,7 +102,7 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWO
         // A system control: route its messages through this object.
         Attach(hwnd);
         m_oldProc = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassWndProc)));
+            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassWndProc)));
     }
     return true;
 }
@@ -119,16 +121,21 @@ RECT CWnd::GetWindowRect() const {
     return r;
 }
 
-std::string CWnd::GetWindowText() const {
-    int len = ::GetWindowTextLengthA(m_hWnd);
-    std::vector<char> buf(static_cast<size_t>(len) + 2, '\0');
-    ::GetWindowTextA(m_hWnd, buf.data(), len + 1);
-    return std::string(buf.data());
+std::string CWnd::GetWindowText() const { return WindowText(m_hWnd); }
+
+void CWnd::SetWindowText(const std::string& text) const { ::SetWindowTextW(m_hWnd, Widen(text).c_str()); }
+
+std::string WindowText(HWND hwnd) {
+    const int len = ::GetWindowTextLengthW(hwnd);
+    if (len <= 0) return std::string();
+    std::vector<wchar_t> buf(static_cast<size_t>(len) + 2, L'\0');
+    const int got = ::GetWindowTextW(hwnd, buf.data(), len + 1);
+    return Narrow(std::wstring_view(buf.data(), got > 0 ? static_cast<size_t>(got) : 0));
 }
 
 LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (m_oldProc) return ::CallWindowProcA(m_oldProc, m_hWnd, msg, wParam, lParam);
-    return ::DefWindowProcA(m_hWnd, msg, wParam, lParam);
+    if (m_oldProc) return ::CallWindowProcW(m_oldProc, m_hWnd, msg, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
 }
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -186,18 +193,18 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 LRESULT CWnd::RouteOwnClassMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CWnd* wnd = FromHandle(hwnd);
     if (!wnd && msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
         wnd = static_cast<CWnd*>(cs->lpCreateParams);
         if (wnd) wnd->Attach(hwnd);
     }
-    if (!wnd) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (!wnd) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     return wnd->Dispatch(msg, wParam, lParam);
 }
 
 LRESULT CALLBACK CWnd::SubclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return NoThrow<LRESULT>(0, [&] {
         CWnd* wnd = FromHandle(hwnd);
-        if (!wnd) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+        if (!wnd) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
         return wnd->Dispatch(msg, wParam, lParam);
     });
 }

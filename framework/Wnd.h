@@ -34,12 +34,12 @@ public:
     void MoveWindow(int x, int y, int w, int h, bool repaint = true) const { ::MoveWindow(m_hWnd, x, y, w, h, repaint); }
     void Invalidate(bool erase = true) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
     void UpdateWindow() const { ::UpdateWindow(m_hWnd); }
-    void SetRedraw(bool redraw) const { ::SendMessageA(m_hWnd, WM_SETREDRAW, redraw ? TRUE : FALSE, 0); }
+    void SetRedraw(bool redraw) const { ::SendMessageW(m_hWnd, WM_SETREDRAW, redraw ? TRUE : FALSE, 0); }
     void SetFocus() const { ::SetFocus(m_hWnd); }
-    void SetWindowText(const std::string& text) const { ::SetWindowTextA(m_hWnd, text.c_str()); }
+    void SetWindowText(const std::string& text) const;
     std::string GetWindowText() const;
-    LRESULT SendMessage(UINT msg, WPARAM w = 0, LPARAM l = 0) const { return ::SendMessageA(m_hWnd, msg, w, l); }
-    BOOL PostMessage(UINT msg, WPARAM w = 0, LPARAM l = 0) const { return ::PostMessageA(m_hWnd, msg, w, l); }
+    LRESULT SendMessage(UINT msg, WPARAM w = 0, LPARAM l = 0) const { return ::SendMessageW(m_hWnd, msg, w, l); }
+    BOOL PostMessage(UINT msg, WPARAM w = 0, LPARAM l = 0) const { return ::PostMessageW(m_hWnd, msg, w, l); }
 
     // Owner-drawn children get their parent's draw and measure requests here.
     virtual void DrawItem(DRAWITEMSTRUCT* dis) { (void)dis; }
@@ -77,6 +77,9 @@ private:
     UINT m_measureChildId = 0;
     HWND m_measureChild = nullptr;
 };
+
+// The text of any window (UTF-8).
+std::string WindowText(HWND hwnd);
 
 // Resource module of the plugin (the DLL when loaded by the host, the
 // executable when the code is linked into a test program).

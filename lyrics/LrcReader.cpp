@@ -1,6 +1,7 @@
 #include "lyrics/LrcReader.h"
 
 #include "framework/TextUtil.h"
+#include "framework/Utf8.h"
 
 #include <climits>
 #include <cstring>
@@ -22,13 +23,16 @@ std::string LineText(const char* line)
 // Splitting bytes into raw lines
 
 // A line ends at CR or LF; a CR or LF right after it belongs to the same line
-// end. Once a line holds kMaxLineChars characters, one more byte is lost:
-//  - a plain byte arriving then is the byte at the cut and is dropped;
+// end. The text is UTF-8 and a line holds at most kMaxLineChars bytes of it,
+// never a part of a character. Once a line is full, one more character is
+// lost:
+//  - a character arriving then, or one the limit falls inside, is the
+//    character at the cut and is dropped with all its bytes;
 //  - a CR or LF arriving then ends the line as usual, and the byte after the
 //    line end is dropped instead of starting the next line (unless it is
 //    itself CR or LF, which just completes the line end).
-// Reading then resumes with a new line, so a 511-character last line without
-// a line end is followed by one more (empty) line.
+// Reading then resumes with a new line, so a 511-byte last line without a
+// line end is followed by one more (empty) line.
 class RawLineReader {
 public:
     explicit RawLineReader(ByteSource& source) : m_source(source) {}
@@ -37,10 +41,6 @@ public:
     bool ReadLine(char (&buf)[kLineBufferSize])
     {
         int len = 0;
-        if (m_nPending >= 0) {
-            buf[len++] = static_cast<char>(m_nPending);
-            m_nPending = -1;
-        }
         for (;;) {
             const int b = Read();
             if (b < 0) {
@@ -49,13 +49,19 @@ public:
             }
             if (IsLineEnd(b)) {
                 const int after = Read();
-                if (after >= 0 && !IsLineEnd(after) && len < kMaxLineChars)
-                    m_nPending = after;
+                if (after >= 0 && !IsLineEnd(after)) {
+                    if (len < kMaxLineChars)
+                        m_nPushedBack = after;  // the first byte of the next line
+                    else
+                        DropContinuationBytes();
+                }
                 buf[len] = '\0';
                 return true;
             }
             if (len == kMaxLineChars) {
+                len = static_cast<int>(fw::Utf8CutPoint(std::string_view(buf, len), kMaxLineChars));
                 buf[len] = '\0';
+                DropContinuationBytes();
                 return true;
             }
             buf[len++] = static_cast<char>(b);
@@ -63,10 +69,25 @@ public:
     }
 
 private:
+    // The rest of the character whose first byte was dropped at the cut; the
+    // byte after it starts the next line.
+    void DropContinuationBytes()
+    {
+        int b = Read();
+        while (b >= 0 && (b & 0xC0) == 0x80)
+            b = Read();
+        m_nPushedBack = b;
+    }
+
     // Once the source reports the end, it stays ended (a failed file read
     // must not be retried).
     int Read()
     {
+        if (m_nPushedBack >= 0) {
+            const int b = m_nPushedBack;
+            m_nPushedBack = -1;
+            return b;
+        }
         if (m_bEnded)
             return -1;
         const int b = m_source.Next();
@@ -76,7 +97,7 @@ private:
     }
 
     ByteSource& m_source;
-    int m_nPending = -1;
+    int m_nPushedBack = -1;
     bool m_bEnded = false;
 };
 
@@ -265,6 +286,13 @@ private:
 }  // namespace
 
 // ---------------------------------------------------------------------------
+
+int ViewByteSource::Next()
+{
+    if (m_nPos >= m_text.size())
+        return -1;
+    return static_cast<unsigned char>(m_text[m_nPos++]);
+}
 
 int TextByteSource::Next()
 {

@@ -1,9 +1,11 @@
-// The LRC line reader: turns lyric text into list items and a time-tag table.
+// The LRC line reader: turns lyric text (UTF-8) into list items and a
+// time-tag table.
 // Pure C++ so it can be built natively for sanitizers and fuzzing.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 struct TimeTag {
     int nMs;    // milliseconds from the start of the song, to the hundredth
@@ -16,7 +18,7 @@ constexpr int kMaxOffsetMs = 3600000;
 
 constexpr int kTimeTagSlots = 200;      // table size; first nLine == -1 ends it
 constexpr int kMaxTagsPerRead = 199;    // leaves room for the end mark
-constexpr int kLineBufferSize = 512;    // a line holds at most 510 characters
+constexpr int kLineBufferSize = 512;    // a line holds at most 510 bytes of UTF-8
 constexpr int kMaxLineChars = 510;
 
 // Where bytes come from. Next() returns 0..255, or -1 at end of data.
@@ -24,6 +26,17 @@ class ByteSource {
 public:
     virtual ~ByteSource() = default;
     virtual int Next() = 0;
+};
+
+// A whole text, NUL bytes included.
+class ViewByteSource : public ByteSource {
+public:
+    explicit ViewByteSource(std::string_view text) : m_text(text) {}
+    int Next() override;
+
+private:
+    std::string_view m_text;
+    size_t m_nPos = 0;
 };
 
 // A NUL-terminated text; the NUL is the end of data. A null pointer is empty.

@@ -6,6 +6,7 @@
 #include "framework/Handles.h"
 #include "framework/PixelSurface.h"
 #include "lyrics/LrcReader.h"
+#include "lyrics/LyricsDocument.h"
 #include "sdk/winamp_vis.h"
 
 #include <atomic>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CPluginWnd;
 class CLyricsListBox;
@@ -48,9 +50,9 @@ public:
     virtual void Shutdown() = 0;
 };
 
-constexpr int kPathSize = 512;
+// Title and artist keep at most this many bytes of UTF-8.
+constexpr size_t kSongTextBytes = 511;
 constexpr char kPluginCaption[] = "Velmor Lyrics plugin!!!!";
-constexpr int kExtSize = 6;
 
 // Private message of the frame window: a search thread hands downloaded
 // lyrics to the window thread, which saves them (lParam: the request).
@@ -77,7 +79,13 @@ public:
 
     bool IsUsable(const fw::CWnd* wnd, bool needWindow, bool needVisible) const;
     bool IsUsable(HWND hwnd, bool needWindow, bool needVisible) const;
+    // The file of the current playlist entry, "" when the host gives none.
     std::string GetCurrentSongFile() const;
+    // The host's texts as Unicode, through its wide messages where its
+    // version has them (HostText.cpp).
+    std::string PlaylistFile(LRESULT pos) const;
+    bool PlaylistTitle(LRESULT pos, std::string& title) const;
+    bool ExtendedFileInfo(const std::string& file, const char* field, std::string& value) const;
     void CreateOscilloscopeSurface();
     void ReleaseMemDC();
 
@@ -96,6 +104,11 @@ public:
 
     // Settings.
     std::string GetIniPath(winampVisModule* module) const;
+    // A folder setting (its code-page key and the UTF-8 key beside it).
+    std::string ReadFolderSetting(const std::string& file, const char* section, const char* key,
+                                  const std::string& current) const;
+    void WriteFolderSetting(const std::string& file, const char* section, const char* key,
+                            const std::string& folder) const;
     void LoadSettings(winampVisModule* module);
     void SaveSettings(winampVisModule* module);
 
@@ -111,17 +124,19 @@ public:
     void LayoutChildren();
     void CollapseChildren(int w, int h);
 
-    // Lyrics reading.
-    BOOL ReadLyricsFile(const char* path, int& nextIndex);
-    BOOL ReadLyricsText(const char* text, int& nextIndex);
-
+    // Lyrics reading: a source read into the document; nextIndex moves on
+    // by the lines the visible view gets from it.
+    BOOL ReadLyricsFile(const std::string& path, int& nextIndex);
     // Lyrics inside the audio file: the ID3v2 unsynchronised-lyrics frame
     // (through id3lib) and Lyrics3 tags (through our own parser).
-    BOOL ReadTagLyrics(const char* songFile, int& nextIndex);
-    BOOL ReadLyrics3(HANDLE file, uint64_t start, int version, size_t length, int& nextIndex);
+    BOOL ReadTagLyrics(const std::string& songFile, int& nextIndex);
+    // The visible list shows the document: the edit view, or the song
+    // information lines and the display view.
+    void ShowDocumentInVisibleList();
 
-    // Song information.
-    void BuildSongInfo(winampVisModule* module, const char* songFile, int& count);
+    // Song information: title and artist, and the lines above the lyrics
+    // (in m_infoLines); count is the number of those lines.
+    void BuildSongInfo(winampVisModule* module, const std::string& songFile, int& count);
     void ShowFileInfo();
 
     // Saving.
@@ -206,17 +221,25 @@ public:
     int m_nScreenX = 50, m_nScreenY = 50, m_nScreenWidth = 600, m_nScreenHeight = 300;
     BOOL m_bCenterHighlight = 1, m_bMoveBar = 1, m_bShowMenu = 1, m_bShowSongInfo = 1,
          m_bShowOsciloscope = 1, m_bSearchLyrics = 1;
-    char m_szAlternativeLRCPath[kPathSize] = "";
-    char m_szLyricsFile[kPathSize] = "";
+    std::string m_strAlternativeLRCPath;
+    // The lyric file being tried or last loaded; "" when the lyrics came
+    // from inside the song or none were found.
+    std::string m_strLyricsFile;
     HWND m_hHostWnd = nullptr;
     WNDPROC m_pfnOldHostProc = nullptr;
     std::unique_ptr<CPluginWnd> m_pWnd;
-    char m_szSongFile[kPathSize] = "";
-    char m_szTitle[kPathSize] = "";
-    char m_szArtist[kPathSize] = "";
-    char m_aszLyricsExt[2][kExtSize] = {"LRC", "TXT"};
-    char m_szLyricsExt[kExtSize] = "LRC";
+    std::string m_strSongFile;
+    std::string m_strTitle;
+    std::string m_strArtist;
+    std::string m_strLyricsExt = "LRC";
+    // The loaded lyrics; the lists show them.
+    LyricsDocument m_doc;
+    // Song information lines of the display list.
+    std::vector<std::string> m_infoLines;
+    // The time tags of the visible view (display or edit list indices).
     TimeTag m_aTimeTags[kTimeTagSlots];
+    // IPC_GETVERSION of the host, asked at Init.
+    LRESULT m_nHostVersion = 0;
     std::atomic<LONG> m_bInRender{0};
     std::atomic<DWORD> m_nRenderThread{0};
     // Set from the start of Quit (or of the frame's destruction) to the next
@@ -247,8 +270,8 @@ public:
     int m_nMarqueeX = 202;
     BOOL m_bIsOneLine = 0;
     BOOL m_bFirstRender = 1;
-    LOGFONTA m_lfChosen = {};
-    char m_szDownloadLRCPath[kPathSize] = "";
+    LOGFONTW m_lfChosen = {};
+    std::string m_strDownloadLRCPath;
     int m_nTipoDownload = 1;
     std::unique_ptr<LyricsSearch> m_pFinder;
     std::atomic<BOOL> m_bNewLyrics{0};
@@ -291,7 +314,6 @@ private:
     void TrackPlayTime();
     // Saving steps.
     HWND FrameWindow() const;
-    std::string JoinEditList() const;
     std::string LyricsTextToSave() const;
     BOOL SaveLyricsIntoMp3();
     BOOL SaveLyricsAsFile();
