@@ -19,4 +19,11 @@ inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<cha
 std::string LowerAscii(std::string text);
 bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b);
 
+// RFC 3986 percent-encoding: unreserved characters stay, every other byte
+// becomes %XX (upper-case hex). The result is plain ASCII.
+std::string PercentEncode(const std::string& bytes);
+// The bytes of a percent-encoded text; false when a '%' is not followed by
+// two hex digits.
+bool PercentDecode(const std::string& text, std::string& bytes);
+
 }  // namespace fw

@@ -1,7 +1,6 @@
 #include "lyrics/LrcReader.h"
 
 #include "framework/TextUtil.h"
-#include "framework/Utf8.h"
 
 #include <climits>
 #include <cstring>
@@ -59,8 +58,7 @@ public:
                 return true;
             }
             if (len == kMaxLineChars) {
-                len = static_cast<int>(fw::Utf8CutPoint(std::string_view(buf, len), kMaxLineChars));
-                buf[len] = '\0';
+                buf[CutBefore(buf, len, b)] = '\0';
                 DropContinuationBytes();
                 return true;
             }
@@ -69,6 +67,20 @@ public:
     }
 
 private:
+    // Where a full line ends when `next` arrives: before the lead byte of a
+    // character that `next` continues, else after all it holds.
+    static int CutBefore(const char* buf, int len, int next)
+    {
+        if ((next & 0xC0) != 0x80)
+            return len;
+        int lead = len;
+        while (lead > 0 && len - lead < 3 && (static_cast<unsigned char>(buf[lead - 1]) & 0xC0) == 0x80)
+            --lead;
+        if (lead > 0 && static_cast<unsigned char>(buf[lead - 1]) >= 0xC0)
+            return lead - 1;
+        return len;
+    }
+
     // The rest of the character whose first byte was dropped at the cut; the
     // byte after it starts the next line.
     void DropContinuationBytes()

@@ -43,6 +43,8 @@ public:
     const std::vector<TimeTag>& RawTags() const { return m_rawTags; }
     // An edit of one raw line (time-tag editing); false when out of range.
     bool ReplaceRawLine(std::size_t index, std::string text);
+    // The raw lines the editor hands back: they are what the next save writes.
+    void SetRawLines(std::vector<std::string> lines) { m_raw = std::move(lines); }
     // The raw lines joined by CR LF: the text every save writes.
     std::string JoinedRawText() const;
 

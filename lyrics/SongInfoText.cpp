@@ -1,6 +1,7 @@
 #include "lyrics/SongInfoText.h"
 
 #include "framework/TextUtil.h"
+#include "framework/Utf8.h"
 
 #include "lyrics/SongPaths.h"
 
@@ -15,9 +16,10 @@ bool IsBlank(char c) {
            c == '\f';
 }
 
-// Title and artist are copied into 512-byte fields; longer text is cut.
+// Title and artist keep at most kSongFieldChars bytes of UTF-8; longer
+// text is cut before the character that would not fit.
 std::string FitField(std::string text) {
-    if (text.size() > kSongFieldChars) text.resize(kSongFieldChars);
+    if (text.size() > kSongFieldChars) text.resize(fw::Utf8CutPoint(text, kSongFieldChars));
     return text;
 }
 

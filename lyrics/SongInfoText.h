@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// Title and artist live in 512-byte fields.
+// Title and artist keep at most this many bytes of UTF-8.
 constexpr size_t kSongFieldChars = 511;
 // "[Opening] " titles are re-asked every 100 ms at most this many times
 // (5 s), so a stream that never connects cannot freeze the plugin thread.

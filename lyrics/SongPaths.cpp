@@ -1,6 +1,7 @@
 #include "lyrics/SongPaths.h"
 
 #include "framework/TextUtil.h"
+#include "framework/Utf8.h"
 
 #include <utility>
 
@@ -20,7 +21,10 @@ size_t NameDot(const std::string& path) {
     return dot;
 }
 
-bool FitsPathField(const std::string& s) { return s.size() <= kMaxPathChars; }
+bool FitsSystemLimit(const std::string& s) {
+    // UTF-16 never takes more units than UTF-8 takes bytes.
+    return s.size() <= kMaxPathUnits || fw::Utf8ToUtf16(s).size() <= kMaxPathUnits;
+}
 
 }  // namespace
 
@@ -71,7 +75,7 @@ bool FileInFolder(const std::string& folder, const std::string& path,
     if (candidate.empty() || candidate.back() != '\\') candidate += '\\';
     candidate += base;
     candidate += ext;
-    if (!FitsPathField(candidate)) return false;
+    if (!FitsSystemLimit(candidate)) return false;
     out = std::move(candidate);
     return true;
 }
@@ -82,7 +86,7 @@ bool FileBesideSong(const std::string& path, const std::string& ext,
     const std::string stem = SongStem(path);
     if (stem.empty()) return false;
     std::string candidate = stem + ext;
-    if (!FitsPathField(candidate)) return false;
+    if (!FitsSystemLimit(candidate)) return false;
     out = std::move(candidate);
     return true;
 }

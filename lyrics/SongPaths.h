@@ -1,4 +1,4 @@
-// Pieces of a song's Windows path (8-bit text, '\' separated) used to name
+// Pieces of a song's Windows path (UTF-8, '\' separated) used to name
 // lyric files next to the song or in a folder.
 //
 // The dot that splits name and extension is always the last '.' of the
@@ -11,9 +11,8 @@
 #include <cstddef>
 #include <string>
 
-// Paths live in fixed 512-byte fields, so at most 511 characters fit.
-constexpr size_t kPathField = 512;
-constexpr size_t kMaxPathChars = kPathField - 1;
+// The longest path the system takes, in UTF-16 units (with the "\\?\" form).
+constexpr size_t kMaxPathUnits = 32767;
 
 // Text after the dot ("mp3" for C:\M\a.b.mp3); "" when none.
 std::string SongExtension(const std::string& path);

@@ -116,8 +116,8 @@ ConfigValues CLyricsPluginApp::ReadConfigValues() const {
     v.textFont = list.m_fontText;
     v.titleFont = list.m_fontTitle;
     v.infoFont = list.m_fontInfo;
-    v.alternativePath = m_szAlternativeLRCPath;
-    v.downloadPath = m_szDownloadLRCPath;
+    v.alternativePath = m_strAlternativeLRCPath;
+    v.downloadPath = m_strDownloadLRCPath;
     return v;
 }
 
@@ -151,9 +151,9 @@ void CLyricsPluginApp::StoreConfigFont(ConfigFont font, const ConfigValues& valu
 
 void CLyricsPluginApp::StoreConfigFolder(ConfigFolder folder, const ConfigValues& values) {
     if (folder == ConfigFolder::Alternative)
-        fw::CopyBounded(m_szAlternativeLRCPath, sizeof(m_szAlternativeLRCPath), values.alternativePath);
+        m_strAlternativeLRCPath = values.alternativePath;
     else
-        fw::CopyBounded(m_szDownloadLRCPath, sizeof(m_szDownloadLRCPath), values.downloadPath);
+        m_strDownloadLRCPath = values.downloadPath;
 }
 
 void CLyricsPluginApp::StoreConfigSwitches(const ConfigValues& v) {

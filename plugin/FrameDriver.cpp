@@ -3,6 +3,7 @@
 #include "framework/Gdi.h"
 #include "framework/MessageBox.h"
 #include "lyrics/LyricFiles.h"
+#include "lyrics/LyricsLocations.h"
 #include "lyrics/SongPaths.h"
 #include "plugin/LyricsPluginApp.h"
 #include "res/resource.h"
@@ -13,15 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-namespace {
-
-// Compares a host path with the stored song path as it would be stored.
-bool SameSong(const char* path, const char* stored) {
-    return std::strncmp(path, stored, kPathSize - 1) == 0;
-}
-
-}  // namespace
 
 void CLyricsPluginApp::Refresh(bool reload) {
     m_bReload = reload ? 1 : 0;
@@ -47,7 +39,7 @@ void CLyricsPluginApp::OnNewLyrics() {
     m_bNewLyrics = 1;
     const HWND frame = FrameWindow();
     if (!frame) return;
-    if (!IsWindowThread()) ::PostMessageA(frame, WM_VELMOR_NEW_LYRICS, 0, 0);
+    if (!IsWindowThread()) ::PostMessageW(frame, WM_VELMOR_NEW_LYRICS, 0, 0);
     else if (IsSafeToReplaceLyrics()) Refresh(true);
 }
 
@@ -70,10 +62,9 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
     m_pModule = module;
     if (HasPendingDownloads()) TakeUpDownloadedLyrics(false);
 
-    const LRESULT pos = SendToHost(IPC_GETLISTPOS);
-    const char* hostPath = reinterpret_cast<const char*>(SendToHost(IPC_GETPLAYLISTFILE, static_cast<WPARAM>(pos)));
-    const std::string path = hostPath ? hostPath : m_szSongFile;
-    const bool changed = !SameSong(path.c_str(), m_szSongFile);
+    std::string path = GetCurrentSongFile();
+    if (path.empty()) path = m_strSongFile;
+    const bool changed = path != m_strSongFile;
     const bool searchRetry = m_bSearchPending && m_pFinder && m_pFinder->CanStartSearch();
 
     const bool reloadNow = ReloadMayRunNow(changed || m_bReload, m_bNewLyrics || searchRetry);
@@ -84,35 +75,36 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
             return 0;
         }
         m_nMarqueeX = m_nOscWidth + 50;
-        fw::CopyBounded(m_szSongFile, sizeof(m_szSongFile), path.c_str());
-        const bool isMp3 = IsMp3Path(m_szSongFile);
+        m_strSongFile = path;
 
         CLyricsListBox* list = VisibleList();
         const bool display = list == DisplayList();
         int count = 0;
         const int savedSel = list->GetCurSel();
         list->SetRedraw(false);
-        list->ResetContent();
+        m_infoLines.clear();
         if (display) {
             m_nEditInfoLines = 0;
             m_nFileNameLine = 0;
-            BuildSongInfo(module, m_szSongFile, count);
+            BuildSongInfo(module, m_strSongFile, count);
             m_nInfoLines = count;
             m_pWnd->m_songPanel.Invalidate();
         }
         const int baseCount = count;
-        m_szLyricsFile[0] = '\0';
+        m_strLyricsFile.clear();
+        m_doc.Clear();
+        m_aTimeTags[0].nLine = -1;
         m_nFileOffsetMs = 0;                // read again with the lyrics
         if (changed) m_nUserShiftMs = 0;    // a shift belongs to the lyrics it was made for
 
         bool found = false;
-        char origin = 'E';
-        LoadLyricsSources(isMp3, baseCount, count, found, origin);
+        LoadLyricsSources(baseCount, count, found);
+        if (!display) ShowDocumentInVisibleList();
         if (display) {
-            ShowLoadResults(found, count, baseCount, origin, newAtEntry);
+            ShowLoadResults(found, count, baseCount, newAtEntry);
             const bool usable = found && count > baseCount;
             if (!m_bNewLyrics && (changed || searchRetry) && !usable && m_bSearchLyrics && m_pFinder) {
-                LyricsSearch::Request request{m_szTitle, m_szArtist, m_szSongFile, m_pWnd->m_hWnd,
+                LyricsSearch::Request request{m_strTitle, m_strArtist, m_strSongFile, m_pWnd->m_hWnd,
                                               m_pWnd->m_songPanel.m_hWnd, DisplayList()};
                 NoteSearchStarted();
                 m_bSearchPending = !m_pFinder->StartSearch(request, false);
@@ -159,63 +151,69 @@ bool CLyricsPluginApp::HandleEditModeSongChange() {
     return leave;
 }
 
-void CLyricsPluginApp::LoadLyricsSources(bool isMp3, int baseCount, int& count, bool& found, char& origin) {
-    const std::string song = m_szSongFile;
-    std::string candidate;
-    auto tryExtensions = [&](auto makeCandidate) {
-        fw::CopyBounded(m_szLyricsExt, sizeof(m_szLyricsExt), "LRC");
-        for (const char* ext : m_aszLyricsExt) {
-            if (found) break;
-            if (!makeCandidate(ext)) continue;  // no name for this song, or too long
-            fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), candidate.c_str());
-            found = ReadLyricsFile(m_szLyricsFile, count) != FALSE;
-            if (found) fw::CopyBounded(m_szLyricsExt, sizeof(m_szLyricsExt), ext);
+// The places of the song's lyrics, in their order, while none was found.
+// The file a search left in the temporary folder is tried whenever what was
+// found shows no line, and its result replaces the earlier one.
+void CLyricsPluginApp::LoadLyricsSources(int baseCount, int& count, bool& found) {
+    const std::string temp = TempFolderPath();
+    const std::vector<LyricsCandidate> candidates = LyricsCandidates(m_strSongFile, m_strAlternativeLRCPath, temp);
+    LyricsOrigin origin = LyricsOrigin::External;
+    m_strLyricsExt = "LRC";
+    for (const LyricsCandidate& candidate : candidates) {
+        if (found || candidate.place == LyricsPlace::TempFolder) continue;
+        if (candidate.place == LyricsPlace::InsideSong) {
+            found = ReadTagLyrics(m_strSongFile, count) != FALSE;
+            origin = LyricsOrigin::InsideSong;
+            m_strLyricsFile.clear();
+            continue;
         }
-    };
-    if (m_szAlternativeLRCPath[0])
-        tryExtensions([&](const char* ext) { return FileInFolder(m_szAlternativeLRCPath, song, ext, candidate); });
-    if (!found) tryExtensions([&](const char* ext) { return FileBesideSong(song, ext, candidate); });
-    if (!found && isMp3) {
-        found = ReadTagLyrics(m_szSongFile, count) != FALSE;
-        origin = 'I';
-        m_szLyricsFile[0] = '\0';
+        m_strLyricsFile = candidate.path;
+        found = ReadLyricsFile(candidate.path, count) != FALSE;
+        if (found) m_strLyricsExt = candidate.extension;
     }
-    if (!found || count <= baseCount) {
-        const std::string temp = TempFolderPath();
-        if (!temp.empty()) {
-            if (FileInFolder(temp, song, "LRC", candidate)) {
-                fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), candidate.c_str());
-                found = ReadLyricsFile(m_szLyricsFile, count) != FALSE;
-                if (found) fw::CopyBounded(m_szLyricsExt, sizeof(m_szLyricsExt), "LRC");
-            } else {
-                found = false;  // a song without a name part has no downloaded file
-            }
-            origin = 'U';
-            m_szLyricsFile[0] = '\0';
-        }
+    if (!temp.empty() && (!found || count <= baseCount)) {
+        found = false;
+        for (const LyricsCandidate& candidate : candidates)
+            if (candidate.place == LyricsPlace::TempFolder) found = ReadLyricsFile(candidate.path, count) != FALSE;
+        if (found) m_strLyricsExt = "LRC";
+        origin = LyricsOrigin::Downloaded;
+        m_strLyricsFile.clear();
     }
+    if (!found) m_doc.Clear();
+    m_doc.origin = origin;
+    m_doc.sourcePath = m_strLyricsFile;
+    m_doc.extension = m_strLyricsExt;
 }
 
-void CLyricsPluginApp::ShowLoadResults(bool found, int count, int baseCount, char origin, bool newAtEntry) {
-    CLyricsListBox& list = m_pWnd->m_displayList;
+// The display list gets the song information, then the lyrics or a line
+// saying there are none; the title line carries the origin label.
+void CLyricsPluginApp::ShowLoadResults(bool found, int count, int baseCount, bool newAtEntry) {
     if (m_bNewLyrics && (found || newAtEntry)) m_bNewLyrics = 0;
-    if (!found) {
-        list.AddString("Lyrics unavailable");
-        m_aTimeTags[0].nLine = -1;
-        m_szLyricsFile[0] = '\0';
-    } else if (count <= baseCount) {
-        list.AddString("Empty Lyrics");
+    if (!found) m_strLyricsFile.clear();
+    std::vector<std::string> lines = m_infoLines;
+    if (found && count > baseCount) {
+        for (const ShownLine& line : m_doc.Shown()) lines.push_back(line.text);
+        FillTimeTagTable(m_doc.ShownTags(), baseCount, m_aTimeTags);
+    } else {
+        lines.push_back(found ? "Empty Lyrics" : "Lyrics unavailable");
         m_aTimeTags[0].nLine = -1;
     }
-    if (found && m_bShowSongInfo && list.GetCount() > 0) {
-        std::string label = list.GetText(0) + " (";
-        label += origin;
-        label += '.';
-        if (m_aTimeTags[0].nLine != -1) label += "T.";
-        label += "L)";
-        list.DeleteString(0);
-        list.InsertString(0, label);
+    if (found && m_bShowSongInfo && !lines.empty()) {
+        std::string& title = lines[0];
+        title += " (";
+        title += static_cast<char>(m_doc.origin);
+        title += '.';
+        if (m_aTimeTags[0].nLine != -1) title += "T.";
+        title += "L)";
     }
+    DisplayList()->SetLines(std::move(lines));
+}
+
+void CLyricsPluginApp::ShowDocumentInVisibleList() {
+    CLyricsListBox* list = VisibleList();
+    if (list == DisplayList()) return;  // composed by ShowLoadResults
+    list->SetLines(m_doc.RawLines());
+    FillTimeTagTable(m_doc.RawTags(), 0, m_aTimeTags);
 }
 
 void CLyricsPluginApp::RestoreVisibleList(int savedSel) {
@@ -338,7 +336,7 @@ void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
     }
     const bool wasPlaying = SendToHost(IPC_ISPLAYING) == 1;
     if (!wasPlaying) {
-        ::SendMessageA(HostMainWindow(), WM_COMMAND, WINAMP_BUTTON2, 0);
+        ::SendMessageW(HostMainWindow(), WM_COMMAND, WINAMP_BUTTON2, 0);
         for (int i = 0; i < 10; ++i) {
             const bool playing = SendToHost(IPC_ISPLAYING) == 1;
             ::Sleep(100);

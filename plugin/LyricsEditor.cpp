@@ -1,6 +1,7 @@
 // OpenLyricsEditor: the editor dialog on the raw lines of the current
 // lyrics, and the save it asks for when it closes.
 #include "framework/MessageBox.h"
+#include "framework/Unicode.h"
 #include "lyrics/SongPaths.h"
 #include "plugin/LyricsPluginApp.h"
 #include "plugin/PluginSearch.h"
@@ -18,11 +19,12 @@ namespace {
 // editor still re-decodes its own text and checks its song.
 class EditorSearchGlue : public EditorSearch {
 public:
-    EditorSearchGlue(CLyricsPluginApp& app, CLyricsFinder* finder) : m_app(app), m_finder(finder) {}
+    EditorSearchGlue(CLyricsPluginApp& app, CLyricsFinder* finder, std::string originalBytes)
+        : m_app(app), m_finder(finder), m_original(std::move(originalBytes)) {}
 
     void Open(HWND dialog, const std::string& text) override {
         m_owner = dialog;
-        m_text = text;
+        if (m_original.empty()) m_original = text;  // typed or downloaded lyrics: their UTF-8 is their bytes
         m_songFile = m_app.GetCurrentSongFile();
         if (!m_finder) return;
         m_finder->SetEditorContext(text, m_songFile);
@@ -46,8 +48,9 @@ public:
             m_finder->ChangeCodePage(codePage);
             return;
         }
-        ::SetDlgItemTextA(m_owner, IDC_ED_TEXT, ConvertCodePage(m_text, codePage).c_str());
-        ::SetDlgItemTextA(m_owner, IDC_ED_CODEPAGE_LINE, CodePageLine(codePage).c_str());
+        // The lyrics' own bytes read again in the chosen character set.
+        ::SetDlgItemTextW(m_owner, IDC_ED_TEXT, fw::Widen(ConvertCodePage(m_original, codePage)).c_str());
+        ::SetDlgItemTextW(m_owner, IDC_ED_CODEPAGE_LINE, fw::Widen(CodePageLine(codePage)).c_str());
     }
     bool CheckSongUnchanged() override {
         if (m_finder) return m_finder->CheckSongUnchanged();
@@ -78,7 +81,7 @@ private:
     CLyricsPluginApp& m_app;
     CLyricsFinder* m_finder;
     HWND m_owner = nullptr;
-    std::string m_text;
+    std::string m_original;
     std::string m_songFile;
 };
 
@@ -91,24 +94,27 @@ void CLyricsPluginApp::OpenLyricsEditor() {
     }
     // A song change in the middle of filling takes the edit list back
     // unfilled; the next try loads the new song.
-    for (int attempt = 0; attempt < 2 && !FillEditListForEditor(); ++attempt) {
+    LyricsDocument raw;
+    for (int attempt = 0; attempt < 2 && !FillEditListForEditor(raw); ++attempt) {
     }
     if (!m_pWnd) return;
 
     CLyricsFinder* finder = nullptr;
     if (auto* search = dynamic_cast<CPluginSearch*>(m_pFinder.get())) {
         finder = &search->Finder();
-        finder->SetTitle(m_szTitle);
-        finder->SetArtist(m_szArtist);
-        finder->SetSongFile(m_szSongFile);
+        finder->SetTitle(m_strTitle);
+        finder->SetArtist(m_strArtist);
+        finder->SetSongFile(m_strSongFile);
     }
-    EditorSearchGlue search(*this, finder);
+    EditorSearchGlue search(*this, finder, raw.OriginalBytes());
     CDlgEditor dialog(m_pWnd.get(), search);
-    dialog.SetSourceList(EditList());
-    dialog.SetMp3Song(IsMp3Path(m_szSongFile));
+    dialog.SetText(raw.JoinedRawText());
+    dialog.SetTextColour(m_pWnd->m_displayList.m_crText);
+    dialog.SetMp3Song(IsMp3Path(m_strSongFile));
     dialog.DoModal();
     const int choice = dialog.Choice();
     if (choice == CDlgEditor::kSaveIntoMp3 || choice == CDlgEditor::kSaveAsLrc) {
+        m_doc.SetRawLines(CDlgEditor::SplitLines(dialog.Text()));
         SaveLyrics(choice);
         m_bReload = 1;
         Render(m_pModule);
@@ -116,10 +122,10 @@ void CLyricsPluginApp::OpenLyricsEditor() {
     if (IsUsable(DisplayList(), true, false)) DisplayList()->SetFocus();
 }
 
-// The edit list gets the raw lines of the current lyrics: a load into it as
-// edit mode does, then the display list comes back. False when a song
-// change ended the load.
-bool CLyricsPluginApp::FillEditListForEditor() {
+// The document gets the raw lines of the current lyrics as edit mode loads
+// them (from the same sources), then the display list comes back. False when
+// a song change ended the load.
+bool CLyricsPluginApp::FillEditListForEditor(LyricsDocument& raw) {
     CLyricsListBox* display = DisplayList();
     CLyricsListBox* edit = EditList();
     if (!IsUsable(display, true, false) || !IsUsable(edit, true, false)) return true;
@@ -129,6 +135,7 @@ bool CLyricsPluginApp::FillEditListForEditor() {
     m_bReload = 1;
     Render(m_pModule);
     const bool filled = IsUsable(edit, true, true);
+    raw = m_doc;
     SetHelpSaveButton(false);
     display->ShowWindow(SW_SHOW);
     edit->ShowWindow(SW_HIDE);

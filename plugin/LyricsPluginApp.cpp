@@ -2,6 +2,7 @@
 
 #include "framework/MessageBox.h"
 #include "framework/NoThrow.h"
+#include "framework/Unicode.h"
 #include "plugin/OscilloscopeCache.h"
 #include "plugin/PluginSearch.h"
 #include "ui/PluginWnd.h"
@@ -57,18 +58,12 @@ bool CLyricsPluginApp::IsUsable(HWND hwnd, bool needWindow, bool needVisible) co
 
 bool CLyricsPluginApp::HostHasParent() const {
     if (!m_hHostWnd || !::IsWindow(m_hHostWnd)) return false;
-    return (::GetWindowLongPtrA(m_hHostWnd, GWL_STYLE) & WS_CHILD) && ::GetParent(m_hHostWnd);
+    return (::GetWindowLongPtrW(m_hHostWnd, GWL_STYLE) & WS_CHILD) && ::GetParent(m_hHostWnd);
 }
 
 LRESULT CLyricsPluginApp::SendToHost(LPARAM ipc, WPARAM wParam) const {
     HWND host = HostMainWindow();
-    return host ? ::SendMessageA(host, WM_WA_IPC, wParam, ipc) : 0;
-}
-
-std::string CLyricsPluginApp::GetCurrentSongFile() const {
-    const LRESULT pos = SendToHost(IPC_GETLISTPOS);
-    const char* file = reinterpret_cast<const char*>(SendToHost(IPC_GETPLAYLISTFILE, static_cast<WPARAM>(pos)));
-    return file ? std::string(file) : std::string();
+    return host ? ::SendMessageW(host, WM_WA_IPC, wParam, ipc) : 0;
 }
 
 void CLyricsPluginApp::ReleaseMemDC() {
@@ -83,7 +78,7 @@ void CLyricsPluginApp::ReleaseMemDC() {
 LRESULT CALLBACK CLyricsPluginApp::HostWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return fw::NoThrow<LRESULT>(0, [&] {
         WNDPROC old = TheApp().m_pfnOldHostProc;
-        return old ? ::CallWindowProcA(old, hwnd, msg, wParam, lParam) : ::DefWindowProcA(hwnd, msg, wParam, lParam);
+        return old ? ::CallWindowProcW(old, hwnd, msg, wParam, lParam) : ::DefWindowProcW(hwnd, msg, wParam, lParam);
     });
 }
 
@@ -94,6 +89,7 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
     ForgetLoadedSong();  // a start after a stop shows the playing song at once
     EnsureFrameObject();
     if (!m_pFinder) m_pFinder = std::make_unique<CPluginSearch>(*this);
+    m_nHostVersion = SendToHost(IPC_GETVERSION);
     LoadSettings(module);
 
     m_embedState.r.left = m_nScreenX;
@@ -108,12 +104,12 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
     }
     m_hHostWnd = embed(&m_embedState);
     m_pfnOldHostProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CLyricsPluginApp::HostWndProc)));
+        ::SetWindowLongPtrW(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CLyricsPluginApp::HostWndProc)));
 
     m_pWnd->CreateWindows(m_hHostWnd);
     m_hFrameWnd = m_pWnd->m_hWnd;
     m_pMainWnd = m_pWnd.get();
-    ::SetWindowTextA(m_embedState.me, module->description);
+    ::SetWindowTextW(m_embedState.me, fw::Widen(module->description).c_str());
     SendToHost(IPC_SETVISWND, reinterpret_cast<WPARAM>(m_pWnd->m_hWnd));
     ::ShowWindow(m_hHostWnd, SW_SHOWNORMAL);
     // The frame only learns its size from the host now that both exist.
@@ -128,8 +124,9 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
 }
 
 void CLyricsPluginApp::ForgetLoadedSong() {
-    m_szSongFile[0] = '\0';
-    m_szLyricsFile[0] = '\0';
+    m_strSongFile.clear();
+    m_strLyricsFile.clear();
+    m_doc.Clear();
     m_aTimeTags[0].nLine = -1;
     ForgetTagSpan();
     m_nFileOffsetMs = 0;
@@ -169,7 +166,7 @@ void CLyricsPluginApp::CloseWindows(winampVisModule* module) {
     if (m_pFinder) m_pFinder->Shutdown();  // searches stop at once; nothing waits for them
     TakeUpDownloadedLyrics(/*closing=*/true);  // never left behind unsaved
     if (m_pfnOldHostProc && m_hHostWnd && ::IsWindow(m_hHostWnd))
-        ::SetWindowLongPtrA(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnOldHostProc));
+        ::SetWindowLongPtrW(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnOldHostProc));
     m_pfnOldHostProc = nullptr;
     SaveSettings(module);
     if (m_embedState.me) {
@@ -192,7 +189,7 @@ std::unique_lock<std::recursive_mutex> CLyricsPluginApp::LockLifecycle() {
     while (!lock.try_lock()) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_SENDMESSAGE);
         MSG msg;
-        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     return lock;
 }

@@ -7,6 +7,7 @@
 #include "framework/PixelSurface.h"
 #include "lyrics/LrcReader.h"
 #include "lyrics/LyricsDocument.h"
+#include "lyrics/LyricsLocations.h"
 #include "sdk/winamp_vis.h"
 
 #include <atomic>
@@ -146,8 +147,8 @@ public:
     // Off that thread the lyrics are queued and the call returns TRUE.
     // Without an origin: the song of the last automatic search (or, on the
     // window thread, the loaded song).
-    BOOL SaveDownloadedLyrics(int mode, const std::string& text);
-    BOOL SaveDownloadedLyrics(int mode, const std::string& text, const DownloadOrigin& origin);
+    BOOL SaveDownloadedLyrics(SaveTarget target, const std::string& text);
+    BOOL SaveDownloadedLyrics(SaveTarget target, const std::string& text, const DownloadOrigin& origin);
     // On the window thread: what a search started now would be for.
     DownloadOrigin CurrentDownloadOrigin() const;
     // Remembers the origin of an automatic search being started.
@@ -155,8 +156,6 @@ public:
     // Saves the queued downloaded lyrics when it is safe (or at closing).
     BOOL TakeUpDownloadedLyrics(bool closing);
     bool HasPendingDownloads() const;
-    // The save mode of downloaded lyrics for a TipoDownload setting.
-    static int DownloadSaveMode(int tipoDownload);
     // Window-thread end of SaveDownloadedLyrics (WM_VELMOR_SAVE_DOWNLOADED).
     LRESULT OnSaveDownloadedRequest(LPARAM request);
     void AskRemoveLyricsFile(const std::string& path);
@@ -284,7 +283,7 @@ public:
 
 private:
     struct PendingDownload {
-        int mode = 0;
+        SaveTarget target = SaveTarget::TempFolder;
         std::string text;
         DownloadOrigin origin;
     };
@@ -307,8 +306,10 @@ private:
     bool HandleEditModeSongChange();
     bool ReloadMayRunNow(bool ownRequest, bool fromElsewhere);
     void LeaveRender();
-    void LoadLyricsSources(bool isMp3, int baseCount, int& count, bool& found, char& origin);
-    void ShowLoadResults(bool found, int count, int baseCount, char origin, bool newAtEntry);
+    void LoadLyricsSources(int baseCount, int& count, bool& found);
+    void ShowLoadResults(bool found, int count, int baseCount, bool newAtEntry);
+    // The visible view of a document just read: how many lines it adds.
+    int VisibleLinesOf(const LyricsDocument& doc) const;
     void RestoreVisibleList(int savedSel);
     void SortTimeTags();
     void TrackPlayTime();
@@ -317,14 +318,17 @@ private:
     std::string LyricsTextToSave() const;
     BOOL SaveLyricsIntoMp3();
     BOOL SaveLyricsAsFile();
-    BOOL SaveDownloadedHere(int mode, const std::string& text, const std::string& song);
-    BOOL SaveDownloadedAsFile(int mode, const std::string& text, const std::string& song);
+    BOOL SaveDownloadedHere(SaveTarget target, const std::string& text, const std::string& song);
+    BOOL SaveDownloadedAsFile(SaveTarget target, const std::string& text, const std::string& song);
     void OfferToRemoveLyricsFiles(const std::string& song);
     // Time-tag editing steps.
     void EnterTagEditMode();
     void LeaveTagEditMode();
     void SetHelpSaveButton(bool editMode);
-    bool FillEditListForEditor();
+    // A raw line of the document, and its edit (shown in the edit list).
+    std::string RawLine(int index) const;
+    void SetRawLine(int index, const std::string& text);
+    bool FillEditListForEditor(LyricsDocument& raw);
 };
 
 // The one application object of the library.

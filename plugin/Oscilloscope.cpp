@@ -4,6 +4,7 @@
 // into stamps (the watermark once for each height, the line once per line)
 // that each frame puts onto the picture, and the traces go straight into the
 // pixels from strokes GDI drew once: a frame calls GDI only to show it.
+#include "framework/Gdi.h"
 #include "framework/Handles.h"
 #include "plugin/LyricsPluginApp.h"
 #include "plugin/OscilloscopeCache.h"
@@ -47,12 +48,12 @@ void DrawTraces(const fw::PixelView& pixels, const winampVisModule& module, int 
     }
 }
 
-LOGFONTA ArialFont(int height, int escapement) {
-    LOGFONTA lf = {};
+LOGFONTW ArialFont(int height, int escapement) {
+    LOGFONTW lf = {};
     lf.lfHeight = height;
     lf.lfEscapement = escapement;
     lf.lfWeight = 400;
-    lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
+    fw::SetLogFontFace(lf, "Arial");
     return lf;
 }
 
@@ -62,8 +63,8 @@ fw::TextStampStyle LineStyle(HFONT font, COLORREF background) {
 
 // The watermark as a stamp of the whole panel, its reference at (center, 0).
 fw::TextStamp DrawWatermark(int height, COLORREF background, int center, SIZE panel, fw::StampCanvas& canvas) {
-    const LOGFONTA lf = ArialFont(height, 150);
-    fw::UniqueFont font(::CreateFontIndirectA(&lf));
+    const LOGFONTW lf = ArialFont(height, 150);
+    fw::UniqueFont font(::CreateFontIndirectW(&lf));
     const fw::TextStampStyle style{font.get(), TA_CENTER | TA_TOP, kWatermarkShadow, kShadowOffset, kWatermarkText,
                                    background};
     const RECT area = {-center, 0, panel.cx - center, panel.cy};
@@ -75,7 +76,7 @@ OscilloscopeCache::Line DrawLine(HDC dc, HFONT font, const std::string& text, CO
     OscilloscopeCache::Line line;
     {
         fw::SelectGuard select(dc, font);
-        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &line.extent);
+        line.extent = fw::TextExtent(dc, text);
     }
     line.stamp = fw::TextStamp::Draw(LineStyle(font, background), text, canvas);
     return line;
@@ -85,11 +86,10 @@ void DrawLineDirectly(HDC dc, HFONT font, const std::string& text, int x, int y)
     fw::SelectGuard select(dc, font);
     const UINT oldAlign = ::SetTextAlign(dc, kLineAlign);
     ::SetBkMode(dc, TRANSPARENT);
-    const int len = static_cast<int>(text.size());
     ::SetTextColor(dc, kLineShadow);
-    ::TextOutA(dc, x + kShadowOffset.x, y + kShadowOffset.y, text.c_str(), len);
+    fw::DrawTextAt(dc, x + kShadowOffset.x, y + kShadowOffset.y, text);
     ::SetTextColor(dc, kLineText);
-    ::TextOutA(dc, x, y, text.c_str(), len);
+    fw::DrawTextAt(dc, x, y, text);
     ::SetTextAlign(dc, oldAlign);
 }
 

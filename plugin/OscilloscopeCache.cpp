@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-HFONT OscilloscopeCache::LineFont(const LOGFONTA& lf) {
+HFONT OscilloscopeCache::LineFont(const LOGFONTW& lf) {
     if (!m_lineFont || std::memcmp(&lf, &m_lineLogFont, sizeof(lf)) != 0) {
-        m_lineFont.reset(::CreateFontIndirectA(&lf));
+        m_lineFont.reset(::CreateFontIndirectW(&lf));
         m_lineLogFont = lf;
         m_lines.clear();  // drawn in the font that went
         m_havePlacement = false;
@@ -49,15 +49,7 @@ const fw::TextStamp& OscilloscopeCache::KeepWatermark(int fontHeight, fw::TextSt
     return kept.stamp;
 }
 
-const std::string& OscilloscopeCache::SelectedText(const CLyricsListBox& list, int sel) {
-    const unsigned version = list.ContentVersion();
-    if (sel != m_textSel || version != m_textVersion) {
-        m_text = list.GetText(sel);
-        m_textSel = sel;
-        m_textVersion = version;
-    }
-    return m_text;
-}
+const std::string& OscilloscopeCache::SelectedText(const CLyricsListBox& list, int sel) { return list.Line(sel); }
 
 const OscilloscopeCache::Line* OscilloscopeCache::FindLine(const std::string& text) {
     const auto found =

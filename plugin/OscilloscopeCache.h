@@ -22,7 +22,7 @@ public:
     // Where new stamps are drawn.
     fw::StampCanvas& Canvas() { return m_canvas; }
     // The line's font, made again when its description changes.
-    HFONT LineFont(const LOGFONTA& lf);
+    HFONT LineFont(const LOGFONTW& lf);
     // Where the line's font lands shifted near the left edge, found once per font.
     const fw::PlacementStep& LinePlacement(UINT align);
 
@@ -38,8 +38,7 @@ public:
         return KeepWatermark(fontHeight, draw());
     }
 
-    // The text of the selected line, read from the list again only when its
-    // items or the selection changed.
+    // The text of the selected line, as the list shows it.
     const std::string& SelectedText(const CLyricsListBox& list, int sel);
 
     struct Line {
@@ -75,7 +74,7 @@ private:
     fw::ColumnPolyline m_traces;
     fw::StampCanvas m_canvas;
     fw::UniqueFont m_lineFont;
-    LOGFONTA m_lineLogFont = {};
+    LOGFONTW m_lineLogFont = {};
     bool m_havePlacement = false;
     fw::PlacementStep m_linePlacement;
     bool m_haveBackground = false;
@@ -83,7 +82,4 @@ private:
     unsigned m_uses = 0;
     std::map<int, KeptWatermark> m_watermarks;
     std::vector<KeptLine> m_lines;
-    int m_textSel = -1;
-    unsigned m_textVersion = 0;
-    std::string m_text;
 };

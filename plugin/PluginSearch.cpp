@@ -11,9 +11,9 @@ CPluginSearch::~CPluginSearch() { m_finder.Shutdown(); }
 bool CPluginSearch::CanStartSearch() { return m_finder.CanStartSearch(); }
 
 bool CPluginSearch::StartSearch(const Request& request, bool retryWithoutArtist) {
-    m_finder.SetTitle(request.title.c_str());
-    m_finder.SetArtist(request.artist.c_str());
-    m_finder.SetSongFile(request.songFile.c_str());
+    m_finder.SetTitle(request.title);
+    m_finder.SetArtist(request.artist);
+    m_finder.SetSongFile(request.songFile);
     SearchTargets targets;  // the frame driver lends the song panel and the display list only
     targets.owner = request.owner;
     targets.statusText = request.statusText;
@@ -31,11 +31,11 @@ std::string CPluginSearch::CurrentSongFile() { return m_app.GetCurrentSongFile()
 
 std::string CPluginSearch::SettingsPath() { return m_app.GetIniPath(m_app.m_pModule); }
 
-int CPluginSearch::DownloadSaveMode() { return CLyricsPluginApp::DownloadSaveMode(m_app.m_nTipoDownload); }
+SaveTarget CPluginSearch::DownloadTarget() { return DownloadSaveTarget(m_app.m_nTipoDownload); }
 
-bool CPluginSearch::SaveDownloadedLyrics(int mode, const std::string& text) {
+bool CPluginSearch::SaveDownloadedLyrics(SaveTarget target, const std::string& text) {
     // For the song of the search, unless the user saved lyrics of their own since.
-    return m_app.SaveDownloadedLyrics(mode, text, m_origin) != FALSE;
+    return m_app.SaveDownloadedLyrics(target, text, m_origin) != FALSE;
 }
 
 void CPluginSearch::OnNewLyrics() { m_app.OnNewLyrics(); }

@@ -21,8 +21,8 @@ public:
 private:
     std::string CurrentSongFile() override;
     std::string SettingsPath() override;
-    int DownloadSaveMode() override;
-    bool SaveDownloadedLyrics(int mode, const std::string& text) override;
+    SaveTarget DownloadTarget() override;
+    bool SaveDownloadedLyrics(SaveTarget target, const std::string& text) override;
     void OnNewLyrics() override;
     int TrackLengthSeconds() override;
 

@@ -3,7 +3,10 @@
 // themselves are written by lyrics/LyricFiles, which never loses a file.
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/SystemCodePage.h"
+#include "framework/Unicode.h"
 #include "lyrics/LyricFiles.h"
+#include "lyrics/LyricsLocations.h"
 #include "lyrics/SongPaths.h"
 #include "lyrics/TimeTagText.h"
 #include "plugin/LyricsPluginApp.h"
@@ -16,12 +19,28 @@
 namespace {
 
 std::string SystemErrorText(DWORD code) {
-    char buf[512] = "";
-    const DWORD len = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buf, sizeof(buf), nullptr);
+    wchar_t buf[512] = L"";
+    const DWORD len = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buf, 512, nullptr);
     if (len == 0) return "Error " + std::to_string(code);
-    return std::string(buf, len);
+    return fw::Narrow(std::wstring_view(buf, len));
 }
+
+// The bytes of lyrics text as a file stores them: in the form it was read
+// in when it is written back where it came from, else as a new file is.
+std::string LyricFileBytes(const std::string& text, const LyricsDocument& doc, const std::string& target) {
+    const text::CodePage& codePage = fw::SystemCodePage();
+    const bool sameFile = !doc.sourcePath.empty() && fw::EqualsIgnoringAsciiCase(doc.sourcePath, target);
+    const text::TextForm form =
+        sameFile ? text::FormForSaving(text, doc.Form(), codePage) : text::FormForNewFile(text, codePage);
+    std::string bytes;
+    if (!text::EncodeText(text, form, codePage, bytes))
+        text::EncodeText(text, text::TextForm{text::Encoding::Utf8, true}, codePage, bytes);
+    return bytes;
+}
+
+// Downloaded lyrics are a new file: in the code page when they fit it.
+std::string NewLyricFileBytes(const std::string& text) { return LyricFileBytes(text, LyricsDocument(), ""); }
 
 std::string WithoutTrailingBlanks(std::string text) {
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
@@ -63,30 +82,17 @@ HWND CLyricsPluginApp::FrameWindow() const {
     return frame && ::IsWindow(frame) ? frame : nullptr;
 }
 
-std::string CLyricsPluginApp::JoinEditList() const {
-    const CLyricsListBox* edit = EditList();
-    std::string text;
-    const int count = edit->GetCount();
-    for (int i = 0; i < count; ++i) {
-        if (i > 0) text += "\r\n";
-        text += edit->GetText(i);
-    }
-    return text;
-}
-
 BOOL CLyricsPluginApp::SaveLyrics(int mode) {
-    if (!m_szSongFile[0]) return FALSE;
+    if (m_strSongFile.empty()) return FALSE;
     // Without the edit list there are no lines to save; writing nothing
     // would only wipe the user's file.
     if (!IsUsable(EditList(), true, false)) return FALSE;
-    if (!m_szLyricsFile[0]) {
-        fw::CopyBounded(m_szLyricsExt, sizeof(m_szLyricsExt), "LRC");
-        std::string beside;
-        FileBesideSong(m_szSongFile, m_szLyricsExt, beside);
-        fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), beside.c_str());
+    if (m_strLyricsFile.empty()) {
+        m_strLyricsExt = "LRC";
+        FileBesideSong(m_strSongFile, m_strLyricsExt, m_strLyricsFile);
     }
     bool intoMp3 = false;
-    if (IsMp3Path(m_szSongFile)) {
+    if (IsMp3Path(m_strSongFile)) {
         if (mode == -1) {
             intoMp3 = true;
         } else if (mode == 0) {
@@ -104,38 +110,41 @@ BOOL CLyricsPluginApp::SaveLyrics(int mode) {
     return TRUE;
 }
 
-// The edit list as it is saved: with the timing the user set as its offset header.
-std::string CLyricsPluginApp::LyricsTextToSave() const { return WithOffsetHeader(JoinEditList(), TotalOffsetMs()); }
+// The raw lines as they are saved: with the timing the user set as their
+// offset header.
+std::string CLyricsPluginApp::LyricsTextToSave() const {
+    return WithOffsetHeader(m_doc.JoinedRawText(), TotalOffsetMs());
+}
 
 BOOL CLyricsPluginApp::SaveLyricsIntoMp3() {
     const std::string text = LyricsTextToSave();
     fw::ShowMessageBox(FrameWindow(), text, "Error", MB_OK);  // "Error" is the system's default caption
-    const Mp3Result result = WriteLyricsIntoSong(m_szSongFile, text);
+    const Mp3Result result = WriteLyricsIntoSong(m_strSongFile, text, fw::SystemCodePage());
     if (result.outcome == Mp3Outcome::Failed) {
         fw::ShowMessageBox(FrameWindow(),
-                           std::string("The lyrics could not be saved into the MP3 file\n") + m_szSongFile + "\n" +
+                           std::string("The lyrics could not be saved into the MP3 file\n") + m_strSongFile + "\n" +
                                WithoutTrailingBlanks(SystemErrorText(result.error)) +
                                "\nThe file was left unchanged.",
                            kPluginCaption, MB_OK | MB_ICONWARNING);
         return FALSE;
     }
     // Lyric files beside the song would hide what the MP3 now holds.
-    if (result.outcome == Mp3Outcome::Saved) OfferToRemoveLyricsFiles(m_szSongFile);
+    if (result.outcome == Mp3Outcome::Saved) OfferToRemoveLyricsFiles(m_strSongFile);
     return TRUE;
 }
 
 BOOL CLyricsPluginApp::SaveLyricsAsFile() {
     const std::string text = LyricsTextToSave();
-    DWORD error = WriteFileSafely(m_szLyricsFile, text);
+    DWORD error = WriteFileSafely(m_strLyricsFile, LyricFileBytes(text, m_doc, m_strLyricsFile));
     if (!error) return TRUE;
-    if (!m_szAlternativeLRCPath[0]) {
+    if (m_strAlternativeLRCPath.empty()) {
         fw::ShowMessageBox(FrameWindow(), "Error saving LRC. Please configure an user path.", kPluginCaption, MB_OK);
         return FALSE;
     }
     std::string alternative;
-    if (FileInFolder(m_szAlternativeLRCPath, m_szSongFile, m_szLyricsExt, alternative)) {
-        fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), alternative.c_str());
-        error = WriteFileSafely(alternative, text);
+    if (FileInFolder(m_strAlternativeLRCPath, m_strSongFile, m_strLyricsExt, alternative)) {
+        m_strLyricsFile = alternative;
+        error = WriteFileSafely(alternative, LyricFileBytes(text, m_doc, alternative));
         if (!error) return TRUE;
     } else {
         error = ERROR_FILENAME_EXCED_RANGE;
@@ -145,26 +154,21 @@ BOOL CLyricsPluginApp::SaveLyricsAsFile() {
 }
 
 void CLyricsPluginApp::OfferToRemoveLyricsFiles(const std::string& song) {
-    std::string path;
-    if (m_szAlternativeLRCPath[0]) {
-        for (const char* ext : m_aszLyricsExt)
-            if (FileInFolder(m_szAlternativeLRCPath, song, ext, path)) AskRemoveLyricsFile(path);
-    }
-    for (const char* ext : m_aszLyricsExt)
-        if (FileBesideSong(song, ext, path)) AskRemoveLyricsFile(path);
+    for (const LyricsCandidate& candidate : LyricsCandidates(song, m_strAlternativeLRCPath, ""))
+        if (!candidate.path.empty()) AskRemoveLyricsFile(candidate.path);
 }
 
 void CLyricsPluginApp::AskRemoveLyricsFile(const std::string& path) {
     {
-        fw::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        fw::UniqueFile file(::CreateFileW(fw::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return;
     }
     const std::string question = "Do you want remove the file " + path +
                                  "?\nIf you choose 'NO', the lyrics can be read from this file an not from the "
                                  "mp3 file.";
     if (fw::ShowMessageBox(FrameWindow(), question, "REMOVE THE FILE?", MB_YESNO) == IDYES)
-        ::DeleteFileA(path.c_str());
+        ::DeleteFileW(fw::Widen(path).c_str());
 }
 
 void CLyricsPluginApp::ShowFileError(HWND owner, DWORD code, const char* caption, const char* kind,
@@ -177,15 +181,6 @@ void CLyricsPluginApp::ShowFileError(HWND owner, DWORD code, const char* caption
         fw::ShowMessageBox(owner, SystemErrorText(code), title, MB_OK | MB_ICONINFORMATION);
 }
 
-int CLyricsPluginApp::DownloadSaveMode(int tipoDownload) {
-    switch (tipoDownload) {
-    case 2: return -3;  // as LRC beside the song
-    case 3: return -1;  // into the MP3
-    case 4: return -4;  // in the download folder
-    default: return -2; // in the temporary folder
-    }
-}
-
 // --- Downloaded lyrics ---------------------------------------------------
 //
 // The frame window's thread is the only one that loads, edits and saves
@@ -196,40 +191,40 @@ int CLyricsPluginApp::DownloadSaveMode(int tipoDownload) {
 // the song they were found for, and dropped when that song no longer plays
 // or when the user saved lyrics of their own after the search began.
 
-DownloadOrigin CLyricsPluginApp::CurrentDownloadOrigin() const { return DownloadOrigin{m_szSongFile, m_nUserSaves}; }
+DownloadOrigin CLyricsPluginApp::CurrentDownloadOrigin() const { return DownloadOrigin{m_strSongFile, m_nUserSaves}; }
 
 void CLyricsPluginApp::NoteSearchStarted() {
     std::lock_guard<std::mutex> lock(m_downloadLock);
     m_lastSearchOrigin = CurrentDownloadOrigin();
 }
 
-BOOL CLyricsPluginApp::SaveDownloadedLyrics(int mode, const std::string& text) {
-    if (IsWindowThread() || !FrameWindow()) return SaveDownloadedLyrics(mode, text, CurrentDownloadOrigin());
+BOOL CLyricsPluginApp::SaveDownloadedLyrics(SaveTarget target, const std::string& text) {
+    if (IsWindowThread() || !FrameWindow()) return SaveDownloadedLyrics(target, text, CurrentDownloadOrigin());
     DownloadOrigin origin;
     {
         std::lock_guard<std::mutex> lock(m_downloadLock);
         origin = m_lastSearchOrigin;
     }
-    return SaveDownloadedLyrics(mode, text, origin);
+    return SaveDownloadedLyrics(target, text, origin);
 }
 
-BOOL CLyricsPluginApp::SaveDownloadedLyrics(int mode, const std::string& text, const DownloadOrigin& origin) {
+BOOL CLyricsPluginApp::SaveDownloadedLyrics(SaveTarget target, const std::string& text, const DownloadOrigin& origin) {
     if (origin.songFile.empty()) return FALSE;
     const HWND frame = FrameWindow();
     if (!frame) {
         // No windows: nothing else loads or edits lyrics now.
         const auto lifecycle = LockLifecycle();
-        return SaveDownloadedHere(mode, text, origin.songFile);
+        return SaveDownloadedHere(target, text, origin.songFile);
     }
     const bool here = IsWindowThread();
     if (here && IsSafeToReplaceLyrics() && !HasPendingDownloads())
-        return SaveDownloadedHere(mode, text, origin.songFile);
+        return SaveDownloadedHere(target, text, origin.songFile);
     {
         std::lock_guard<std::mutex> lock(m_downloadLock);
-        m_pendingDownloads.push_back(PendingDownload{mode, text, origin});
+        m_pendingDownloads.push_back(PendingDownload{target, text, origin});
     }
     // Taken up by the window thread as soon as it is safe.
-    if (!here) ::PostMessageA(frame, WM_VELMOR_SAVE_DOWNLOADED, 0, 0);
+    if (!here) ::PostMessageW(frame, WM_VELMOR_SAVE_DOWNLOADED, 0, 0);
     return TRUE;
 }
 
@@ -253,7 +248,7 @@ BOOL CLyricsPluginApp::TakeUpDownloadedLyrics(bool closing) {
             result = FALSE;
             continue;
         }
-        result = SaveDownloadedHere(item.mode, item.text, item.origin.songFile);
+        result = SaveDownloadedHere(item.target, item.text, item.origin.songFile);
         if (result) m_bNewLyrics = 1;
     }
     return result;
@@ -264,44 +259,41 @@ bool CLyricsPluginApp::HasPendingDownloads() const {
     return !m_pendingDownloads.empty();
 }
 
-BOOL CLyricsPluginApp::SaveDownloadedHere(int mode, const std::string& text, const std::string& song) {
+BOOL CLyricsPluginApp::SaveDownloadedHere(SaveTarget target, const std::string& text, const std::string& song) {
     if (song.empty()) return FALSE;
     bool saved = false;
-    if (mode == -1 && IsMp3Path(song)) {
-        const DWORD attributes = ::GetFileAttributesA(song.c_str());
+    if (target == SaveTarget::IntoSong && IsMp3Path(song)) {
+        const std::wstring widePath = fw::Widen(song);
+        const DWORD attributes = ::GetFileAttributesW(widePath.c_str());
         // A song that stays read-only cannot take the lyrics: they go to the
         // temporary folder instead.
         const bool writable = attributes != INVALID_FILE_ATTRIBUTES &&
                               (!(attributes & FILE_ATTRIBUTE_READONLY) ||
-                               ::SetFileAttributesA(song.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY));
-        if (writable) saved = WriteLyricsIntoSong(song, text).outcome == Mp3Outcome::Saved;
+                               ::SetFileAttributesW(widePath.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY));
+        if (writable) saved = WriteLyricsIntoSong(song, text, fw::SystemCodePage()).outcome == Mp3Outcome::Saved;
         if (saved) OfferToRemoveLyricsFiles(song);
     }
-    if (!saved && !SaveDownloadedAsFile(mode, text, song)) return FALSE;
+    if (!saved && !SaveDownloadedAsFile(target, text, song)) return FALSE;
     m_bModified = 0;
     return TRUE;
 }
 
-BOOL CLyricsPluginApp::SaveDownloadedAsFile(int mode, const std::string& text, const std::string& song) {
-    fw::CopyBounded(m_szLyricsExt, sizeof(m_szLyricsExt), "LRC");
-    std::string folder;
-    switch (mode) {
-    case -3: folder = SongFolder(song); break;
-    case -4: folder = m_szDownloadLRCPath; break;  // "" is no place: the temporary folder is used
-    default:
-        folder = TempFolderPath();
-        if (folder.empty()) return FALSE;
-        break;
-    }
-    std::string target;
+// In the place the target names, else in the temporary folder.
+BOOL CLyricsPluginApp::SaveDownloadedAsFile(SaveTarget target, const std::string& text, const std::string& song) {
+    m_strLyricsExt = "LRC";
+    const std::string temp = TempFolderPath();
+    const std::string bytes = NewLyricFileBytes(text);
+    if (target == SaveTarget::IntoSong) target = SaveTarget::TempFolder;
+    std::string file;
     DWORD error = ERROR_PATH_NOT_FOUND;
-    if (!folder.empty() && FileInFolder(folder, song, "LRC", target)) {
-        fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), target.c_str());
-        error = WriteFileSafely(target, text);
+    if (SaveTargetFile(target, song, m_strDownloadLRCPath, temp, file)) {
+        m_strLyricsFile = file;
+        error = WriteFileSafely(file, bytes);
+    } else if (target == SaveTarget::TempFolder) {
+        return FALSE;
     }
     if (!error) return TRUE;
-    const std::string temp = TempFolderPath();
-    if (temp.empty() || !FileInFolder(temp, song, "LRC", target)) return FALSE;
-    fw::CopyBounded(m_szLyricsFile, sizeof(m_szLyricsFile), target.c_str());
-    return WriteFileSafely(target, text) == 0;
+    if (!SaveTargetFile(SaveTarget::TempFolder, song, m_strDownloadLRCPath, temp, file)) return FALSE;
+    m_strLyricsFile = file;
+    return WriteFileSafely(file, bytes) == 0;
 }

@@ -1,22 +1,26 @@
 // The 38 settings in "plugin.ini" beside the plugin, one section named after
 // the module, read at Init and written at Quit, after Config and when the
 // frame window is destroyed.
+#include "framework/SystemCodePage.h"
+#include "framework/TextUtil.h"
+#include "framework/Unicode.h"
 #include "plugin/LyricsPluginApp.h"
 #include "ui/PluginWnd.h"
 
 #include <climits>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
 
-enum class Kind { Int, AbsoluteInt, Colour, String };
+enum class Kind { Int, AbsoluteInt, Colour, String, Folder };
 
 struct Setting {
     const char* key;
     Kind kind;
-    void* value;       // int*, COLORREF* or char*
-    size_t size = 0;   // buffer size of a string
+    void* value;       // int*, COLORREF*, char* (a font face) or std::string* (a folder)
+    size_t size = 0;   // buffer size of a font face
 };
 
 // Every key in file order, bound to the field that holds it.
@@ -58,57 +62,142 @@ std::vector<Setting> SettingsOf(CLyricsPluginApp& app, CPluginWnd& wnd) {
         {"FontWeightInfo", Kind::Int, &list.m_fontInfo.weight},
         {"FontSizeInfo", Kind::AbsoluteInt, &list.m_fontInfo.points},
         {"FontItalicInfo", Kind::Int, &list.m_fontInfo.italic},
-        {"AlternativeLRCPath", Kind::String, app.m_szAlternativeLRCPath, kPathSize},
-        {"DownloadLRCPath", Kind::String, app.m_szDownloadLRCPath, kPathSize},
+        {"AlternativeLRCPath", Kind::Folder, &app.m_strAlternativeLRCPath},
+        {"DownloadLRCPath", Kind::Folder, &app.m_strDownloadLRCPath},
         {"IsOneLine", Kind::Int, &app.m_bIsOneLine},
     };
 }
 
-int ReadIniInt(const char* section, const char* key, int current, const char* file, bool absolute) {
-    int value = static_cast<int>(::GetPrivateProfileIntA(section, key, current, file));
+// The INI file is text in the system code page: the W functions convert.
+class IniFile {
+public:
+    IniFile(const std::string& file, const char* section) : m_file(fw::Widen(file)), m_section(fw::Widen(section)) {}
+
+    int ReadInt(const char* key, int current) const {
+        return static_cast<int>(::GetPrivateProfileIntW(m_section.c_str(), fw::Widen(key).c_str(), current, m_file.c_str()));
+    }
+    // The value, or `current` when the key is missing.
+    std::string ReadString(const char* key, const std::string& current) const {
+        std::vector<wchar_t> buffer(32768, L'\0');
+        const std::wstring fallback = fw::Widen(current);
+        const DWORD len = ::GetPrivateProfileStringW(m_section.c_str(), fw::Widen(key).c_str(), fallback.c_str(),
+                                                     buffer.data(), static_cast<DWORD>(buffer.size()), m_file.c_str());
+        return fw::Narrow(std::wstring_view(buffer.data(), len));
+    }
+    bool Has(const char* key) const {
+        static const char kMissing[] = "\x01missing\x01";
+        return ReadString(key, kMissing) != kMissing;
+    }
+    // null removes the key.
+    void Write(const char* key, const std::string* value) const {
+        ::WritePrivateProfileStringW(m_section.c_str(), fw::Widen(key).c_str(),
+                                     value ? fw::Widen(*value).c_str() : nullptr, m_file.c_str());
+    }
+    void WriteInt(const char* key, int value) const {
+        const std::string text = std::to_string(value);
+        Write(key, &text);
+    }
+
+private:
+    std::wstring m_file;
+    std::wstring m_section;
+};
+
+int ReadIniInt(const IniFile& ini, const char* key, int current, bool absolute) {
+    int value = ini.ReadInt(key, current);
     if (absolute && value < 0) value = value == INT_MIN ? INT_MAX : -value;
     return value;
 }
 
-void ReadIniString(const char* section, const char* key, char* buffer, size_t size, const char* file) {
-    const std::string current(buffer);  // the default must not overlap the output
-    ::GetPrivateProfileStringA(section, key, current.c_str(), buffer, static_cast<DWORD>(size), file);
+// The folder as the code page writes it: characters the code page lacks
+// as its default character, which is what older versions read.
+std::string CodePageForm(const std::string& folder) {
+    std::string bytes;
+    if (fw::SystemCodePage().FromUtf8(folder, bytes)) return folder;
+    const std::wstring wide = fw::Widen(folder);
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    if (size <= 0) return std::string();
+    bytes.assign(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &bytes[0], size, nullptr, nullptr);
+    return fw::SystemCodePage().ToUtf8(bytes);
 }
 
-void WriteIniInt(const char* section, const char* key, int value, const char* file) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "%d", value);
-    ::WritePrivateProfileStringA(section, key, text, file);
-}
+std::string Utf8Key(const char* key) { return std::string(key) + "Utf8"; }
 
 }  // namespace
 
 std::string CLyricsPluginApp::GetIniPath(winampVisModule* module) const {
-    char path[MAX_PATH] = "";
-    ::GetModuleFileNameA(module ? module->hDllInstance : nullptr, path, sizeof(path));
-    std::string file(path);
+    std::vector<wchar_t> path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD len = ::GetModuleFileNameW(module ? module->hDllInstance : nullptr, path.data(),
+                                               static_cast<DWORD>(path.size()));
+        if (len == 0) return "plugin.ini";
+        if (len < path.size()) {
+            path.resize(len);
+            break;
+        }
+        path.resize(path.size() * 2);  // cut short: a longer path
+    }
+    const std::string file = fw::Narrow(std::wstring_view(path.data(), path.size()));
     const size_t slash = file.rfind('\\');
     return slash == std::string::npos ? std::string("plugin.ini") : file.substr(0, slash + 1) + "plugin.ini";
+}
+
+// A folder the code page cannot hold is also written, as percent-encoded
+// UTF-8, under a key of its own; that key counts only while the code-page
+// key still holds the same folder (an older version that changed the
+// folder wrote only the code-page key, and its value wins).
+std::string CLyricsPluginApp::ReadFolderSetting(const std::string& file, const char* section, const char* key,
+                                                const std::string& current) const {
+    const IniFile ini(file, section);
+    const std::string codePageValue = ini.ReadString(key, CodePageForm(current));
+    const std::string encoded = ini.ReadString(Utf8Key(key).c_str(), "");
+    std::string utf8;
+    if (!encoded.empty() && fw::PercentDecode(encoded, utf8) && fw::IsValidUtf8(utf8) &&
+        CodePageForm(utf8) == codePageValue)
+        return utf8;
+    if (!ini.Has(key)) return current;
+    return codePageValue;
+}
+
+void CLyricsPluginApp::WriteFolderSetting(const std::string& file, const char* section, const char* key,
+                                          const std::string& folder) const {
+    const IniFile ini(file, section);
+    const std::string codePageValue = CodePageForm(folder);
+    ini.Write(key, &codePageValue);
+    const std::string encoded = fw::PercentEncode(folder);
+    ini.Write(Utf8Key(key).c_str(), codePageValue == folder ? nullptr : &encoded);
 }
 
 void CLyricsPluginApp::LoadSettings(winampVisModule* module) {
     if (!module || !m_pWnd) return;
     const std::string file = GetIniPath(module);
     const char* section = module->description;
+    const IniFile ini(file, section);
     for (const Setting& s : SettingsOf(*this, *m_pWnd)) {
         switch (s.kind) {
         case Kind::Int:
         case Kind::AbsoluteInt: {
             int* v = static_cast<int*>(s.value);
-            *v = ReadIniInt(section, s.key, *v, file.c_str(), s.kind == Kind::AbsoluteInt);
+            *v = ReadIniInt(ini, s.key, *v, s.kind == Kind::AbsoluteInt);
             break;
         }
         case Kind::Colour: {
             auto* v = static_cast<COLORREF*>(s.value);
-            *v = ::GetPrivateProfileIntA(section, s.key, static_cast<INT>(*v), file.c_str());
+            *v = static_cast<COLORREF>(ini.ReadInt(s.key, static_cast<int>(*v)));
             break;
         }
-        case Kind::String: ReadIniString(section, s.key, static_cast<char*>(s.value), s.size, file.c_str()); break;
+        case Kind::String: {
+            char* face = static_cast<char*>(s.value);
+            fw::CopyBounded(face, s.size, ini.ReadString(s.key, face));
+            break;
+        }
+        case Kind::Folder: {
+            auto* folder = static_cast<std::string*>(s.value);
+            *folder = ReadFolderSetting(file, section, s.key, *folder);
+            break;
+        }
         }
     }
     m_pWnd->ApplyColours();
@@ -119,10 +208,16 @@ void CLyricsPluginApp::SaveSettings(winampVisModule* module) {
     if (!IsReducedHeight()) m_bIsOneLine = 0;
     const std::string file = GetIniPath(module);
     const char* section = module->description;
+    const IniFile ini(file, section);
     for (const Setting& s : SettingsOf(*this, *m_pWnd)) {
-        if (s.kind == Kind::String)
-            ::WritePrivateProfileStringA(section, s.key, static_cast<const char*>(s.value), file.c_str());
-        else
-            WriteIniInt(section, s.key, *static_cast<const int*>(s.value), file.c_str());
+        switch (s.kind) {
+        case Kind::String: {
+            const std::string face = static_cast<const char*>(s.value);
+            ini.Write(s.key, &face);
+            break;
+        }
+        case Kind::Folder: WriteFolderSetting(file, section, s.key, *static_cast<const std::string*>(s.value)); break;
+        default: ini.WriteInt(s.key, *static_cast<const int*>(s.value)); break;
+        }
     }
 }

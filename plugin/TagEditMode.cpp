@@ -1,5 +1,5 @@
-// The time-tag edit mode: the raw lines in the edit list, timed with the
-// play position while the song plays.
+// The time-tag edit mode: the document's raw lines in the edit list, timed
+// with the play position while the song plays.
 #include "framework/MessageBox.h"
 #include "lyrics/TimeTagText.h"
 #include "plugin/LyricsPluginApp.h"
@@ -62,6 +62,16 @@ void CLyricsPluginApp::LeaveTagEditMode() {
     display.SetCurSel(line <= 0 ? 1 : line);
 }
 
+std::string CLyricsPluginApp::RawLine(int index) const {
+    const std::vector<std::string>& lines = m_doc.RawLines();
+    return index >= 0 && static_cast<size_t>(index) < lines.size() ? lines[static_cast<size_t>(index)] : std::string();
+}
+
+void CLyricsPluginApp::SetRawLine(int index, const std::string& text) {
+    if (!m_doc.ReplaceRawLine(static_cast<size_t>(index), text)) return;
+    if (CLyricsListBox* edit = EditList()) edit->ReplaceLine(index, text);
+}
+
 int CLyricsPluginApp::InsertTimeTag(int timeMs) {
     CLyricsListBox* edit = EditList();
     const int sel = IsUsable(edit, true, false) ? edit->GetCurSel() : -1;
@@ -71,13 +81,13 @@ int CLyricsPluginApp::InsertTimeTag(int timeMs) {
         timeMs = static_cast<int>(SendToHost(IPC_GETOUTPUTTIME));
         if (timeMs < 0) timeMs = 0;
     }
-    edit->ReplaceString(sel, InsertTimeTagText(edit->GetText(sel), FormatTimeTag(timeMs)));
+    SetRawLine(sel, InsertTimeTagText(RawLine(sel), FormatTimeTag(timeMs)));
     // On to the next line to be timed, over empty lines but never past the last.
     const int last = edit->GetCount() - 1;
     int next = sel;
     if (next < last) {
         ++next;
-        while (next < last && edit->GetText(next).empty()) ++next;
+        while (next < last && RawLine(next).empty()) ++next;
     }
     edit->SetCurSel(next);
     CenterSelection();
@@ -89,8 +99,8 @@ void CLyricsPluginApp::DeleteTimeTag() {
     CLyricsListBox* edit = EditList();
     const int sel = IsUsable(edit, true, false) ? edit->GetCurSel() : -1;
     if (sel < 0) return;
-    std::string line = edit->GetText(sel);
-    if (RemoveLastTimeTag(line)) edit->ReplaceString(sel, line);
+    std::string line = RawLine(sel);
+    if (RemoveLastTimeTag(line)) SetRawLine(sel, line);
 }
 
 // The selected line starts a block timed once already (a chorus sung
@@ -100,7 +110,7 @@ void CLyricsPluginApp::AutoCompleteTags() {
     CLyricsListBox* edit = EditList();
     if (!IsUsable(edit, true, false)) return;
     int line = edit->GetCurSel();
-    if (line < 0 || edit->GetText(line).empty()) return;
+    if (line < 0 || RawLine(line).empty()) return;
     const int now = InsertTimeTag(-1);
     const EarlierTags first = FindEarlierTags(m_aTimeTags, kTimeTagSlots, line, now, -1);
     const int shift = now - first.last;
@@ -108,7 +118,7 @@ void CLyricsPluginApp::AutoCompleteTags() {
     int lastSecond = 0;
     while (edit->GetCurSel() == line + 1) {
         ++line;
-        if (edit->GetText(line).empty()) break;
+        if (RawLine(line).empty()) break;
         // The same occurrence of the block: as many earlier tags as the first line had.
         const EarlierTags earlier = FindEarlierTags(m_aTimeTags, kTimeTagSlots, line, now, first.count);
         lastLineTimed = earlier.count > 0;

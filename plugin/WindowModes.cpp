@@ -31,7 +31,7 @@ HostFrameGeometry MeasureHostFrame(HWND frame, HWND pluginFrame) {
 void ResizeHostFrame(const HostFrameGeometry& g, int width, int height) {
     POINT topLeft = {g.outer.left, g.outer.top};
     HWND parent = ::GetParent(g.frame);
-    if (parent && (::GetWindowLongPtrA(g.frame, GWL_STYLE) & WS_CHILD)) ::ScreenToClient(parent, &topLeft);
+    if (parent && (::GetWindowLongPtrW(g.frame, GWL_STYLE) & WS_CHILD)) ::ScreenToClient(parent, &topLeft);
     ::SetWindowPos(g.frame, nullptr, topLeft.x, topLeft.y, width, height,
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING | SWP_SHOWWINDOW);
     ::InvalidateRect(g.frame, nullptr, TRUE);
@@ -84,7 +84,7 @@ HWND CLyricsPluginApp::FindHostFrame() const {
     HWND frame = m_hHostWnd;
     HWND main = HostMainWindow();
     while (frame) {
-        if (!(::GetWindowLongPtrA(frame, GWL_STYLE) & WS_CHILD)) break;
+        if (!(::GetWindowLongPtrW(frame, GWL_STYLE) & WS_CHILD)) break;
         HWND parent = ::GetParent(frame);
         if (!parent || parent == main) break;
         frame = parent;
@@ -103,7 +103,7 @@ void CLyricsPluginApp::MeasureLineHeight(HWND measuringWindow) {
         fw::UniqueFont font = fw::CreateFontFor(*fonts[i], dc.get(), &m_lfChosen);
         fw::SelectGuard select(dc.get(), font.get());
         SIZE size = {0, 0};
-        ::GetTextExtentPoint32A(dc.get(), "MjM", 3, &size);
+        size = fw::TextExtent(dc.get(), "MjM");
         if (IsUsable(list, true, false) && size.cy > list->m_nTallestItem) list->m_nTallestItem = size.cy;
     }
 }

@@ -19,7 +19,7 @@ struct RunRequest {
 void HandleSentMessages(DWORD waitMs) {
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_SENDMESSAGE);
     MSG msg;
-    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ bool CLyricsPluginApp::RunOnWindowThread(const std::function<void()>& work, bool
     RunRequest request = {&work, evenWhileClosing};
     // SendMessage returns 0 without running anything when the window is
     // destroyed before its thread gets to the message.
-    return ::SendMessageA(frame, WM_VELMOR_RUN, 0, reinterpret_cast<LPARAM>(&request)) == 1;
+    return ::SendMessageW(frame, WM_VELMOR_RUN, 0, reinterpret_cast<LPARAM>(&request)) == 1;
 }
 
 LRESULT CLyricsPluginApp::OnRunRequest(LPARAM lParam) {

@@ -1,5 +1,7 @@
 #include "search/JsonLyrics.h"
 
+#include "framework/TextUtil.h"
+
 #include <nlohmann/json.hpp>
 
 namespace {
@@ -51,11 +53,6 @@ bool RecordFrom(const Json& object, JsonLyricsRecord& record) {
     return true;
 }
 
-bool IsUnreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-           c == '_' || c == '~';
-}
-
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
     for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
         text.replace(pos, from.size(), to);
@@ -101,22 +98,7 @@ std::string LyricsOfRecord(const JsonLyricsRecord& record) {
     return record.syncedLyrics.empty() ? record.plainLyrics : record.syncedLyrics;
 }
 
-std::string PercentEncode(const std::string& utf8) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(utf8.size() * 3);
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (IsUnreserved(c)) {
-            out += ch;
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out;
-}
+std::string PercentEncode(const std::string& utf8) { return fw::PercentEncode(utf8); }
 
 std::string FillJsonUrlTemplate(const std::string& urlTemplate, const std::string& artistUtf8,
                                 const std::string& titleUtf8, int durationSeconds) {

@@ -12,12 +12,6 @@ namespace {
 
 constexpr DWORD kStopPatienceMs = 10000;
 
-void CopyField(char* field, size_t size, const char* text) {
-    if (!text) text = "";
-    const size_t n = std::min(std::strlen(text), size - 1);
-    std::memcpy(field, text, n);
-    field[n] = '\0';
-}
 
 }  // namespace
 
@@ -27,9 +21,6 @@ CLyricsFinder::CLyricsFinder(SearchHost& host, SitesStore& sites) : m_host(host)
 
 CLyricsFinder::~CLyricsFinder() { Shutdown(); }
 
-void CLyricsFinder::SetTitle(const char* title) { CopyField(m_szTitle, sizeof(m_szTitle), title); }
-void CLyricsFinder::SetArtist(const char* artist) { CopyField(m_szArtist, sizeof(m_szArtist), artist); }
-void CLyricsFinder::SetSongFile(const char* songFile) { CopyField(m_szSongFile, sizeof(m_szSongFile), songFile); }
 
 void CLyricsFinder::SetEditorContext(const std::string& text, const std::string& songFile) {
     m_strEditorText = text;
@@ -44,14 +35,14 @@ bool CLyricsFinder::CanStartSearch() const {
 
 std::shared_ptr<SearchRequest> CLyricsFinder::NewRequest(bool retryWithoutArtist) {
     auto request = std::make_shared<SearchRequest>(m_host, m_sites, m_ui);
-    request->rawTitle = m_szTitle;
-    request->rawArtist = m_szArtist;
+    request->rawTitle = m_strTitle;
+    request->rawArtist = m_strArtist;
     request->bRetryWithoutArtist = retryWithoutArtist ? 1 : 0;
     request->addresses = ReadSearchAddresses(m_host.SettingsPath());
     request->searchSongFile = m_host.CurrentSongFile();
     request->lengthSeconds = m_host.TrackLengthSeconds();
     request->targets = m_targets;
-    request->downloadMode = m_host.DownloadSaveMode();
+    request->downloadTarget = m_host.DownloadTarget();
     return request;
 }
 

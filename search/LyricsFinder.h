@@ -24,9 +24,10 @@ public:
     CLyricsFinder& operator=(const CLyricsFinder&) = delete;
 
     // Search input.
-    void SetTitle(const char* title);
-    void SetArtist(const char* artist);
-    void SetSongFile(const char* songFile);
+    // UTF-8 texts of the song a search is for.
+    void SetTitle(const std::string& title) { m_strTitle = title; }
+    void SetArtist(const std::string& artist) { m_strArtist = artist; }
+    void SetSongFile(const std::string& songFile) { m_strSongFile = songFile; }
     void SetTargets(const SearchTargets& targets) { m_targets = targets; }
     // What the lyrics editor opened with: ChangeCodePage decodes this text
     // when there are no results, and CheckSongUnchanged compares this song.
@@ -64,9 +65,9 @@ private:
     DWORD m_nStopRequestTime = 0;              // tick of the first stop request; 0 none
     bool m_bStopRequested = false;
     SearchTargets m_targets;
-    char m_szTitle[512] = "";
-    char m_szArtist[512] = "";
-    char m_szSongFile[512] = "";
+    std::string m_strTitle;
+    std::string m_strArtist;
+    std::string m_strSongFile;
     std::string m_strEditorText;
     std::string m_strEditorSongFile;
 };

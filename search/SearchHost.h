@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "lyrics/LyricsLocations.h"
+
 #include <string>
 
 class SearchHost {
@@ -13,9 +15,10 @@ public:
     virtual std::string CurrentSongFile() = 0;
     // The settings file; its [Search] section tells where the search goes.
     virtual std::string SettingsPath() = 0;
-    // Where downloaded lyrics go (-1..-4), from the TipoDownload setting.
-    virtual int DownloadSaveMode() = 0;
-    virtual bool SaveDownloadedLyrics(int mode, const std::string& text) = 0;
+    // Where downloaded lyrics go, from the TipoDownload setting.
+    virtual SaveTarget DownloadTarget() = 0;
+    // The text is UTF-8.
+    virtual bool SaveDownloadedLyrics(SaveTarget target, const std::string& text) = 0;
     // The display reloads and shows the saved lyrics.
     virtual void OnNewLyrics() = 0;
     // The playing track's length in whole seconds; 0 when unknown.

@@ -82,7 +82,7 @@ void SearchRequest::SaveFirstResult(const std::string& text, const std::string& 
             return;
         }
         show("Lyrics found - " + siteName + ". (Saving... wait pls...)");
-        if (!self->m_host.SaveDownloadedLyrics(self->downloadMode, text)) return;
+        if (!self->m_host.SaveDownloadedLyrics(self->downloadTarget, text)) return;
         self->m_host.OnNewLyrics();
         show("Lyrics found - " + siteName + ". (Open editor for more lyrics)");
     });

@@ -36,7 +36,7 @@ public:
     std::string searchSongFile;  // the playing song when the search started
     int lengthSeconds = 0;       // of that song; 0 when unknown
     SearchTargets targets;
-    int downloadMode = -2;
+    SaveTarget downloadTarget = SaveTarget::TempFolder;
 
     // Driver thread only.
     char szTitle[kSearchFieldSize] = "";

@@ -1,5 +1,7 @@
 #include "search/SearchResults.h"
 
+#include "framework/Unicode.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -12,30 +14,39 @@ bool LooksLikeUtf8(const std::string& text) {
 
 namespace {
 
-std::string Recode(const std::string& text, UINT from) {
-    if (text.empty()) return text;
-    const int size = static_cast<int>(text.size());
-    const int wide = ::MultiByteToWideChar(from, 0, text.data(), size, nullptr, 0);
-    if (wide <= 0) return std::string();
+std::wstring Decode(const std::string& bytes, UINT from) {
+    if (bytes.empty()) return std::wstring();
+    const int size = static_cast<int>(bytes.size());
+    const int wide = ::MultiByteToWideChar(from, 0, bytes.data(), size, nullptr, 0);
+    if (wide <= 0) return std::wstring();
     std::wstring utf16(static_cast<size_t>(wide), L'\0');
-    ::MultiByteToWideChar(from, 0, text.data(), size, &utf16[0], wide);
-    const int narrow = ::WideCharToMultiByte(CP_ACP, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    ::MultiByteToWideChar(from, 0, bytes.data(), size, &utf16[0], wide);
+    return utf16;
+}
+
+// Text as the system code page holds it, characters it lacks as its default.
+std::string ToSystemCodePage(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int wide = static_cast<int>(text.size());
+    const int narrow = ::WideCharToMultiByte(CP_ACP, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
     if (narrow <= 0) return std::string();
     std::string out(static_cast<size_t>(narrow), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, utf16.data(), wide, &out[0], narrow, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), wide, &out[0], narrow, nullptr, nullptr);
     return out;
 }
 
 }  // namespace
 
-std::string ConvertCodePage(const std::string& text, int codePage) {
+// "Twice" undoes text that was encoded once too often: the first decoding
+// gives characters whose code-page bytes are the real text's bytes.
+std::string ConvertCodePage(const std::string& bytes, int codePage) {
     const bool twice = codePage == kCodePageUtf8Twice || codePage == kCodePageUtf7Twice;
-    UINT from = static_cast<UINT>(codePage);
+    UINT from = codePage == kCodePageAnsi ? CP_ACP : static_cast<UINT>(codePage);
     if (codePage == kCodePageUtf8Twice) from = CP_UTF8;
     if (codePage == kCodePageUtf7Twice) from = CP_UTF7;
-    std::string result = Recode(text, from);
-    if (twice) result = Recode(result, from);
-    return result;
+    std::wstring text = Decode(bytes, from);
+    if (twice) text = Decode(ToSystemCodePage(text), from);
+    return fw::Narrow(text);
 }
 
 std::string CodePageLine(int codePage) {

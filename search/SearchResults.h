@@ -25,8 +25,8 @@ struct SearchResult {
 
 // True for the bytes that mark a text as UTF-8 whatever its source said.
 bool LooksLikeUtf8(const std::string& text);
-// The text decoded from codePage into the system code page.
-std::string ConvertCodePage(const std::string& text, int codePage);
+// Bytes decoded in a character set of the list above, as UTF-8.
+std::string ConvertCodePage(const std::string& bytes, int codePage);
 std::string CodePageLine(int codePage);
 std::string CounterLine(int current, int count, const std::string& siteName);
 

@@ -30,7 +30,6 @@ const int kSwatches[] = {IDC_CFG_BK_COLOR,  IDC_CFG_TXT_COLOR,   IDC_CFG_TITLE_C
                          IDC_CFG_BKWINDOW_COLOR};
 
 // The folders are kept in fields of 512 bytes.
-constexpr size_t kMaxFolderPath = 511;
 
 const int kFontLabels[] = {IDC_CFG_TEXT_FONT, IDC_CFG_TITLE_FONT, IDC_CFG_INFO_FONT};
 
@@ -55,8 +54,8 @@ std::string CConfigDialog::FontLabel(const fw::FontDescription& font) {
 }
 
 BOOL CConfigDialog::OnInitDialog() {
-    ::SetDlgItemTextA(m_hWnd, IDC_CFG_ALT_PATH, m_values.alternativePath.c_str());
-    ::SetDlgItemTextA(m_hWnd, IDC_CFG_DOWNLOAD_PATH, m_values.downloadPath.c_str());
+    ::SetDlgItemTextW(m_hWnd, IDC_CFG_ALT_PATH, fw::Widen(m_values.alternativePath).c_str());
+    ::SetDlgItemTextW(m_hWnd, IDC_CFG_DOWNLOAD_PATH, fw::Widen(m_values.downloadPath).c_str());
     for (const SwitchBox& box : kSwitches)
         ::CheckDlgButton(m_hWnd, box.id, m_values.*box.value ? BST_CHECKED : BST_UNCHECKED);
     if (m_values.tipoDownload >= 1 && m_values.tipoDownload <= 4)
@@ -169,7 +168,7 @@ bool CConfigDialog::ChooseSwatchColour(int swatch) {
 // a change keeps that font.
 void CConfigDialog::ChooseLabelFont(int label) {
     fw::FontDescription* font = FontOf(label);
-    LOGFONTA chosen = {};
+    LOGFONTW chosen = {};
     {
         fw::WindowDc dc(m_hWnd);
         chosen = fw::MakeLogFont(*font, dc.get());
@@ -180,7 +179,7 @@ void CConfigDialog::ChooseLabelFont(int label) {
     font->points = tenths / 10;
     font->weight = chosen.lfWeight;
     font->italic = chosen.lfItalic ? TRUE : FALSE;
-    font->SetFace(chosen.lfFaceName);
+    font->SetFace(fw::LogFontFace(chosen).c_str());
     m_target.FontChanged(FontKind(label), m_values);
     const HWND wnd = GetDlgItem(label);
     ::InvalidateRect(wnd, nullptr, TRUE);
@@ -189,7 +188,8 @@ void CConfigDialog::ChooseLabelFont(int label) {
 }
 
 void CConfigDialog::WriteFontLabel(int label) {
-    if (const fw::FontDescription* font = FontOf(label)) ::SetDlgItemTextA(m_hWnd, label, FontLabel(*font).c_str());
+    if (const fw::FontDescription* font = FontOf(label))
+        ::SetDlgItemTextW(m_hWnd, label, fw::Widen(FontLabel(*font)).c_str());
 }
 
 void CConfigDialog::ChooseFolder(ConfigFolder folder) {
@@ -197,14 +197,11 @@ void CConfigDialog::ChooseFolder(ConfigFolder folder) {
     CDlgGetPath chooser(m_hWnd);
     chooser.m_strPath = path.empty() ? std::string("c:") : path;
     const INT_PTR result = chooser.DoModal();
-    if (result == IDOK && chooser.m_strPath.size() > kMaxFolderPath) {
-        // Cut, it would name another folder.
-        m_target.ShowError(m_hWnd, ERROR_FILENAME_EXCED_RANGE);
-    } else if (result == IDOK) {
+    if (result == IDOK) {
         path = chooser.m_strPath;
         m_target.FolderChanged(folder, m_values);
-        ::SetDlgItemTextA(m_hWnd, folder == ConfigFolder::Alternative ? IDC_CFG_ALT_PATH : IDC_CFG_DOWNLOAD_PATH,
-                          path.c_str());
+        ::SetDlgItemTextW(m_hWnd, folder == ConfigFolder::Alternative ? IDC_CFG_ALT_PATH : IDC_CFG_DOWNLOAD_PATH,
+                          fw::Widen(path).c_str());
     } else if (result != IDCANCEL) {
         m_target.ShowError(m_hWnd, ::GetLastError());
     }

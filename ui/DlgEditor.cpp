@@ -1,5 +1,7 @@
 #include "ui/DlgEditor.h"
 
+#include "framework/Gdi.h"
+#include "framework/Unicode.h"
 #include "res/resource.h"
 #include "ui/PluginWnd.h"
 
@@ -31,12 +33,12 @@ void CDlgEditor::MakeFonts() {
         const fw::FontDescription& text = m_pFrame->m_displayList.m_fontText;
         fw::WindowDc dc(m_pFrame->m_displayList.m_hWnd);
         const int dpi = dc ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
-        m_textFont.reset(::CreateFontA(-::MulDiv(text.points, dpi, 72), 0, 0, 0, text.weight, text.italic ? TRUE : FALSE,
-                                       FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                       DEFAULT_QUALITY, FIXED_PITCH, text.face));
+        m_textFont.reset(::CreateFontW(-::MulDiv(text.points, dpi, 72), 0, 0, 0, text.weight, text.italic ? TRUE : FALSE,
+                                       FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                       DEFAULT_QUALITY, FIXED_PITCH, fw::Widen(text.face).c_str()));
     }
-    m_statusFont.reset(::CreateFontA(16, 0, 0, 0, 700, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial"));
+    m_statusFont.reset(::CreateFontW(16, 0, 0, 0, 700, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial"));
 }
 
 std::string CDlgEditor::JoinLines(const std::vector<std::string>& lines) {
@@ -58,21 +60,17 @@ std::vector<std::string> CDlgEditor::SplitLines(const std::string& text) {
 }
 
 BOOL CDlgEditor::OnInitDialog() {
-    std::vector<std::string> lines;
-    if (m_pSourceList)
-        for (int i = 0; i < m_pSourceList->GetCount(); ++i) lines.push_back(m_pSourceList->GetText(i));
-    const std::string text = JoinLines(lines);
     const HWND edit = GetDlgItem(IDC_ED_TEXT);
-    ::SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(m_textFont.get()), FALSE);
-    ::SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);  // the largest text the control can hold
-    ::SetWindowTextA(edit, text.c_str());
-    m_search.Open(m_hWnd, text);
+    ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(m_textFont.get()), FALSE);
+    ::SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);  // the largest text the control can hold
+    ::SetWindowTextW(edit, fw::Widen(m_strText).c_str());
+    m_search.Open(m_hWnd, m_strText);
     ::EnableWindow(GetDlgItem(IDOK), m_bMp3Song);
     ::SetFocus(edit);
-    ::SendMessageA(GetDlgItem(IDC_ED_COUNTER), WM_SETFONT, reinterpret_cast<WPARAM>(m_statusFont.get()), FALSE);
+    ::SendMessageW(GetDlgItem(IDC_ED_COUNTER), WM_SETFONT, reinterpret_cast<WPARAM>(m_statusFont.get()), FALSE);
     m_contextMenu.reset(::CreatePopupMenu());
     for (const CharacterSet& set : kCharacterSets)
-        ::AppendMenuA(m_contextMenu.get(), MF_STRING, set.command, set.name);
+        ::AppendMenuW(m_contextMenu.get(), MF_STRING, set.command, fw::Widen(set.name).c_str());
     return TRUE;
 }
 
@@ -95,7 +93,7 @@ void CDlgEditor::OnFirstPaint() {
     m_bFirstPaintDone = true;
     const HWND edit = GetDlgItem(IDC_ED_TEXT);
     ::SetFocus(edit);
-    ::SendMessageA(edit, EM_SETSEL, 0, 0);
+    ::SendMessageW(edit, EM_SETSEL, 0, 0);
 }
 
 // The text in the lyrics' own colours.
@@ -103,7 +101,7 @@ INT_PTR CDlgEditor::OnCtlColor(UINT msg, HDC hdc, HWND control) {
     if (!m_pFrame) return FALSE;
     const HBRUSH brush = m_pFrame->ColourFor(hdc, control, msg);
     if (!brush) return FALSE;
-    if (m_pSourceList) ::SetTextColor(hdc, m_pSourceList->m_crText);
+    ::SetTextColor(hdc, m_crText);
     return reinterpret_cast<INT_PTR>(brush);
 }
 
@@ -135,32 +133,18 @@ bool CDlgEditor::OnCommand(UINT id) {
     }
 }
 
-std::string CDlgEditor::EditText() const {
-    const HWND edit = GetDlgItem(IDC_ED_TEXT);
-    const int length = ::GetWindowTextLengthA(edit);
-    std::string text(static_cast<size_t>(length < 0 ? 0 : length) + 1, '\0');
-    const int copied = ::GetWindowTextA(edit, &text[0], static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(copied < 0 ? 0 : copied));
-    return text;
-}
+std::string CDlgEditor::EditText() const { return fw::WindowText(GetDlgItem(IDC_ED_TEXT)); }
 
-// The edited text becomes the source list's lines, unless another song
-// plays now than the one the editor opened with.
+// The edited text is what the dialog hands back, unless another song plays
+// now than the one the editor opened with.
 void CDlgEditor::WriteBack(int choice) {
     if (choice == kSaveIntoMp3 && !m_bMp3Song) return;  // the button is disabled for other songs
     if (!m_search.CheckSongUnchanged()) {
-        if (m_pSourceList) m_pSourceList->SetRedraw(true);
         m_nChoice = kNothingToSave;
         EndDialog(kNothingToSave);
         return;
     }
-    const std::string text = EditText();
-    if (m_pSourceList) {
-        m_pSourceList->SetRedraw(false);
-        m_pSourceList->ResetContent();
-        for (const std::string& line : SplitLines(text)) m_pSourceList->AddString(line);
-        m_pSourceList->SetRedraw(true);
-    }
+    m_strText = EditText();
     m_nChoice = choice;
     EndDialog(choice);
 }

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-class CLyricsListBox;
 class CPluginWnd;
 
 // What the editor asks of the internet search. The dialog lends its
@@ -38,11 +37,15 @@ public:
 
     CDlgEditor(CPluginWnd* frame, EditorSearch& search);
 
-    void SetSourceList(CLyricsListBox* list) { m_pSourceList = list; }
+    // The raw lyrics the editor opens with (UTF-8, lines joined by CR LF).
+    void SetText(std::string text) { m_strText = std::move(text); }
+    void SetTextColour(COLORREF colour) { m_crText = colour; }
     void SetMp3Song(bool mp3) { m_bMp3Song = mp3; }
     // kSaveIntoMp3, kSaveAsLrc, kNothingToSave, or IDCANCEL (also when the
     // dialog could not be shown).
     int Choice() const { return m_nChoice; }
+    // The edited text, when the dialog ended with a save.
+    const std::string& Text() const { return m_strText; }
 
     // The list's lines joined with CR LF, none after the last.
     static std::string JoinLines(const std::vector<std::string>& lines);
@@ -69,7 +72,8 @@ private:
     fw::UniqueFont m_statusFont;
     bool m_bFirstPaintDone = false;
     bool m_bMp3Song = false;
-    CLyricsListBox* m_pSourceList = nullptr;
+    std::string m_strText;
+    COLORREF m_crText = RGB(240, 240, 240);
     fw::UniqueMenu m_contextMenu;
     int m_nChoice = IDCANCEL;
 };

@@ -3,6 +3,7 @@
 #include "framework/DebugTrace.h"
 #include "framework/Handles.h"
 #include "framework/TextUtil.h"
+#include "framework/Unicode.h"
 #include "res/resource.h"
 
 #include <cstring>
@@ -54,10 +55,10 @@ bool PathComponent(const std::string& path, size_t n, std::string& piece) {
 
 // An entry's name: its remote name (or its comment), without the leading
 // backslashes of a server name.
-std::string EntryName(const NETRESOURCEA& entry) {
-    std::string name = (entry.lpRemoteName && *entry.lpRemoteName) ? entry.lpRemoteName
-                       : entry.lpComment                          ? entry.lpComment
-                                                                  : "";
+std::string EntryName(const NETRESOURCEW& entry) {
+    std::string name = fw::Narrow((entry.lpRemoteName && *entry.lpRemoteName) ? entry.lpRemoteName
+                                  : entry.lpComment                          ? entry.lpComment
+                                                                             : L"");
     for (int i = 0; i < 2 && !name.empty() && name[0] == '\\'; ++i) name.erase(0, 1);
     return name;
 }
@@ -66,17 +67,17 @@ std::string EntryName(const NETRESOURCEA& entry) {
 
 // --- NetResourceCopy ------------------------------------------------------
 
-NetResourceCopy::NetResourceCopy(const NETRESOURCEA& source) : m_res(source) {
+NetResourceCopy::NetResourceCopy(const NETRESOURCEW& source) : m_res(source) {
     m_res.lpLocalName = MakeObjectDynamic(source.lpLocalName, m_local);
     m_res.lpRemoteName = MakeObjectDynamic(source.lpRemoteName, m_remote);
     m_res.lpComment = MakeObjectDynamic(source.lpComment, m_comment);
     m_res.lpProvider = MakeObjectDynamic(source.lpProvider, m_provider);
 }
 
-char* NetResourceCopy::MakeObjectDynamic(const char* text, std::unique_ptr<std::string>& holder) {
-    fw::DebugTrace("MakeObjectDynamic( %s )\n", text ? text : "(null)");
+wchar_t* NetResourceCopy::MakeObjectDynamic(const wchar_t* text, std::unique_ptr<std::wstring>& holder) {
+    fw::DebugTrace("MakeObjectDynamic( %s )\n", text ? fw::Narrow(text).c_str() : "(null)");
     if (!text) return nullptr;
-    holder = std::make_unique<std::string>(text);
+    holder = std::make_unique<std::wstring>(text);
     return &(*holder)[0];
 }
 
@@ -102,17 +103,17 @@ std::string CDlgGetPath::NormaliseItemText(const std::string& text) {
 BOOL CDlgGetPath::OnInitDialog() {
     fw::DebugTrace("CDlgGetPath::OnInitDialog()\n");
     m_tree = GetDlgItem(kTreeId);
-    m_images = ::ImageList_LoadImageA(fw::ResourceInstance(), MAKEINTRESOURCEA(IDB_FOLDER_IMAGES), 17, 1,
+    m_images = ::ImageList_LoadImageW(fw::ResourceInstance(), MAKEINTRESOURCEW(IDB_FOLDER_IMAGES), 17, 1,
                                       RGB(255, 255, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    if (m_images) ::SendMessageA(m_tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_images));
+    if (m_images) ::SendMessageW(m_tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_images));
     else fw::DebugTrace("Image list creation fault\n");
 
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        const char root[] = {letter, ':', '\\', '\0'};
-        const UINT type = ::GetDriveTypeA(root);
+        const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
+        const UINT type = ::GetDriveTypeW(root);
         if (type >= DRIVE_REMOVABLE && type <= DRIVE_RAMDISK) {
             const int image = static_cast<int>(type);
-            InsertItem(TVI_ROOT, nullptr, std::string(root, 2), image, image);
+            InsertItem(TVI_ROOT, nullptr, std::string{letter, ':'}, image, image);
         }
     }
     m_networkRoot = InsertItem(TVI_ROOT, nullptr, "Network Neighborhood", kNetworkImage, kNetworkImage);
@@ -128,13 +129,13 @@ void CDlgGetPath::OpenAlongPath(const std::string& path) {
         if (!found) continue;
         current = found;
         FillAndSelect(current);
-        ::SendMessageA(m_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(current));
+        ::SendMessageW(m_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(current));
     }
 }
 
 HTREEITEM CDlgGetPath::ChildNamed(HTREEITEM parent, const std::string& name) const {
     auto next = [&](HTREEITEM item, UINT how) {
-        return reinterpret_cast<HTREEITEM>(::SendMessageA(m_tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+        return reinterpret_cast<HTREEITEM>(::SendMessageW(m_tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
     };
     HTREEITEM child = parent == TVI_ROOT ? next(nullptr, TVGN_ROOT) : next(parent, TVGN_CHILD);
     for (; child; child = next(child, TVGN_NEXT))
@@ -146,8 +147,8 @@ HTREEITEM CDlgGetPath::InsertItem(HTREEITEM parent, std::unique_ptr<NetResourceC
                                   int image, int selectedImage) {
     fw::DebugTrace("CDlgGetPath::InsertItem(%p,%p,%s +++ )\n", static_cast<void*>(parent),
                    static_cast<void*>(datum.get()), text.c_str());
-    std::string shown = NormaliseItemText(text);
-    TVINSERTSTRUCTA insert = {};
+    std::wstring shown = fw::Widen(NormaliseItemText(text));
+    TVINSERTSTRUCTW insert = {};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_PARAM;
@@ -156,7 +157,7 @@ HTREEITEM CDlgGetPath::InsertItem(HTREEITEM parent, std::unique_ptr<NetResourceC
     insert.item.iSelectedImage = selectedImage == -1 ? image : selectedImage;
     insert.item.cChildren = 1;  // an expand button until the item is found empty
     insert.item.lParam = reinterpret_cast<LPARAM>(datum.get());
-    auto item = reinterpret_cast<HTREEITEM>(::SendMessageA(m_tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    auto item = reinterpret_cast<HTREEITEM>(::SendMessageW(m_tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (item && datum) m_data[item] = std::move(datum);
     return item;
 }
@@ -167,15 +168,15 @@ NetResourceCopy* CDlgGetPath::DatumOf(HTREEITEM item) const {
 }
 
 std::string CDlgGetPath::ItemText(HTREEITEM item) const {
-    char text[MAX_PATH + 1] = "";
-    TVITEMA tvi = {};
+    wchar_t text[MAX_PATH + 1] = L"";
+    TVITEMW tvi = {};
     tvi.mask = TVIF_TEXT;
     tvi.hItem = item;
     tvi.pszText = text;
-    tvi.cchTextMax = sizeof(text);
-    ::SendMessageA(m_tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvi));
-    text[sizeof(text) - 1] = '\0';
-    return text;
+    tvi.cchTextMax = MAX_PATH + 1;
+    ::SendMessageW(m_tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi));
+    text[MAX_PATH] = L'\0';
+    return fw::Narrow(text);
 }
 
 std::string CDlgGetPath::GetItemPath(HTREEITEM item) {
@@ -183,13 +184,12 @@ std::string CDlgGetPath::GetItemPath(HTREEITEM item) {
     std::string path;
     while (item) {
         if (const NetResourceCopy* datum = DatumOf(item)) {
-            const char* remote = datum->Get().lpRemoteName;
-            path = std::string(remote ? remote : "") + "\\" + path;
+            path = fw::Narrow(datum->Get().lpRemoteName) + "\\" + path;
             break;
         }
         path = ItemText(item) + "\\" + path;
         item = reinterpret_cast<HTREEITEM>(
-            ::SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+            ::SendMessageW(m_tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
     }
     return path;
 }
@@ -197,11 +197,11 @@ std::string CDlgGetPath::GetItemPath(HTREEITEM item) {
 void CDlgGetPath::FillAndSelect(HTREEITEM item) {
     const std::string path = GetItemPath(item);
     const HTREEITEM child = reinterpret_cast<HTREEITEM>(
-        ::SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+        ::SendMessageW(m_tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
     if (child) return;  // filled before
     PopulateTree(path, item);
-    const HTREEITEM selected = reinterpret_cast<HTREEITEM>(::SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    if (selected != item) ::SendMessageA(m_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    const HTREEITEM selected = reinterpret_cast<HTREEITEM>(::SendMessageW(m_tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (selected != item) ::SendMessageW(m_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
 }
 
 void CDlgGetPath::PopulateTree(const std::string& path, HTREEITEM item) {
@@ -210,23 +210,23 @@ void CDlgGetPath::PopulateTree(const std::string& path, HTREEITEM item) {
     if (item == m_networkRoot || DatumOf(item)) {
         added = EnumNetwork(item);
     } else {
-        WIN32_FIND_DATAA found = {};
-        UniqueFind find(::FindFirstFileA((path + "*.*").c_str(), &found));
+        WIN32_FIND_DATAW found = {};
+        UniqueFind find(::FindFirstFileW(fw::Widen(path + "*.*").c_str(), &found));
         if (find) {
             do {
-                const std::string name = found.cFileName;
+                const std::string name = fw::Narrow(found.cFileName);
                 if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
                 InsertItem(item, nullptr, name, 1, 0);
                 added = true;
-            } while (::FindNextFileA(find.get(), &found));
+            } while (::FindNextFileW(find.get(), &found));
         }
     }
     if (!added) {
-        TVITEMA tvi = {};
+        TVITEMW tvi = {};
         tvi.mask = TVIF_CHILDREN;
         tvi.hItem = item;
         tvi.cChildren = 0;
-        ::SendMessageA(m_tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tvi));
+        ::SendMessageW(m_tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tvi));
     }
 }
 
@@ -234,7 +234,7 @@ bool CDlgGetPath::EnumNetwork(HTREEITEM item) {
     fw::DebugTrace("CDlgGetPath::EnumNetwork( %p )\n", static_cast<void*>(item));
     NetResourceCopy* datum = DatumOf(item);
     HANDLE opened = nullptr;
-    const DWORD rc = ::WNetOpenEnumA(datum ? RESOURCE_GLOBALNET : RESOURCE_CONTEXT, RESOURCETYPE_ANY, 0,
+    const DWORD rc = ::WNetOpenEnumW(datum ? RESOURCE_GLOBALNET : RESOURCE_CONTEXT, RESOURCETYPE_ANY, 0,
                                      datum ? datum->GetMutable() : nullptr, &opened);
     if (rc != NO_ERROR) {
         fw::DebugTrace("*** ERROR %d - Cannot enumerate network drives.\n", static_cast<int>(rc));
@@ -247,13 +247,13 @@ bool CDlgGetPath::EnumNetwork(HTREEITEM item) {
         if (!buffer) break;
         DWORD count = 0xFFFFFFFF;  // as many as fit
         DWORD size = kEnumBufferSize;
-        const DWORD result = ::WNetEnumResourceA(enumeration.get(), &count, buffer.get(), &size);
+        const DWORD result = ::WNetEnumResourceW(enumeration.get(), &count, buffer.get(), &size);
         if (result == ERROR_NO_MORE_ITEMS) break;
         if (result != NO_ERROR) {
             fw::DebugTrace("*** ERROR %d - Cannot complete network drive enumeration\n", static_cast<int>(result));
             break;
         }
-        const auto* entries = static_cast<const NETRESOURCEA*>(buffer.get());
+        const auto* entries = static_cast<const NETRESOURCEW*>(buffer.get());
         for (DWORD i = 0; i < count; ++i) {
             InsertNetworkEntry(item, entries[i]);
             added = true;
@@ -262,7 +262,7 @@ bool CDlgGetPath::EnumNetwork(HTREEITEM item) {
     return added;
 }
 
-void CDlgGetPath::InsertNetworkEntry(HTREEITEM parent, const NETRESOURCEA& entry) {
+void CDlgGetPath::InsertNetworkEntry(HTREEITEM parent, const NETRESOURCEW& entry) {
     std::string name = EntryName(entry);
     if (entry.dwDisplayType == RESOURCEDISPLAYTYPE_SHARE) {
         const size_t slash = name.find('\\');
@@ -274,43 +274,42 @@ void CDlgGetPath::InsertNetworkEntry(HTREEITEM parent, const NETRESOURCEA& entry
     InsertItem(parent, std::make_unique<NetResourceCopy>(entry), name, image, image);
 }
 
-LRESULT CDlgGetPath::OnItemexpandingTree(const NMTREEVIEWA& nm) {
+LRESULT CDlgGetPath::OnItemexpandingTree(const NMTREEVIEWW& nm) {
     fw::DebugTrace("CDlgGetPath::OnItemexpandingTree(%p)\n", static_cast<void*>(nm.itemNew.hItem));
-    const HCURSOR previous = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    const HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     if (nm.action & TVE_EXPAND) FillAndSelect(nm.itemNew.hItem);
     ::SetCursor(previous);
     return FALSE;  // always allowed
 }
 
-LRESULT CDlgGetPath::OnSelchangedTree(const NMTREEVIEWA& nm) {
+LRESULT CDlgGetPath::OnSelchangedTree(const NMTREEVIEWW& nm) {
     fw::DebugTrace("CDlgGetPath::OnSelchangedTree(%p)\n", static_cast<void*>(nm.itemNew.hItem));
     const HTREEITEM item = nm.itemNew.hItem;
     const bool fileSystem = item && item != m_networkRoot && !DatumOf(item);
     ::EnableWindow(GetDlgItem(IDOK), fileSystem);
-    ::SetDlgItemTextA(m_hWnd, kPathText, fileSystem ? GetItemPath(item).c_str() : "");
+    ::SetDlgItemTextW(m_hWnd, kPathText, fileSystem ? fw::Widen(GetItemPath(item)).c_str() : L"");
     return 0;
 }
 
 void CDlgGetPath::OnDestroyDialog() {
     fw::DebugTrace("CDlgGetPath::DestroyWindow()\n");
-    const HTREEITEM selected = reinterpret_cast<HTREEITEM>(::SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    const HTREEITEM selected = reinterpret_cast<HTREEITEM>(::SendMessageW(m_tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
     m_strPath = selected ? GetItemPath(selected) : std::string();
-    ::SendMessageA(m_tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    ::SendMessageW(m_tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     m_data.clear();
 }
 
 INT_PTR CDlgGetPath::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NOTIFY && static_cast<int>(wParam) == kTreeId) {
-        const auto& nm = *reinterpret_cast<const NMTREEVIEWA*>(lParam);
+        // A dialog of ours is a Unicode window: its tree notifies in UTF-16.
+        const auto& nm = *reinterpret_cast<const NMTREEVIEWW*>(lParam);
         LRESULT result = 0;
         switch (nm.hdr.code) {
-        case TVN_ITEMEXPANDINGA:
         case TVN_ITEMEXPANDINGW: result = OnItemexpandingTree(nm); break;
-        case TVN_SELCHANGEDA:
         case TVN_SELCHANGEDW: result = OnSelchangedTree(nm); break;
         default: return FALSE;
         }
-        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
     if (msg == WM_DESTROY) {

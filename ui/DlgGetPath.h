@@ -17,16 +17,16 @@
 // the copy (a null string stays null).
 class NetResourceCopy {
 public:
-    explicit NetResourceCopy(const NETRESOURCEA& source);
+    explicit NetResourceCopy(const NETRESOURCEW& source);
     NetResourceCopy(const NetResourceCopy&) = delete;
     NetResourceCopy& operator=(const NetResourceCopy&) = delete;
-    const NETRESOURCEA& Get() const { return m_res; }
-    NETRESOURCEA* GetMutable() { return &m_res; }
+    const NETRESOURCEW& Get() const { return m_res; }
+    NETRESOURCEW* GetMutable() { return &m_res; }
 
 private:
-    static char* MakeObjectDynamic(const char* text, std::unique_ptr<std::string>& holder);
-    NETRESOURCEA m_res;
-    std::unique_ptr<std::string> m_local, m_remote, m_comment, m_provider;
+    static wchar_t* MakeObjectDynamic(const wchar_t* text, std::unique_ptr<std::wstring>& holder);
+    NETRESOURCEW m_res;
+    std::unique_ptr<std::wstring> m_local, m_remote, m_comment, m_provider;
 };
 
 class CDlgGetPath : public fw::CDialog {
@@ -48,8 +48,8 @@ private:
                          int image, int selectedImage);
     void PopulateTree(const std::string& path, HTREEITEM item);
     std::string GetItemPath(HTREEITEM item);
-    LRESULT OnItemexpandingTree(const NMTREEVIEWA& nm);
-    LRESULT OnSelchangedTree(const NMTREEVIEWA& nm);
+    LRESULT OnItemexpandingTree(const NMTREEVIEWW& nm);
+    LRESULT OnSelchangedTree(const NMTREEVIEWW& nm);
     bool EnumNetwork(HTREEITEM item);
     // The closing step: records the selected path, then frees the tree.
     void OnDestroyDialog();
@@ -57,7 +57,7 @@ private:
     void OpenAlongPath(const std::string& path);
     // What expanding an item does: the first time, fill it and select it.
     void FillAndSelect(HTREEITEM item);
-    void InsertNetworkEntry(HTREEITEM parent, const NETRESOURCEA& entry);
+    void InsertNetworkEntry(HTREEITEM parent, const NETRESOURCEW& entry);
     NetResourceCopy* DatumOf(HTREEITEM item) const;
     std::string ItemText(HTREEITEM item) const;
     HTREEITEM ChildNamed(HTREEITEM parent, const std::string& name) const;

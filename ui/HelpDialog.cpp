@@ -1,5 +1,7 @@
 #include "ui/HelpDialog.h"
 
+#include "framework/Unicode.h"
+#include "framework/Utf8.h"
 #include "res/resource.h"
 
 namespace {
@@ -10,17 +12,17 @@ CHelpDialog::CHelpDialog(HWND owner) : fw::CDialog(IDD_HELP, owner) {}
 
 std::string CHelpDialog::HelpText() {
     const HMODULE module = fw::ResourceInstance();
-    const HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(IDR_HELP_TEXT), MAKEINTRESOURCEA(23));  // RT_HTML
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(IDR_HELP_TEXT), MAKEINTRESOURCEW(23));  // RT_HTML
     if (!found) return std::string();
     const HGLOBAL loaded = ::LoadResource(module, found);
     const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
     if (!bytes) return std::string();
     // The resource has no terminator of its own: its size says where it ends.
-    return std::string(static_cast<const char*>(bytes), ::SizeofResource(module, found));
+    return fw::MakeValidUtf8(std::string_view(static_cast<const char*>(bytes), ::SizeofResource(module, found)));
 }
 
 BOOL CHelpDialog::OnInitDialog() {
-    ::SetDlgItemTextA(m_hWnd, kHelpTextControl, HelpText().c_str());
+    ::SetDlgItemTextW(m_hWnd, kHelpTextControl, fw::Widen(HelpText()).c_str());
     return TRUE;
 }
 

@@ -10,11 +10,7 @@ namespace {
 
 bool KeyByteHeld(BYTE b) { return b == 0x80 || b == 0x81; }
 
-SIZE TextExtent(HDC hdc, const std::string& text) {
-    SIZE size = {0, 0};
-    ::GetTextExtentPoint32A(hdc, text.c_str(), static_cast<int>(text.size()), &size);
-    return size;
-}
+using fw::TextExtent;
 
 }  // namespace
 
@@ -26,7 +22,7 @@ void InjectKey(HWND target, WPARAM key, bool shift, bool alt, bool control) {
     state[VK_CONTROL] = control ? 0x80 : 0;
     state[VK_MENU] = alt ? 0x80 : 0;
     ::SetKeyboardState(state);
-    ::PostMessageA(target, WM_KEYDOWN, key, 0);
+    ::PostMessageW(target, WM_KEYDOWN, key, 0);
     state[VK_SHIFT] = saved[0];
     state[VK_CONTROL] = saved[1];
     state[VK_MENU] = saved[2];
@@ -46,7 +42,25 @@ bool CLyricsListBox::IsDisplayList() const { return m_hWnd && GetDlgCtrlID() == 
 void CLyricsListBox::ResetContent() {
     m_nWidestItem = 250;
     m_nTallestItem = 0;
+    m_lines.clear();
     fw::CListBox::ResetContent();
+}
+
+void CLyricsListBox::SetLines(std::vector<std::string> lines) {
+    ResetContent();
+    m_lines = std::move(lines);
+    for (const std::string& line : m_lines) AddString(line);
+}
+
+void CLyricsListBox::ReplaceLine(int index, const std::string& text) {
+    if (index < 0 || index >= LineCount()) return;
+    m_lines[static_cast<size_t>(index)] = text;
+    ReplaceString(index, text);
+}
+
+const std::string& CLyricsListBox::Line(int index) const {
+    static const std::string none;
+    return index >= 0 && index < LineCount() ? m_lines[static_cast<size_t>(index)] : none;
 }
 
 CLyricsListBox::LineKind CLyricsListBox::KindOf(int index) const {
@@ -76,11 +90,9 @@ HFONT CLyricsListBox::FontForItem(LineKind kind, HDC hdc) {
     return m_cachedFonts[static_cast<int>(kind)].Get(FontFor(kind), hdc);
 }
 
-std::string CLyricsListBox::ItemTextForDrawing(int index) const { return GetText(index); }
-
 void CLyricsListBox::MeasureItem(MEASUREITEMSTRUCT* mis) {
     const int index = static_cast<int>(mis->itemID);
-    const SIZE size = m_measurer.Extent(FontFor(KindOf(index)), ItemTextForDrawing(index) + "MjM");
+    const SIZE size = m_measurer.Extent(FontFor(KindOf(index)), Line(index) + "MjM");
     mis->itemWidth = static_cast<UINT>(size.cx);
     mis->itemHeight = static_cast<UINT>(size.cy);
     if (size.cy > m_nTallestItem) m_nTallestItem = size.cy;
@@ -94,7 +106,7 @@ void CLyricsListBox::MeasureItem(MEASUREITEMSTRUCT* mis) {
 void CLyricsListBox::DrawItem(DRAWITEMSTRUCT* dis) {
     const int index = static_cast<int>(dis->itemID);
     if (index < 0) return;
-    std::string text = ItemTextForDrawing(index);
+    std::string text = Line(index);
     const LineKind kind = KindOf(index);
     HDC hdc = dis->hDC;
     HFONT font = FontForItem(kind, hdc);
@@ -115,11 +127,11 @@ void CLyricsListBox::DrawItem(DRAWITEMSTRUCT* dis) {
         SIZE ext = TextExtent(hdc, text);
         int x = (r.right - r.left) / 2 - ext.cx / 2;
         int y = r.top + (r.bottom - r.top) / 2 - ext.cy / 2;
-        ::TextOutA(hdc, x, y, text.c_str(), static_cast<int>(text.size()));
+        fw::DrawTextAt(hdc, x, y, text);
     } else {
         text.insert(text.begin(), ' ');
         int y = r.top + (r.bottom - r.top) / 2 - lineHeight / 2;
-        ::TextOutA(hdc, r.left, y, text.c_str(), static_cast<int>(text.size()));
+        fw::DrawTextAt(hdc, r.left, y, text);
     }
 }
 
@@ -147,15 +159,15 @@ LRESULT CLyricsListBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CLyricsListBox::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
     if (IsDisplayList()) {
-        LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
+        LONG_PTR style = ::GetWindowLongPtrW(m_hWnd, GWL_STYLE);
         style = m_bVerticalScroll ? (style | WS_VSCROLL) : (style & ~static_cast<LONG_PTR>(WS_VSCROLL));
-        ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style);
+        ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, style);
     }
     return DefWindowProc(WM_NCCALCSIZE, wParam, lParam);
 }
 
 void CLyricsListBox::PostToHost(UINT msg, WPARAM key, LPARAM lParam) const {
-    if (HWND host = m_pApp->HostMainWindow()) ::PostMessageA(host, msg, key, HIWORD(lParam));
+    if (HWND host = m_pApp->HostMainWindow()) ::PostMessageW(host, msg, key, HIWORD(lParam));
 }
 
 void CLyricsListBox::Forward(UINT msg, WPARAM key, LPARAM lParam) {

@@ -6,6 +6,8 @@
 #include "framework/Gdi.h"
 
 #include <atomic>
+#include <string>
+#include <vector>
 
 class CLyricsPluginApp;
 class CPluginWnd;
@@ -23,6 +25,15 @@ public:
 
     bool CreateList(bool visible, HWND parent, UINT id);
     void ResetContent() override;
+
+    // The list shows these lines (UTF-8): its items carry the same texts,
+    // so screen readers can read them, but nothing reads them back.
+    void SetLines(std::vector<std::string> lines);
+    // One line changed (time-tag editing); the selection stays.
+    void ReplaceLine(int index, const std::string& text);
+    // The text of a shown line ("" out of range).
+    const std::string& Line(int index) const;
+    int LineCount() const { return static_cast<int>(m_lines.size()); }
     void MeasureItem(MEASUREITEMSTRUCT* mis) override;
     void DrawItem(DRAWITEMSTRUCT* dis) override;
 
@@ -66,8 +77,6 @@ private:
     void OnShowMenuKeys(bool shift);
     void OnAdjustWidthKey();
     void OnFileLineKey();
-    // The item text, cut so that it fits the fixed paint and measure buffers.
-    std::string ItemTextForDrawing(int index) const;
 
     HFONT FontForItem(LineKind kind, HDC hdc);
 
@@ -76,6 +85,7 @@ private:
     fw::CachedFont m_cachedFonts[3];  // title, info, normal: for painting
     fw::TextMeasurer m_measurer;
     std::atomic<unsigned> m_nContentVersion{0};
+    std::vector<std::string> m_lines;
 };
 
 // Posts a key to a window with Shift, Ctrl and Alt set as given in the

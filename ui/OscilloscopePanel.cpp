@@ -17,7 +17,7 @@ LRESULT COscilloscopePanel::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // The parent chooses the colour, as it does for a static control.
 LRESULT COscilloscopePanel::OnEraseBkgnd(HDC dc) {
-    const LRESULT brush = ::SendMessageA(GetParent(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+    const LRESULT brush = ::SendMessageW(GetParent(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                                          reinterpret_cast<LPARAM>(m_hWnd));
     if (!brush) return DefWindowProc(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     const RECT r = GetClientRect();

@@ -1,16 +1,14 @@
 #include "ui/PluginButton.h"
 
+#include "framework/Gdi.h"
 #include "framework/TextUtil.h"
+#include "framework/Unicode.h"
 #include "framework/Wnd.h"
 #include "plugin/LyricsPluginApp.h"
 
 namespace {
 
-SIZE TextExtent(HDC hdc, const std::string& text) {
-    SIZE size = {0, 0};
-    ::GetTextExtentPoint32A(hdc, text.c_str(), static_cast<int>(text.size()), &size);
-    return size;
-}
+using fw::TextExtent;
 
 POINT PointOf(LPARAM lParam) {
     return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -84,8 +82,8 @@ void CPluginButton::SetTextFontWeight(int weight) {
 }
 
 void CPluginButton::RemakeTextFont() {
-    fw::CopyBounded(m_lfText.lfFaceName, sizeof(m_lfText.lfFaceName), m_strFontFace.c_str());
-    m_textFont.reset(::CreateFontIndirectA(&m_lfText));
+    fw::SetLogFontFace(m_lfText, m_strFontFace);
+    m_textFont.reset(::CreateFontIndirectW(&m_lfText));
 }
 
 // A tip is painted over the parent, possibly beyond this button: it is
@@ -130,26 +128,27 @@ void CPluginButton::DrawContent(HDC hdc, const RECT& r, UINT state) {
     fw::UniqueIcon icon;
     if (m_nIconId)
         icon.reset(static_cast<HICON>(
-            ::LoadImageA(fw::ResourceInstance(), MAKEINTRESOURCEA(m_nIconId), IMAGE_ICON, iconW, iconH, 0)));
+            ::LoadImageW(fw::ResourceInstance(), MAKEINTRESOURCEW(m_nIconId), IMAGE_ICON, iconW, iconH, 0)));
     if (pressed) {
         at.text.x += 1, at.text.y += 1;
         at.icon.x += 1, at.icon.y += 1;
     }
 
     if (disabled) {
-        if (hasText)
-            ::DrawStateA(hdc, nullptr, nullptr, reinterpret_cast<LPARAM>(windowText.c_str()),
-                         static_cast<WPARAM>(windowText.size()), at.text.x, at.text.y, 0, 0,
-                         DST_PREFIXTEXT | DSS_DISABLED);
+        if (hasText) {
+            const std::wstring wide = fw::Widen(windowText);
+            ::DrawStateW(hdc, nullptr, nullptr, reinterpret_cast<LPARAM>(wide.c_str()),
+                         static_cast<WPARAM>(wide.size()), at.text.x, at.text.y, 0, 0, DST_PREFIXTEXT | DSS_DISABLED);
+        }
         if (icon) {
             fw::UniqueIcon mono(static_cast<HICON>(::CopyImage(icon.get(), IMAGE_ICON, iconW, iconH, LR_MONOCHROME)));
             if (mono)
-                ::DrawStateA(hdc, nullptr, nullptr, reinterpret_cast<LPARAM>(mono.get()), 0, r.left + at.icon.x,
+                ::DrawStateW(hdc, nullptr, nullptr, reinterpret_cast<LPARAM>(mono.get()), 0, r.left + at.icon.x,
                              r.top + at.icon.y, iconW, iconH, DST_ICON | DSS_DISABLED);
         }
         return;
     }
-    if (hasText) ::TextOutA(hdc, at.text.x, at.text.y, text.c_str(), static_cast<int>(text.size()));
+    if (hasText) fw::DrawTextAt(hdc, at.text.x, at.text.y, text);
     if (icon) ::DrawIconEx(hdc, r.left + at.icon.x, r.top + at.icon.y, icon.get(), iconW, iconH, 0, nullptr, DI_NORMAL);
     if (mnemonic != std::string::npos && mnemonic < text.size()) {
         const int x = at.text.x + TextExtent(hdc, text.substr(0, mnemonic)).cx;
@@ -225,9 +224,9 @@ void CPluginButton::ShowTip() {
     if (!dc) return;
     fw::UniqueBrush brush(::CreateSolidBrush(RGB(255, 255, 150)));
     fw::UniquePen pen(::CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
-    fw::UniqueFont font(::CreateFontA(-::MulDiv(9, ::GetDeviceCaps(dc.get(), LOGPIXELSY), 72), 0, 0, 0, 400, FALSE,
-                                      FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                      DEFAULT_QUALITY, 1, "Arial"));
+    fw::UniqueFont font(::CreateFontW(-::MulDiv(9, ::GetDeviceCaps(dc.get(), LOGPIXELSY), 72), 0, 0, 0, 400, FALSE,
+                                      FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                      DEFAULT_QUALITY, 1, L"Arial"));
     fw::SelectGuard selectBrush(dc.get(), brush.get());
     fw::SelectGuard selectPen(dc.get(), pen.get());
     fw::SelectGuard selectFont(dc.get(), font.get());
@@ -253,7 +252,8 @@ void CPluginButton::ShowTip() {
 
     ::Rectangle(dc.get(), tip.left, tip.top, tip.right, tip.bottom);
     ::SetBkMode(dc.get(), TRANSPARENT);
-    ::DrawTextA(dc.get(), m_strTip.c_str(), static_cast<int>(m_strTip.size()), &tip, DT_CENTER);
+    const std::wstring tipText = fw::Widen(m_strTip);
+    ::DrawTextW(dc.get(), tipText.c_str(), static_cast<int>(tipText.size()), &tip, DT_CENTER);
     m_tipRect = tip;
     m_bTipShown = true;
 }

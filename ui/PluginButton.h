@@ -50,7 +50,7 @@ private:
     bool m_bTipShown = false;
     bool m_bMouseInside = false;
     bool m_bIconAtRight = false;
-    LOGFONTA m_lfText = {};
+    LOGFONTW m_lfText = {};
     SIZE m_iconSize;
     UINT m_nIconId = 0;
     COLORREF m_crText;

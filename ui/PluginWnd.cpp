@@ -128,15 +128,15 @@ LRESULT CPluginWnd::OnSize(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CPluginWnd::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
-    const LONG_PTR ex = ::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE);
-    if (ex & WS_EX_CLIENTEDGE) ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE));
+    const LONG_PTR ex = ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE);
+    if (ex & WS_EX_CLIENTEDGE) ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE));
     return fw::CFrameWnd::WindowProc(WM_NCCALCSIZE, wParam, lParam);
 }
 
 // Keys the frame itself receives belong to the host as well.
 LRESULT CPluginWnd::OnKey(UINT msg, WPARAM wParam, LPARAM lParam) {
     const LRESULT r = fw::CFrameWnd::WindowProc(msg, wParam, lParam);
-    if (HWND host = m_pApp->HostMainWindow()) ::PostMessageA(host, msg, wParam, HIWORD(lParam));
+    if (HWND host = m_pApp->HostMainWindow()) ::PostMessageW(host, msg, wParam, HIWORD(lParam));
     return r;
 }
 

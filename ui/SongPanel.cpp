@@ -1,5 +1,6 @@
 #include "ui/SongPanel.h"
 
+#include "framework/Gdi.h"
 #include "framework/Handles.h"
 #include "plugin/LyricsPluginApp.h"
 #include "ui/PluginWnd.h"
@@ -9,20 +10,14 @@
 namespace {
 constexpr UINT_PTR kNoticeTimer = 1;
 
-SIZE TextExtent(HDC hdc, const std::string& text) {
-    SIZE ext = {0, 0};
-    ::GetTextExtentPoint32A(hdc, text.c_str(), static_cast<int>(text.size()), &ext);
-    return ext;
-}
-
 // One of the three lines, centred; `row` places it by its own height (the
 // first at top + 3, the second at top + height + 2, the third at
 // top + 2 x height + 1). An empty text draws nothing.
 void DrawCentredLine(HDC hdc, const RECT& r, const std::string& text, int row) {
     if (text.empty()) return;
-    const SIZE ext = TextExtent(hdc, text);
+    const SIZE ext = fw::TextExtent(hdc, text);
     const int y = r.top + row * ext.cy + 3 - row;
-    ::TextOutA(hdc, (r.right - r.left) / 2 - ext.cx / 2, y, text.c_str(), static_cast<int>(text.size()));
+    fw::DrawTextAt(hdc, (r.right - r.left) / 2 - ext.cx / 2, y, text);
 }
 
 }  // namespace
@@ -34,13 +29,13 @@ void CSongPanel::DrawItem(DRAWITEMSTRUCT* dis) {
     const RECT& r = dis->rcItem;
     fw::UniqueBrush bar(::CreateSolidBrush(frame->m_crBar));
     ::FillRect(hdc, &r, bar.get());
-    fw::UniqueFont font(::CreateFontA(12, 0, 0, 0, 400, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Arial"));
+    fw::UniqueFont font(::CreateFontW(12, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial"));
     fw::SelectGuard select(hdc, font.get());
     ::SetTextColor(hdc, frame->m_displayList.m_crText);
     ::SetBkColor(hdc, frame->m_crBar);
-    DrawCentredLine(hdc, r, m_pApp->m_szTitle, 0);
-    DrawCentredLine(hdc, r, m_pApp->m_szArtist, 1);
+    DrawCentredLine(hdc, r, m_pApp->m_strTitle, 0);
+    DrawCentredLine(hdc, r, m_pApp->m_strArtist, 1);
     DrawCentredLine(hdc, r, ThirdLine(), 2);
 }
 

@@ -85,9 +85,11 @@ std::vector<std::string> AppHarness::Items(const fw::CListBox& list) {
     return items;
 }
 
-void AppHarness::SetItems(fw::CListBox& list, const std::vector<std::string>& items) {
-    list.ResetContent();
-    for (const std::string& item : items) list.AddString(item);
+void AppHarness::SetItems(CLyricsListBox& list, const std::vector<std::string>& items) { list.SetLines(items); }
+
+void AppHarness::SetEditLines(const std::vector<std::string>& lines) {
+    m_app->m_doc.SetRawLines(lines);
+    Edit().SetLines(lines);
 }
 
 LRESULT CALLBACK AppHarness::MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

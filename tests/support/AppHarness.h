@@ -43,7 +43,11 @@ public:
     void Pump();
 
     static std::vector<std::string> Items(const fw::CListBox& list);
-    static void SetItems(fw::CListBox& list, const std::vector<std::string>& items);
+    // The lines a list shows, without loading anything.
+    static void SetItems(CLyricsListBox& list, const std::vector<std::string>& items);
+    // Raw lines of the loaded lyrics, shown in the edit list, as a load into
+    // edit mode leaves them.
+    void SetEditLines(const std::vector<std::string>& lines);
 
 private:
     static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -124,6 +124,31 @@ TEST(LrcLineEnds, LongLinesAreCutAndLoseOneByte)
     EXPECT_EQ(Edit(shorter + "\rXY").items, (Items{shorter, "XY"}));
 }
 
+// The limit counts bytes of UTF-8, and the character at the cut goes whole.
+TEST(LrcLineEnds, LongLinesAreNeverCutInsideACharacter)
+{
+    const std::string a = "\xC3\xA9";          // two bytes
+    const std::string kana = "\xE3\x81\x82";  // three bytes
+    const std::string full(kMaxLineChars, 'a');
+    const std::string almost(kMaxLineChars - 1, 'a');
+    struct Row {
+        std::string text;
+        Items lines;
+    };
+    const Row rows[] = {
+        {full + a + "Bc", {full, "Bc"}},                        // a whole character after the limit is lost
+        {almost + a + "Bc", {almost, "Bc"}},                    // the limit falls inside it
+        {almost + kana + "Bc", {almost, "Bc"}},
+        {std::string(kMaxLineChars - 2, 'a') + kana + "B", {std::string(kMaxLineChars - 2, 'a'), "B"}},
+        {almost + a + "\r\nB", {almost, "", "B"}},            // as after any lost character
+        {full + "\r" + a + "B", {full, "B"}},                   // after a full line's end
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(Edit(row.text).items, row.lines) << row.text.size();
+    for (const std::string& line : Edit(std::string(kMaxLineChars + 7, 'a') + kana).items)
+        EXPECT_LE(line.size(), static_cast<size_t>(kMaxLineChars));
+}
+
 TEST(LrcLineEnds, BlockReadsGiveTheSameLines)
 {
     std::string data = "[00:01]A\r\n\r\n\xff" + std::string(600, 'x') + "\n\rB\n\nC\r";

@@ -56,14 +56,14 @@ protected:
     // The song as the frame driver loads it, the lines in the edit list.
     void Loaded(const std::string& songPath, const Lines& lines) {
         CLyricsPluginApp& app = h.App();
-        fw::CopyBounded(app.m_szSongFile, kPathSize, songPath.c_str());
-        app.m_szLyricsFile[0] = '\0';  // not from a lyric file
+        app.m_strSongFile = songPath;
+        app.m_strLyricsFile.clear();  // not from a lyric file
         h.ShowEditList();
-        AppHarness::SetItems(h.Edit(), lines);
+        h.SetEditLines(lines);
         app.m_bModified = 1;
     }
     void MakeSong(const std::string& extra = "") { ASSERT_TRUE(WriteFileBytes(song, audio + extra + mp3::Id3v1())); }
-    void SetFolder(char* field, const std::string& path) { fw::CopyBounded(field, kPathSize, path.c_str()); }
+    void SetFolder(std::string& field, const std::string& path) { field = path; }
 
     TempFolder folder;
     AppHarness h;
@@ -113,7 +113,7 @@ TEST_F(SaveLyrics, UnwritablePlacesFallBackOrSaySo) {
     EXPECT_EQ("Velmor Lyrics plugin!!!!", boxes.Calls()[0].caption);
 
     boxes.Clear();
-    SetFolder(app.m_szAlternativeLRCPath, folder.File("nowhere"));
+    SetFolder(app.m_strAlternativeLRCPath, folder.File("nowhere"));
     EXPECT_FALSE(app.SaveLyrics(0));
     ASSERT_EQ(1u, boxes.Calls().size());
     EXPECT_EQ("ERROR_PATH_NOT_FOUND", boxes.Calls()[0].text);
@@ -121,7 +121,7 @@ TEST_F(SaveLyrics, UnwritablePlacesFallBackOrSaySo) {
 
     // The lyric file beside the song is in use: it keeps its old content.
     const std::string alternative = folder.MakeFolder("alt");
-    SetFolder(app.m_szAlternativeLRCPath, alternative);
+    SetFolder(app.m_strAlternativeLRCPath, alternative);
     Loaded(ogg, {"new"});
     ASSERT_TRUE(WriteFileBytes(lrc, "previous"));
     {
@@ -130,7 +130,7 @@ TEST_F(SaveLyrics, UnwritablePlacesFallBackOrSaySo) {
     }
     EXPECT_EQ("previous", ReadFileBytes(lrc));
     EXPECT_EQ("new", ReadFileBytes(alternative + stem + ".LRC"));
-    EXPECT_EQ(alternative + stem + ".LRC", app.m_szLyricsFile);
+    EXPECT_EQ(alternative + stem + ".LRC", app.m_strLyricsFile);
     EXPECT_EQ(Lines{stem + ".LRC"}, FilesIn(folder.Path()));
 }
 
@@ -166,7 +166,7 @@ TEST_F(SaveLyrics, IntoTheMp3AfterTheQuestionKeepingItsAudio) {
 
     boxes.Clear();
     boxes.Script({IDYES});
-    AppHarness::SetItems(h.Edit(), {"three"});
+    h.SetEditLines({"three"});
     ASSERT_TRUE(app.SaveLyrics(-1));  // no question, and the file goes
     EXPECT_EQ(2u, boxes.Calls().size());
     EXPECT_EQ(1, mp3::CountLyricsFrames(song));
@@ -267,7 +267,7 @@ TEST_F(SaveLyrics, LeftoverRewriteReplacesTheSongOnlyWhenComplete) {
 
     // Only the copy is left: the song was deleted when the update stopped.
     ASSERT_TRUE(::MoveFileA(song.c_str(), pending.c_str()));
-    AppHarness::SetItems(h.Edit(), {"again"});
+    h.SetEditLines({"again"});
     ASSERT_TRUE(app.SaveLyrics(-1));
     EXPECT_EQ("again", mp3::LyricsFrameText(song));
     EXPECT_EQ("From the leftover", mp3::TitleFrameText(song));
@@ -278,7 +278,7 @@ TEST_F(SaveLyrics, LeftoverRewriteReplacesTheSongOnlyWhenComplete) {
 
 class SaveDownloaded : public SaveLyrics {
 protected:
-    BOOL Save(int tipo) { return app.SaveDownloadedLyrics(CLyricsPluginApp::DownloadSaveMode(tipo), text); }
+    BOOL Save(int tipo) { return app.SaveDownloadedLyrics(DownloadSaveTarget(tipo), text); }
     // The song loaded and playing, nothing edited.
     void Playing(const std::string& songPath) {
         Loaded(songPath, {});
@@ -286,7 +286,7 @@ protected:
         h.SetSong(songPath);
     }
     // What a search thread does with its first result.
-    BOOL FromSearchThread(int mode, const std::string& lyrics, const DownloadOrigin& origin) {
+    BOOL FromSearchThread(SaveTarget mode, const std::string& lyrics, const DownloadOrigin& origin) {
         BOOL result = FALSE;
         std::thread search([&] {
             result = app.SaveDownloadedLyrics(mode, lyrics, origin);
@@ -301,12 +301,12 @@ protected:
 
 TEST_F(SaveDownloaded, EachTipoDownloadHasItsPlace) {
     const std::string download = folder.MakeFolder("download");
-    SetFolder(app.m_szDownloadLRCPath, download);
+    SetFolder(app.m_strDownloadLRCPath, download);
     MakeSong();
     Playing(song);
     ASSERT_TRUE(Save(1));
     EXPECT_EQ(text, ReadFileBytes(temp));
-    EXPECT_EQ(temp, app.m_szLyricsFile);
+    EXPECT_EQ(temp, app.m_strLyricsFile);
     EXPECT_FALSE(app.m_bModified);
     ASSERT_TRUE(Save(2));
     EXPECT_EQ(text, ReadFileBytes(lrc));
@@ -337,17 +337,17 @@ TEST_F(SaveDownloaded, IntoTheMp3OnlyWhenItCanBeWritten) {
     const std::string before = ReadFileBytes(song);
     {
         fw::UniqueFile held = HoldExclusively(song);
-        ASSERT_TRUE(app.SaveDownloadedLyrics(-1, "other"));
+        ASSERT_TRUE(app.SaveDownloadedLyrics(SaveTarget::IntoSong, "other"));
     }
     EXPECT_TRUE(before == ReadFileBytes(song));
     EXPECT_EQ("other", ReadFileBytes(temp));
 
     // A download folder that cannot be written, or none: the temporary folder.
-    SetFolder(app.m_szDownloadLRCPath, folder.File("nowhere"));
+    SetFolder(app.m_strDownloadLRCPath, folder.File("nowhere"));
     ASSERT_TRUE(Save(4));
     EXPECT_EQ(text, ReadFileBytes(temp));
-    app.m_szDownloadLRCPath[0] = '\0';
-    ASSERT_TRUE(app.SaveDownloadedLyrics(-4, "none"));
+    app.m_strDownloadLRCPath.clear();
+    ASSERT_TRUE(app.SaveDownloadedLyrics(SaveTarget::DownloadFolder, "none"));
     EXPECT_EQ("none", ReadFileBytes(temp));
     EXPECT_TRUE(boxes.Calls().empty());
 }
@@ -359,7 +359,7 @@ TEST_F(SaveDownloaded, SearchThreadLyricsAreSavedByTheWindowThread) {
     ASSERT_TRUE(WriteFileBytes(lrc, "external"));
     Playing(song);
     boxes.Script({IDNO});
-    EXPECT_TRUE(FromSearchThread(-1, text, app.CurrentDownloadOrigin()));
+    EXPECT_TRUE(FromSearchThread(SaveTarget::IntoSong, text, app.CurrentDownloadOrigin()));
     EXPECT_EQ("", mp3::LyricsFrameText(song));  // nothing yet: the window thread did not run
     h.Pump();
     EXPECT_EQ(text, mp3::LyricsFrameText(song));
@@ -371,16 +371,16 @@ TEST_F(SaveDownloaded, DroppedWhenTheSongNoLongerPlaysOrTheUserSavedMeanwhile) {
     Playing(ogg);
     const DownloadOrigin origin = app.CurrentDownloadOrigin();
     h.SetSong(folder.File("next.ogg"));
-    FromSearchThread(-2, text, origin);
+    FromSearchThread(SaveTarget::TempFolder, text, origin);
     h.Pump();
     EXPECT_FALSE(FileExists(temp));
 
     Playing(ogg);
     const DownloadOrigin before = app.CurrentDownloadOrigin();
     h.ShowEditList();
-    AppHarness::SetItems(h.Edit(), {"[00:01]mine"});
+    h.SetEditLines({"[00:01]mine"});
     ASSERT_TRUE(app.SaveLyrics(0));  // the user's own lyrics, saved after the search began
-    FromSearchThread(-3, text, before);
+    FromSearchThread(SaveTarget::BesideSong, text, before);
     h.Pump();
     EXPECT_EQ("[00:01]mine", ReadFileBytes(lrc));
     EXPECT_FALSE(app.HasPendingDownloads());
@@ -393,10 +393,10 @@ TEST_F(SaveDownloaded, WaitForTheOpenMessageBoxAndForUnsavedEdits) {
     Playing(ogg);
     const DownloadOrigin origin = app.CurrentDownloadOrigin();
     h.ShowEditList();
-    AppHarness::SetItems(h.Edit(), {"[00:01]typed"});
+    h.SetEditLines({"[00:01]typed"});
     app.m_bModified = 1;
     fw::SetMessageBoxHandler([&](const fw::MessageBoxCall&) {
-        FromSearchThread(-2, text, origin);
+        FromSearchThread(SaveTarget::TempFolder, text, origin);
         h.Pump();  // what the box's own loop would dispatch
         EXPECT_TRUE(app.HasPendingDownloads());
         EXPECT_FALSE(FileExists(temp));
@@ -413,9 +413,9 @@ TEST_F(SaveDownloaded, WaitForTheOpenMessageBoxAndForUnsavedEdits) {
     // New lyrics arriving over unsaved edits leave them alone.
     ::DeleteFileA(temp.c_str());
     h.ShowEditList();
-    AppHarness::SetItems(h.Edit(), {"[00:01]typed"});
+    h.SetEditLines({"[00:01]typed"});
     app.m_bModified = 1;
-    FromSearchThread(-2, text, origin);
+    FromSearchThread(SaveTarget::TempFolder, text, origin);
     h.Pump();
     h.Render();
     EXPECT_EQ(Lines{"[00:01]typed"}, AppHarness::Items(h.Edit()));
@@ -427,7 +427,7 @@ TEST_F(SaveDownloaded, LeftWhenTheWindowGoesAreSavedAtClosing) {
     Playing(ogg);
     h.ShowEditList();
     app.m_bModified = 1;  // keeps them waiting
-    FromSearchThread(-3, text, app.CurrentDownloadOrigin());
+    FromSearchThread(SaveTarget::BesideSong, text, app.CurrentDownloadOrigin());
     EXPECT_TRUE(app.HasPendingDownloads());
     EXPECT_EQ(TRUE, app.TakeUpDownloadedLyrics(/*closing=*/true));
     EXPECT_EQ(text, ReadFileBytes(lrc));

@@ -46,17 +46,18 @@ TEST(SongPaths, CandidateFiles) {
     EXPECT_EQ("C:\\M\\a.b.TXT", out);
 }
 
-TEST(SongPaths, CandidatesMustFitThePathField) {
-    // Folder + '\' + "a.b." + "LRC" is exactly 511 characters.
-    const std::string folder(511 - 1 - 4 - 3, 'f');
+TEST(SongPaths, CandidatesAreKeptWholeUpToTheSystemLimit) {
+    // Folder + '\' + "a.b." + "LRC" is exactly the limit, counted in UTF-16.
+    const std::string folder(kMaxPathUnits - 1 - 4 - 3, 'f');
     std::string out;
     EXPECT_TRUE(FileInFolder(folder, "C:\\M\\a.b.mp3", "LRC", out));
-    EXPECT_EQ(kMaxPathChars, out.size());
+    EXPECT_EQ(kMaxPathUnits, out.size());
     EXPECT_FALSE(FileInFolder(folder + "g", "C:\\M\\a.b.mp3", "LRC", out));
     EXPECT_EQ("", out);
 
-    const std::string song = "C:\\" + std::string(504, 's') + ".mp3";
-    EXPECT_TRUE(FileBesideSong(song, "LRC", out));
-    EXPECT_EQ(kMaxPathChars, out.size());
-    EXPECT_FALSE(FileBesideSong(song, "LRCX", out));
+    // Three bytes of UTF-8, one unit of UTF-16: far past 511 bytes and kept.
+    std::string kana;
+    for (int i = 0; i < 400; ++i) kana += "\xE3\x81\x82";
+    EXPECT_TRUE(FileBesideSong("C:\\" + kana + ".mp3", "LRC", out));
+    EXPECT_EQ("C:\\" + kana + ".LRC", out);
 }

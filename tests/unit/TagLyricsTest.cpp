@@ -21,7 +21,8 @@ protected:
         h.ShowEditList();
         h.Edit().ResetContent();
         int next = 0;
-        const bool found = h.App().ReadTagLyrics(song.c_str(), next) != FALSE;
+        const bool found = h.App().ReadTagLyrics(song, next) != FALSE;
+        h.App().ShowDocumentInVisibleList();
         lines = AppHarness::Items(h.Edit());
         EXPECT_EQ(static_cast<int>(lines.size()), next);
         return found;
@@ -58,11 +59,14 @@ TEST_F(TagLyrics, TimedFrameTextIsTimedInTheDisplayList) {
     ASSERT_TRUE(mp3::AddLyricsFrame(song, "[ti:x]\r\n[00:05]one\r\n[01:10]two"));
     CLyricsPluginApp& app = h.App();
     int next = 0;
-    ASSERT_TRUE(app.ReadTagLyrics(song.c_str(), next));
-    EXPECT_EQ((Lines{"one", "two"}), AppHarness::Items(h.Display()));
-    EXPECT_EQ(70000, app.m_aTimeTags[1].nMs);
-    EXPECT_EQ(1, app.m_aTimeTags[1].nLine);
-    EXPECT_EQ(-1, app.m_aTimeTags[2].nLine);
+    ASSERT_TRUE(app.ReadTagLyrics(song, next));
+    EXPECT_EQ(2, next);
+    ASSERT_EQ(2u, app.m_doc.Shown().size());
+    EXPECT_EQ("one", app.m_doc.Shown()[0].text);
+    EXPECT_EQ("two", app.m_doc.Shown()[1].text);
+    ASSERT_EQ(2u, app.m_doc.ShownTags().size());
+    EXPECT_EQ(70000, app.m_doc.ShownTags()[1].nMs);
+    EXPECT_EQ(1, app.m_doc.ShownTags()[1].nLine);
 }
 
 TEST_F(TagLyrics, Lyrics3TagsGiveTheirLyricsOnly) {

@@ -203,8 +203,8 @@ TEST_F(Toolbar, ButtonStatesShowInItsPaint) {
 }
 
 TEST_F(Toolbar, SongPanelCentresTitleArtistAndStatusAndSkipsEmptyLines) {
-    fw::CopyBounded(h.App().m_szTitle, sizeof(h.App().m_szTitle), "Morning Lights");
-    h.App().m_szArtist[0] = '\0';
+    h.App().m_strTitle = "Morning Lights";
+    h.App().m_strArtist.clear();
     frame.m_songPanel.SetWindowText("Searching Velmor Demo");
     const int w = 300, ht = 40;
     const Pixels panel = DrawnItem(frame.m_songPanel, 0, w, ht);
