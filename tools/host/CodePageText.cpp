@@ -17,6 +17,7 @@ int Length(std::size_t size) { return static_cast<int>(size); }
 std::string Convert(std::wstring_view wide, BOOL* usedDefault) {
     if (wide.empty()) return std::string();
     const bool utf8 = CodePageIsUtf8();
+    // No look-alikes: they would be counted as converted.
     const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const char* defaultChar = utf8 ? nullptr : "?";
     BOOL* used = utf8 ? nullptr : usedDefault;
@@ -49,9 +50,8 @@ void CopyTerminatedChars(Char* buffer, std::size_t size, std::basic_string_view<
 
 bool ConvertsToCodePage(std::wstring_view wide) {
     BOOL usedDefault = FALSE;
-    const std::string text = Convert(wide, &usedDefault);
-    if (usedDefault) return false;
-    return FromCodePage(text) == wide;  // a look-alike does not come back as the original
+    Convert(wide, &usedDefault);
+    return !usedDefault;
 }
 
 std::string ToCodePage(std::wstring_view wide) {
