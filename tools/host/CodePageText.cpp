@@ -77,7 +77,11 @@ std::string CodePagePath(const std::wstring& path) {
     return ToCodePage(path);
 }
 
-std::wstring LongPath(const std::wstring& path) { return PathFromApi(GetLongPathNameW, path); }
+std::wstring LongPath(const std::wstring& path) {
+    // A '?' name is no file name, and a lookup must not take it for a pattern.
+    if (path.find_first_of(L"?*") != std::wstring::npos) return std::wstring();
+    return PathFromApi(GetLongPathNameW, path);
+}
 
 bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b) {
     if (a.empty() || b.empty()) return a.empty() && b.empty();

@@ -19,7 +19,8 @@ std::wstring FromCodePage(std::string_view ansi);
 // that converts; else the code-page text with '?'.
 std::string CodePagePath(const std::wstring& path);
 
-// GetLongPathNameW of the path; empty when there is no such file.
+// GetLongPathNameW of the path; empty when there is no such file (or the
+// name holds wildcards).
 std::wstring LongPath(const std::wstring& path);
 
 // File and field names compare as the file system does: without case.
