@@ -15,11 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "framework/Unicode.h"
 #include "sdk/winamp_vis.h"
+#include "tests/support/TempFolder.h"
 #include "tools/host/HostArgs.h"
 #include "tools/host/HostEmulator.h"
 #include "tools/host/HostHandles.h"
 #include "tools/host/PlaylistFile.h"
+#include "tools/host/WholeFile.h"
 
 namespace {
 
@@ -30,6 +33,7 @@ using host::PlaylistEntry;
 using host::SkinMode;
 
 constexpr int kWaitMs = 5000;
+constexpr LRESULT kUnknownAnswer = 1;  // what the player answers to an IPC it does not know
 
 std::string ExeFolder() {
     char path[MAX_PATH] = "";
@@ -363,11 +367,23 @@ protected:
         return text ? text : "(null)";
     }
 
+    std::wstring TextW(WPARAM index, LPARAM ipc) {
+        const wchar_t* text = reinterpret_cast<const wchar_t*>(Ipc(index, ipc));
+        return text ? text : L"(null)";
+    }
+
     LRESULT Info(const char* file, const char* field, char* buffer, std::size_t size) {
         std::strcpy(buffer, "");
         if (size > 6) std::strcpy(buffer, "stale");
         extendedFileInfoStruct request = {file, field, buffer, size};
         return Ipc(reinterpret_cast<WPARAM>(&request), IPC_GET_EXTENDED_FILE_INFO);
+    }
+
+    LRESULT InfoW(const wchar_t* file, const wchar_t* field, wchar_t* buffer, std::size_t size) {
+        std::wcscpy(buffer, L"");
+        if (size > 6) std::wcscpy(buffer, L"stale");
+        extendedFileInfoStructW request = {file, field, buffer, size};
+        return Ipc(reinterpret_cast<WPARAM>(&request), IPC_GET_EXTENDED_FILE_INFOW);
     }
 
     HostEmulator emulator_;
@@ -464,6 +480,305 @@ TEST_F(HostIpcTest, EmbedFunctionCreatesTheWindowOnTheCallingThread) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     EXPECT_FALSE(IsWindow(window)) << "closing the embedded window destroys it";
+}
+
+// --- versions and the messages each player knows ---
+
+enum class EmbedAnswer { Function, Zero, Unknown };
+
+struct PlayerCase {
+    const char* player;
+    LRESULT version;  // HostOptions::version
+    bool olderHost;
+    LRESULT reported;
+    bool widePlaylist;  // 213 and 214
+    bool wideFileInfo;  // 3026
+    EmbedAnswer embed;
+};
+
+const PlayerCase kPlayers[] = {
+    {"5.9, the default", host::kWinamp59, false, 0x5090, true, true, EmbedAnswer::Function},
+    {"5.3", 0x5030, false, 0x5030, true, true, EmbedAnswer::Function},
+    {"5.2", 0x5020, false, 0x5020, false, true, EmbedAnswer::Function},
+    {"5.13", 0x5013, false, 0x5013, false, true, EmbedAnswer::Function},
+    {"5.12", host::kWinamp512, false, 0x5012, false, false, EmbedAnswer::Function},
+    {"5.0", 0x5000, false, 0x5000, false, false, EmbedAnswer::Function},
+    {"2.95 by its version", host::kWinamp295, false, 0x2095, false, false, EmbedAnswer::Unknown},
+    {"older host", host::kWinamp59, true, 0x2095, false, false, EmbedAnswer::Zero},
+    {"older host 2.91", 0x2091, true, 0x2091, false, false, EmbedAnswer::Zero},
+};
+
+HostOptions PlayerOptions(const PlayerCase& player) {
+    HostOptions options;
+    options.version = player.version;
+    options.olderHost = player.olderHost;
+    return options;
+}
+
+TEST(HostPlayerVersions, EachPlayerAnswersItsVersionAndOnlyTheMessagesItHas) {
+    for (const PlayerCase& player : kPlayers) {
+        SCOPED_TRACE(player.player);
+        HostEmulator emulator(PlayerOptions(player));
+        emulator.SetPlaylist(SamplePlaylist());
+        const HWND main = emulator.MainWindow();
+        auto ipc = [&](WPARAM wParam, LPARAM number) { return SendMessageW(main, WM_WA_IPC, wParam, number); };
+
+        EXPECT_EQ(ipc(0, IPC_GETVERSION), player.reported);
+
+        const LRESULT fileW = ipc(0, IPC_GETPLAYLISTFILEW);
+        const LRESULT titleW = ipc(1, IPC_GETPLAYLISTTITLEW);
+        if (player.widePlaylist) {
+            ASSERT_NE(fileW, kUnknownAnswer);
+            ASSERT_NE(titleW, kUnknownAnswer);
+            EXPECT_STREQ(reinterpret_cast<const wchar_t*>(fileW), L"C:\\Music\\first.mp3");
+            EXPECT_STREQ(reinterpret_cast<const wchar_t*>(titleW), L"Beta - Second");
+        } else {
+            EXPECT_EQ(fileW, kUnknownAnswer);
+            EXPECT_EQ(titleW, kUnknownAnswer);
+        }
+
+        // A field the entry lacks: the player that has the message answers 0
+        // and empties the result; the one that lacks it touches nothing.
+        wchar_t value[16] = L"stale";
+        extendedFileInfoStructW request = {L"C:\\Music\\first.mp3", L"Genre", value, 16};
+        EXPECT_EQ(ipc(reinterpret_cast<WPARAM>(&request), IPC_GET_EXTENDED_FILE_INFOW),
+                  player.wideFileInfo ? 0 : kUnknownAnswer);
+        EXPECT_STREQ(value, player.wideFileInfo ? L"" : L"stale");
+
+        const LRESULT embed = ipc(0, IPC_GET_EMBEDIF);
+        switch (player.embed) {
+        case EmbedAnswer::Function: EXPECT_TRUE(embed != 0 && embed != kUnknownAnswer) << embed; break;
+        case EmbedAnswer::Zero: EXPECT_EQ(embed, 0); break;
+        case EmbedAnswer::Unknown: EXPECT_EQ(embed, kUnknownAnswer); break;
+        }
+
+        // Messages every player has keep answering.
+        EXPECT_EQ(ipc(0, IPC_GETLISTPOS), 0);
+        EXPECT_STREQ(reinterpret_cast<const char*>(ipc(0, IPC_GETPLAYLISTFILE)), "C:\\Music\\first.mp3");
+    }
+}
+
+TEST(HostPlayerVersions, MessagesNoPlayerAnswersHereGetOne) {
+    const LPARAM unknown[] = {3, 999, 3027, 4000, 65535, 0x7FFF0000};
+    for (const PlayerCase& player : kPlayers) {
+        SCOPED_TRACE(player.player);
+        HostEmulator emulator(PlayerOptions(player));
+        for (const LPARAM number : unknown) {
+            EXPECT_EQ(SendMessageW(emulator.MainWindow(), WM_WA_IPC, 0, number), kUnknownAnswer) << number;
+        }
+    }
+}
+
+// --- names as the player gives them: wide, and in the system code page ---
+
+// None of these files exists, so no name has a short form to fall back on.
+std::vector<PlaylistEntry> UnicodePlaylist() {
+    return {
+        {"C:\\Музыка\\Белый снег.mp3", "Кино - Белый снег", {{"Artist", "Кино"}, {"Title", "Белый снег"}}},
+        {"C:\\Music\\歌手 - 朝の光.mp3", "歌手 - 朝の光", {{"Artist", "歌手"}, {"Title", "朝の光"}}},
+        {"C:\\Music\\Café Noir.mp3", "Café - Noir", {{"Artist", "Café"}, {"Title", "Noir"}}},
+        {"C:\\Music\\Łódź.mp3", "Łódź", {{"Title", "Łódź"}}},
+    };
+}
+
+class HostNamesTest : public HostIpcTest {
+protected:
+    HostNamesTest() { emulator_.SetPlaylist(UnicodePlaylist()); }
+    void SetUp() override { ASSERT_EQ(GetACP(), 1252u) << "the expected texts are those of code page 1252"; }
+
+    std::string InfoText(const std::string& file, const char* field, LRESULT* found) {
+        char value[64];
+        *found = Info(file.c_str(), field, value, sizeof(value));
+        return value;
+    }
+
+    std::wstring InfoTextW(const std::wstring& file, const wchar_t* field, LRESULT* found) {
+        wchar_t value[64];
+        *found = InfoW(file.c_str(), field, value, 64);
+        return value;
+    }
+};
+
+TEST_F(HostNamesTest, AnsiAnswersAreCodePageTextWithQuestionMarksAndWideAnswersTheNamesThemselves) {
+    struct Row {
+        const char* ansiFile;
+        const char* ansiTitle;
+    };
+    const Row rows[] = {
+        {"C:\\??????\\????? ????.mp3", "???? - ????? ????"},
+        {"C:\\Music\\?? - ???.mp3", "?? - ???"},
+        {"C:\\Music\\Caf\xE9 Noir.mp3", "Caf\xE9 - Noir"},
+        // No look-alikes: a best-fit "L" for "Ł" would name another file.
+        {"C:\\Music\\?\xF3" "d?.mp3", "?\xF3" "d?"},
+    };
+    const std::vector<PlaylistEntry> entries = UnicodePlaylist();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        SCOPED_TRACE(entries[i].file);
+        EXPECT_EQ(Text(i, IPC_GETPLAYLISTFILE), rows[i].ansiFile);
+        EXPECT_EQ(Text(i, IPC_GETPLAYLISTTITLE), rows[i].ansiTitle);
+        EXPECT_EQ(TextW(i, IPC_GETPLAYLISTFILEW), fw::Widen(entries[i].file));
+        EXPECT_EQ(TextW(i, IPC_GETPLAYLISTTITLEW), fw::Widen(entries[i].title));
+    }
+    EXPECT_EQ(Ipc(entries.size(), IPC_GETPLAYLISTFILEW), 0) << "past the end: no name, as the ANSI messages";
+    EXPECT_EQ(Ipc(static_cast<WPARAM>(-1), IPC_GETPLAYLISTTITLEW), 0);
+}
+
+TEST_F(HostNamesTest, WideAnswersStayValidAfterThePlaylistChanges) {
+    const wchar_t* oldFile = reinterpret_cast<const wchar_t*>(Ipc(1, IPC_GETPLAYLISTFILEW));
+    const char* oldAnsi = reinterpret_cast<const char*>(Ipc(1, IPC_GETPLAYLISTFILE));
+    ASSERT_NE(oldFile, nullptr);
+    emulator_.SetPlaylist(SamplePlaylist());
+    EXPECT_STREQ(oldFile, L"C:\\Music\\歌手 - 朝の光.mp3");
+    EXPECT_STREQ(oldAnsi, "C:\\Music\\?? - ???.mp3");
+    EXPECT_EQ(TextW(1, IPC_GETPLAYLISTFILEW), L"C:\\Music\\second.mp3");
+}
+
+TEST_F(HostNamesTest, AnsiFileInformationFindsTheEntryByTheNameHandedOutAndAnswersInTheCodePage) {
+    struct Row {
+        std::string file;
+        const char* field;
+        LRESULT found;
+        const char* value;
+    };
+    const Row rows[] = {
+        {"C:\\Music\\Caf\xE9 Noir.mp3", "Artist", 1, "Caf\xE9"},
+        {"c:\\MUSIC\\CAF\xC9 NOIR.MP3", "title", 1, "Noir"},  // case beyond ASCII, as the file system
+        {"C:\\??????\\????? ????.mp3", "Artist", 1, "????"},  // the '?' name it was given
+        {"C:\\Music\\?? - ???.mp3", "Title", 1, "???"},
+        {"C:\\Music\\?? - ???.mp3", "Album", 0, ""},
+        {"C:\\Music\\?? - ?.mp3", "Title", 0, ""},  // a '?' name the player never gave
+        {"C:\\Music\\Cafe Noir.mp3", "Artist", 0, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file + " " + row.field);
+        LRESULT found = -1;
+        EXPECT_EQ(InfoText(row.file, row.field, &found), row.value);
+        EXPECT_EQ(found, row.found);
+    }
+}
+
+TEST_F(HostNamesTest, WideFileInformationTakesTheRealNamesOnly) {
+    struct Row {
+        std::wstring file;
+        const wchar_t* field;
+        LRESULT found;
+        const wchar_t* value;
+    };
+    const Row rows[] = {
+        {L"C:\\Музыка\\Белый снег.mp3", L"Artist", 1, L"Кино"},
+        {L"c:\\МУЗЫКА\\белый СНЕГ.MP3", L"TITLE", 1, L"Белый снег"},
+        {L"C:\\Music\\歌手 - 朝の光.mp3", L"Title", 1, L"朝の光"},
+        {L"C:\\Music\\歌手 - 朝の光.mp3", L"Genre", 0, L""},
+        {L"C:\\Music\\?? - ???.mp3", L"Title", 0, L""},  // '?' names belong to the ANSI messages
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(fw::Narrow(row.file));
+        LRESULT found = -1;
+        EXPECT_EQ(InfoTextW(row.file, row.field, &found), row.value);
+        EXPECT_EQ(found, row.found);
+    }
+
+    wchar_t small[4];
+    EXPECT_EQ(InfoW(L"C:\\Музыка\\Белый снег.mp3", L"Title", small, 4), 1);
+    EXPECT_STREQ(small, L"Бел") << "retlen counts characters; the value is cut and terminated";
+    char narrow[4];
+    EXPECT_EQ(Info("C:\\??????\\????? ????.mp3", "Title", narrow, sizeof(narrow)), 1);
+    EXPECT_STREQ(narrow, "???");
+}
+
+// A file with a name the code page cannot write: on this Wine it has an 8.3
+// short name, made of the first characters that fit in DOS names, '~', a
+// hash and the extension ("___-~ZIW.MP3" for "歌手 - 朝の光.mp3").
+class HostShortNameTest : public HostNamesTest {
+protected:
+    void SetUp() override {
+        HostNamesTest::SetUp();
+        existing_ = folder_.Path() + "歌手 - 朝の光.mp3";
+        missing_ = folder_.Path() + "歌手 - 夜.mp3";
+        ASSERT_TRUE(host::WriteWholeFile(existing_, "ID3"));
+        emulator_.SetPlaylist({{existing_, "歌手 - 朝の光", {{"Artist", "歌手"}, {"Title", "朝の光"}}},
+                               {missing_, "歌手 - 夜", {{"Artist", "歌手"}, {"Title", "夜"}}}});
+    }
+    // TempFolder removes only what the code page can name.
+    void TearDown() override { DeleteFileW(fw::Widen(existing_).c_str()); }
+
+    static std::string CodePageText(const std::wstring& wide) {
+        char text[MAX_PATH * 2] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text, sizeof(text), "?", nullptr);
+        return text;
+    }
+
+    static std::wstring FromCodePage(const std::string& ansi) {
+        wchar_t wide[MAX_PATH * 2] = L"";
+        MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, MAX_PATH * 2);
+        return wide;
+    }
+
+    TempFolder folder_;
+    std::string existing_;
+    std::string missing_;
+};
+
+TEST_F(HostShortNameTest, AnExistingFileIsNamedByItsShortNameAMissingOneWithQuestionMarks) {
+    wchar_t shortName[MAX_PATH] = L"";
+    ASSERT_GT(GetShortPathNameW(fw::Widen(existing_).c_str(), shortName, MAX_PATH), 0u);
+    const std::string given = Text(0, IPC_GETPLAYLISTFILE);
+    EXPECT_EQ(given, CodePageText(shortName));
+    EXPECT_EQ(given.find('?'), std::string::npos) << given;
+    EXPECT_EQ(given.substr(given.size() - 4), ".MP3");
+    wchar_t longName[MAX_PATH] = L"";
+    ASSERT_GT(GetLongPathNameW(FromCodePage(given).c_str(), longName, MAX_PATH), 0u);
+    EXPECT_EQ(fw::Narrow(longName), existing_) << "the short name leads back to the file";
+    host::UniqueFile opened(CreateFileA(given.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(opened) << "an ANSI plugin opens the file by it";
+
+    EXPECT_EQ(Text(1, IPC_GETPLAYLISTFILE), folder_.Path() + "?? - ?.mp3") << "no file, no short name";
+    EXPECT_EQ(Text(0, IPC_GETPLAYLISTTITLE), "?? - ???") << "titles have no short form";
+    EXPECT_EQ(TextW(0, IPC_GETPLAYLISTFILEW), fw::Widen(existing_));
+}
+
+TEST_F(HostShortNameTest, FileInformationKnowsTheFileByItsShortName) {
+    const std::string given = Text(0, IPC_GETPLAYLISTFILE);
+    std::string lower = given;
+    CharLowerBuffA(&lower[0], static_cast<DWORD>(lower.size()));
+    // The folder as it is and only the file's own short name, as a plugin may
+    // put a name together itself.
+    const std::string ownMade = folder_.Path() + given.substr(given.find_last_of('\\') + 1);
+    ASSERT_NE(ownMade, given) << "the folder has a short name of its own";
+    struct Row {
+        std::string file;
+        LRESULT found;
+        const char* artist;
+    };
+    const Row rows[] = {
+        {given, 1, "??"},
+        {lower, 1, "??"},
+        {ownMade, 1, "??"},
+        {folder_.Path() + "?? - ?.mp3", 1, "??"},      // what the missing file was given
+        {folder_.Path() + "?? - ???.mp3", 0, ""},      // the existing file is never given this name
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        LRESULT found = -1;
+        EXPECT_EQ(InfoText(row.file, "Artist", &found), row.artist);
+        EXPECT_EQ(found, row.found);
+    }
+
+    LRESULT found = -1;
+    EXPECT_EQ(InfoTextW(FromCodePage(given), L"Title", &found), L"朝の光") << "a wide short name";
+    EXPECT_EQ(found, 1);
+}
+
+TEST_F(HostShortNameTest, TheNameFollowsTheDiskAndEarlierAnswersStayReadable) {
+    const char* shortAnswer = reinterpret_cast<const char*>(Ipc(0, IPC_GETPLAYLISTFILE));
+    ASSERT_NE(shortAnswer, nullptr);
+    const std::string shortName = shortAnswer;
+    ASSERT_TRUE(DeleteFileW(fw::Widen(existing_).c_str()));
+    EXPECT_EQ(Text(0, IPC_GETPLAYLISTFILE), folder_.Path() + "?? - ???.mp3");
+    EXPECT_EQ(std::string(shortAnswer), shortName);
+    LRESULT found = -1;
+    EXPECT_EQ(InfoText(shortName, "Artist", &found), "") << "a short name of no file names nothing";
+    EXPECT_EQ(found, 0);
 }
 
 // --- message log ---
@@ -648,8 +963,10 @@ TEST(HostPlaylistFile, ReadsEntriesFieldsAndSkipsCommentsAndBlankLines) {
         "\r\n"
         "   \n"
         "D:\\b.ogg\n"
-        "E:\\c.mp3|T\xE9|Genre=(17)|broken|=nameless\n";
-    const auto entries = host::ParsePlaylistText(text);
+        "E:\\c.mp3|T\xC3\xA9|Genre=(17)|broken|=nameless\n";
+    std::vector<PlaylistEntry> entries;
+    std::string error;
+    ASSERT_TRUE(host::ParsePlaylistText(text, &entries, &error)) << error;
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].file, "C:\\a.mp3") << "a byte-order mark is not part of the path";
     EXPECT_EQ(entries[0].title, "Artist - Song");
@@ -658,9 +975,54 @@ TEST(HostPlaylistFile, ReadsEntriesFieldsAndSkipsCommentsAndBlankLines) {
     EXPECT_EQ(entries[1].file, "D:\\b.ogg");
     EXPECT_EQ(entries[1].title, "");
     EXPECT_TRUE(entries[1].info.empty());
-    EXPECT_EQ(entries[2].title, "T\xE9") << "bytes are kept as they are";
+    EXPECT_EQ(entries[2].title, "T\xC3\xA9");
     EXPECT_EQ(entries[2].info.size(), 1u);
     EXPECT_EQ(entries[2].info.at("Genre"), "(17)");
+}
+
+TEST(HostPlaylistFile, TakesUtf8WithOrWithoutAMarkAndRefusesOtherEncodings) {
+    const std::string line = "C:\\Музыка\\歌手 - 朝の光.mp3|歌手 - 朝の光|Artist=歌手\n";
+    struct Row {
+        const char* name;
+        std::string text;
+        const char* error;  // null: accepted
+    };
+    const Row rows[] = {
+        {"UTF-8", line, nullptr},
+        {"UTF-8 with a mark", "\xEF\xBB\xBF" + line, nullptr},
+        {"code page 1252", "# songs\nC:\\a.mp3|ok\nC:\\Caf\xE9.mp3|Caf\xE9\n", "line 3 is not UTF-8"},
+        {"UTF-16", std::string("\xFF\xFE" "C\0:\0", 6), "line 1 is not UTF-8"},
+        {"a cut character", "C:\\x.mp3|\xE6\xAD\n", "line 1 is not UTF-8"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<PlaylistEntry> entries;
+        std::string error;
+        const bool ok = host::ParsePlaylistText(row.text, &entries, &error);
+        EXPECT_EQ(ok, row.error == nullptr);
+        if (row.error) {
+            EXPECT_EQ(error, row.error);
+            continue;
+        }
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].file, "C:\\Музыка\\歌手 - 朝の光.mp3");
+        EXPECT_EQ(entries[0].title, "歌手 - 朝の光");
+        EXPECT_EQ(entries[0].info.at("Artist"), "歌手");
+    }
+}
+
+TEST(HostPlaylistFile, LoadsAFileWhoseNameTheCodePageCannotWrite) {
+    TempFolder folder;
+    const std::string path = folder.Path() + "список.playlist";
+    ASSERT_TRUE(host::WriteWholeFile(path, "C:\\Белый снег.mp3|Кино\n"));
+    std::vector<PlaylistEntry> entries;
+    std::string error;
+    EXPECT_TRUE(host::LoadPlaylistFile(path, &entries, &error)) << error;
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].title, "Кино");
+    DeleteFileW(fw::Widen(path).c_str());
+    EXPECT_FALSE(host::LoadPlaylistFile(path, &entries, &error));
+    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
 }
 
 TEST(HostProgramArguments, ParsesEveryOptionAndRejectsBadInput) {
@@ -691,6 +1053,32 @@ TEST(HostProgramArguments, ParsesEveryOptionAndRejectsBadInput) {
     EXPECT_FALSE(host::ParseHostArgs({"--plugin", "p.dll", "--playlist", "l", "--position-ms", "-1"}, &args, &error));
     EXPECT_FALSE(host::ParseHostArgs({"--plugin", "p.dll", "--playlist", "l", "--pos"}, &args, &error));
     EXPECT_FALSE(host::ParseHostArgs({"--plugin", "p.dll", "--playlist", "l", "--volume", "3"}, &args, &error));
+}
+
+TEST(HostProgramArguments, VersionAsIpcGetVersionAnswersItOrAsThePlayerWritesIt) {
+    host::HostArgs args;
+    std::string error;
+    ASSERT_TRUE(host::ParseHostArgs({"--plugin", "p.dll", "--playlist", "l"}, &args, &error));
+    EXPECT_EQ(args.version, 0x5090) << "the 5.9 player unless told";
+
+    struct Row {
+        const char* text;
+        LRESULT version;  // 0: refused
+    };
+    const Row rows[] = {
+        {"0x5012", 0x5012}, {"0X2095", 0x2095}, {"0x5a", 0x5A}, {"5.12", 0x5012}, {"5.9", 0x5090},
+        {"2.95", 0x2095},   {"5.0", 0x5000},    {"0x", 0},      {"0x0", 0},       {"0x12345", 0},
+        {"0x50g0", 0},      {"0x-1", 0},        {"0x 50", 0},   {"5012", 0},      {"5.123", 0},
+        {"5.", 0},          {".12", 0},         {"05.1", 0},    {"5,12", 0},      {"", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        host::HostArgs parsed;
+        const bool ok = host::ParseHostArgs({"--plugin", "p.dll", "--playlist", "l", "--version", row.text}, &parsed,
+                                            &error);
+        EXPECT_EQ(ok, row.version != 0);
+        if (ok) EXPECT_EQ(parsed.version, row.version);
+    }
 }
 
 }  // namespace

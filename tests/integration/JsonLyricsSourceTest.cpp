@@ -109,7 +109,7 @@ TEST_F(JsonLyricsSource, AfterANotFoundTheSearchFormsFirstMatchingEntry) {
 TEST_F(JsonLyricsSource, WithoutAnArtistOnlyTheSearchFormIsAskedAndWithoutALengthNoDuration) {
     server.ServePrefix("/api/", HttpReply{404, "{}"});
     server.Serve("/api/search?track_name=Caf%C3%A9%20Noir", "[" + Record("Caf\\u00e9 Noir", "Any", R"("coffee")", "null") + "]");
-    Start("Caf\xE9 Noir", "", -1);
+    Start("Caf\xC3\xA9 Noir", "", -1);
     ASSERT_TRUE(WaitStatus("Lyrics found - Json Service. (Open editor for more lyrics)")) << Status();
     EXPECT_EQ(ReadFileBytes(downloaded), "coffee");
     for (const SeenRequest& r : server.Requests()) {

@@ -13,6 +13,7 @@ struct HostArgs {
     std::string playlist;
     SkinMode skin = SkinMode::Classic;
     bool olderHost = false;
+    LRESULT version = kWinamp59;  // --version 0x5012 or 5.12
     int pos = 0;
     bool play = false;
     int positionMs = 0;
@@ -21,7 +22,7 @@ struct HostArgs {
     int exitAfterMs = -1;  // -1: run until the main window is closed
 };
 
-// Parses the arguments after the program name. False, with *error telling
+// Parses the arguments (UTF-8) after the program name. False, with *error telling
 // why, on an unknown option, a missing or malformed value, or when --plugin
 // or --playlist is missing.
 bool ParseHostArgs(const std::vector<std::string>& args, HostArgs* out, std::string* error);

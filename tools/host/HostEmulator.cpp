@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "framework/Unicode.h"
 #include "tools/host/Screenshot.h"
 #include "tools/host/VisDataGenerator.h"
 
@@ -131,21 +132,63 @@ void HostEmulator::SetIpcDelay(LPARAM ipc, int ms) {
     delayedIpc_ = ms > 0 ? ipc : -1;
 }
 
+LRESULT HostEmulator::Version() const {
+    if (options_.olderHost && options_.version >= kEmbedWindowVersion) return kWinamp295;
+    return options_.version;
+}
+
+// Whether the emulated player has the message at all.
+bool HostEmulator::Knows(LPARAM ipc) const {
+    switch (ipc) {
+    case IPC_GETVERSION:
+    case IPC_ISPLAYING:
+    case IPC_GETOUTPUTTIME:
+    case IPC_JUMPTOTIME:
+    case IPC_GETLISTPOS:
+    case IPC_GETPLAYLISTFILE:
+    case IPC_GETPLAYLISTTITLE:
+    case IPC_GET_EXTENDED_FILE_INFO:
+    case IPC_SETVISWND:
+        return true;
+    case IPC_GET_EMBEDIF:
+        return Version() >= kEmbedWindowVersion;
+    case IPC_GETPLAYLISTTITLEW:
+    case IPC_GETPLAYLISTFILEW:
+        return Version() >= kWidePlaylistVersion;
+    case IPC_GET_EXTENDED_FILE_INFOW:
+        return Version() >= kWideFileInfoVersion;
+    default:
+        return false;
+    }
+}
+
 LRESULT HostEmulator::AnswerIpc(WPARAM wParam, LPARAM ipc) {
     if (ipc == delayedIpc_) {
         delayingIpc_ = true;
         Sleep(static_cast<DWORD>(ipcDelayMs_.load()));
         delayingIpc_ = false;
     }
+    // The older-host mode has always answered 0 here.
+    if (ipc == IPC_GET_EMBEDIF && options_.olderHost) return 0;
+    if (!Knows(ipc)) return kUnknownIpcAnswer;
+    const int index = static_cast<int>(wParam);
     switch (ipc) {
+    case IPC_GETVERSION:
+        return Version();
     case IPC_GETLISTPOS:
         return playlist_.Position();
     case IPC_GETPLAYLISTFILE:
-        return reinterpret_cast<LRESULT>(playlist_.File(static_cast<int>(wParam)));
+        return reinterpret_cast<LRESULT>(playlist_.File(index));
     case IPC_GETPLAYLISTTITLE:
-        return reinterpret_cast<LRESULT>(playlist_.Title(static_cast<int>(wParam)));
+        return reinterpret_cast<LRESULT>(playlist_.Title(index));
+    case IPC_GETPLAYLISTFILEW:
+        return reinterpret_cast<LRESULT>(playlist_.FileW(index));
+    case IPC_GETPLAYLISTTITLEW:
+        return reinterpret_cast<LRESULT>(playlist_.TitleW(index));
     case IPC_GET_EXTENDED_FILE_INFO:
         return AnswerFileInfo(wParam);
+    case IPC_GET_EXTENDED_FILE_INFOW:
+        return AnswerFileInfoW(wParam);
     case IPC_ISPLAYING:
         return clock_.IsPlaying() ? 1 : 0;
     case IPC_GETOUTPUTTIME:
@@ -156,7 +199,6 @@ LRESULT HostEmulator::AnswerIpc(WPARAM wParam, LPARAM ipc) {
         clock_.SetPositionMs(static_cast<int>(wParam));
         return 0;
     case IPC_GET_EMBEDIF:
-        if (options_.olderHost) return 0;
         g_lastEmbedHost = this;
         return reinterpret_cast<LRESULT>(&EmbedWindowEntry);
     case IPC_SETVISWND: {
@@ -165,7 +207,7 @@ LRESULT HostEmulator::AnswerIpc(WPARAM wParam, LPARAM ipc) {
         return 0;
     }
     default:
-        return 0;
+        return kUnknownIpcAnswer;
     }
 }
 
@@ -173,6 +215,12 @@ LRESULT HostEmulator::AnswerFileInfo(WPARAM request) const {
     auto* info = reinterpret_cast<extendedFileInfoStruct*>(request);
     if (info == nullptr) return 0;
     return playlist_.CopyInfo(info->filename, info->metadata, info->ret, info->retlen) ? 1 : 0;
+}
+
+LRESULT HostEmulator::AnswerFileInfoW(WPARAM request) const {
+    auto* info = reinterpret_cast<extendedFileInfoStructW*>(request);
+    if (info == nullptr) return 0;
+    return playlist_.CopyInfoW(info->filename, info->metadata, info->ret, info->retlen) ? 1 : 0;
 }
 
 std::string HostEmulator::StatusText() const {
@@ -243,7 +291,7 @@ void HostEmulator::DestroyEmbeddedWindows() {
 
 bool HostEmulator::LoadPlugin(const std::string& dllPath) {
     if (plugin_) return false;
-    UniqueModule library(LoadLibraryA(dllPath.c_str()));
+    UniqueModule library(LoadLibraryW(fw::Widen(dllPath).c_str()));
     if (!library) return false;
     auto getHeader = reinterpret_cast<winampVisGetHeaderType>(
         reinterpret_cast<void*>(GetProcAddress(library.get(), "winampVisGetHeader")));

@@ -31,9 +31,27 @@ struct LoggedMessage {
     bool posted;  // false when it came through SendMessage from another thread
 };
 
+// IPC_GETVERSION answers 0x50yx for Winamp 5.yx (0x20yx for 2.yx).
+constexpr LRESULT kWinamp59 = 0x5090;
+// The last player without any wide message: 213 and 214 came with 5.3,
+// 3026 with 5.13.
+constexpr LRESULT kWinamp512 = 0x5012;
+// The last 2.x player, which also took visualization plugins but had no
+// embedded windows (IPC_GET_EMBEDIF came with 5.0).
+constexpr LRESULT kWinamp295 = 0x2095;
+constexpr LRESULT kEmbedWindowVersion = 0x5000;
+
+// What a player answers to an IPC it does not know.
+constexpr LRESULT kUnknownIpcAnswer = 1;
+
 struct HostOptions {
     SkinMode skin = SkinMode::Classic;
-    bool olderHost = false;  // IPC_GET_EMBEDIF answers 0, as before Winamp 5
+    // The player emulated: the messages it came after answer like any IPC
+    // it does not know.
+    LRESULT version = kWinamp59;
+    // A player before Winamp 5: IPC_GET_EMBEDIF answers 0 and the version is
+    // kWinamp295 unless one below 5.0 is set.
+    bool olderHost = false;
     int nCh = 2;
     int sRate = 44100;
     // Render comes from a thread of its own (as from a host's audio thread)
@@ -66,9 +84,9 @@ public:
     // While running (and playing) the position advances with real time.
     void SetClockRunning(bool running);
 
-    // LoadLibraryA, winampVisGetHeader, getModule(0); fills hwndParent,
-    // hDllInstance, sRate and nCh. False when any step fails or a plugin is
-    // already loaded.
+    // LoadLibraryW (the path in UTF-8), winampVisGetHeader, getModule(0);
+    // fills hwndParent, hDllInstance, sRate and nCh. False when any step fails
+    // or a plugin is already loaded.
     bool LoadPlugin(const std::string& dllPath);
     winampVisHeader* Header() const;
     winampVisModule* Module() const;
@@ -130,8 +148,11 @@ private:
 
     bool OnMainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     std::string StatusText() const override;
+    LRESULT Version() const;
+    bool Knows(LPARAM ipc) const;
     LRESULT AnswerIpc(WPARAM wParam, LPARAM ipc);
     LRESULT AnswerFileInfo(WPARAM request) const;
+    LRESULT AnswerFileInfoW(WPARAM request) const;
     void Record(UINT message, WPARAM wParam, LPARAM lParam);
 
     void RunUiThread(std::promise<HWND> ready);

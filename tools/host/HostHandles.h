@@ -8,6 +8,7 @@ namespace host {
 
 using fw::UniqueBitmap;
 using fw::UniqueBrush;
+using fw::UniqueFile;
 using fw::UniqueMemoryDc;
 using fw::UniqueModule;
 using fw::UniqueWindow;

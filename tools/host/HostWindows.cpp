@@ -1,5 +1,6 @@
 #include "tools/host/HostWindows.h"
 
+#include "framework/Unicode.h"
 #include "tools/host/HostHandles.h"
 
 namespace host {
@@ -65,7 +66,7 @@ void PaintMainWindow(HWND window, const MainWindowClient* client) {
     SetBkMode(dc, TRANSPARENT);
     std::string text = "Winamp host emulator\n";
     if (client) text += client->StatusText();
-    DrawTextA(dc, text.c_str(), -1, &clientArea, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextW(dc, fw::Widen(text).c_str(), -1, &clientArea, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     EndPaint(window, &paint);
 }
 

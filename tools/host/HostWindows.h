@@ -13,7 +13,7 @@ class MainWindowClient {
 public:
     // True when the message was handled; *result is then the answer.
     virtual bool OnMainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) = 0;
-    // One line about the playing song, painted in the main window.
+    // One line about the playing song (UTF-8), painted in the main window.
     virtual std::string StatusText() const = 0;
 
 protected:

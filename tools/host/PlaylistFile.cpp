@@ -1,7 +1,10 @@
 #include "tools/host/PlaylistFile.h"
 
-#include <fstream>
 #include <sstream>
+#include <utility>
+
+#include "framework/Utf8.h"
+#include "tools/host/WholeFile.h"
 
 namespace host {
 
@@ -38,26 +41,36 @@ PlaylistEntry ParseEntry(const std::string& line) {
 
 }  // namespace
 
-std::vector<PlaylistEntry> ParsePlaylistText(const std::string& text) {
+bool ParsePlaylistText(const std::string& text, std::vector<PlaylistEntry>* entries, std::string* error) {
     static const std::string kUtf8Bom = "\xEF\xBB\xBF";
-    std::vector<PlaylistEntry> entries;
     const bool hasBom = text.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0;
     std::istringstream lines(hasBom ? text.substr(kUtf8Bom.size()) : text);
+    std::vector<PlaylistEntry> parsed;
     std::string line;
-    while (std::getline(lines, line)) {
+    for (int number = 1; std::getline(lines, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        // A name in another encoding would reach the plugin as some other name.
+        if (!fw::IsValidUtf8(line)) {
+            *error = "line " + std::to_string(number) + " is not UTF-8";
+            return false;
+        }
         if (IsBlank(line) || line[0] == '#') continue;
-        entries.push_back(ParseEntry(line));
+        parsed.push_back(ParseEntry(line));
     }
-    return entries;
+    *entries = std::move(parsed);
+    return true;
 }
 
-bool LoadPlaylistFile(const std::string& path, std::vector<PlaylistEntry>* entries) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    *entries = ParsePlaylistText(text.str());
+bool LoadPlaylistFile(const std::string& path, std::vector<PlaylistEntry>* entries, std::string* error) {
+    std::string text;
+    if (!ReadWholeFile(path, &text)) {
+        *error = "cannot read playlist " + path;
+        return false;
+    }
+    if (!ParsePlaylistText(text, entries, error)) {
+        *error = "playlist " + path + ": " + *error;
+        return false;
+    }
     return true;
 }
 

@@ -1,6 +1,6 @@
-// The host program's playlist file: one entry per line,
-// "file|title|Field=Value|Field=Value...", bytes taken as they are; blank
-// lines and lines starting with '#' are skipped.
+// The host program's playlist file: UTF-8 text (a byte-order mark is
+// skipped), one entry per line, "file|title|Field=Value|Field=Value...";
+// blank lines and lines starting with '#' are skipped.
 #pragma once
 
 #include <string>
@@ -10,9 +10,10 @@
 
 namespace host {
 
-std::vector<PlaylistEntry> ParsePlaylistText(const std::string& text);
+// False, with *error naming the first line that is not UTF-8, when one is not.
+bool ParsePlaylistText(const std::string& text, std::vector<PlaylistEntry>* entries, std::string* error);
 
-// False when the file cannot be read.
-bool LoadPlaylistFile(const std::string& path, std::vector<PlaylistEntry>* entries);
+// False, with *error telling why, when the file cannot be read or is not UTF-8.
+bool LoadPlaylistFile(const std::string& path, std::vector<PlaylistEntry>* entries, std::string* error);
 
 }  // namespace host

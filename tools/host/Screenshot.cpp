@@ -1,9 +1,9 @@
 #include "tools/host/Screenshot.h"
 
 #include <cstring>
-#include <fstream>
 
 #include "tools/host/HostHandles.h"
+#include "tools/host/WholeFile.h"
 
 namespace host {
 
@@ -33,12 +33,6 @@ BITMAPINFO Bgr24Info(int width, int height) {
     return info;
 }
 
-bool WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
 
 }  // namespace
 
@@ -83,7 +77,8 @@ bool SaveWindowBitmap(HWND window, const std::string& bmpPath) {
         if (!BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY)) return false;
     }
     GdiFlush();
-    return WriteFileBytes(bmpPath, EncodeBmp24(width, height, static_cast<const unsigned char*>(bits)));
+    const std::vector<unsigned char> bmp = EncodeBmp24(width, height, static_cast<const unsigned char*>(bits));
+    return WriteWholeFile(bmpPath, std::string(bmp.begin(), bmp.end()));
 }
 
 }  // namespace host

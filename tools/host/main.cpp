@@ -4,6 +4,10 @@
 #include <utility>
 #include <vector>
 
+#include <windows.h>
+#include <shellapi.h>
+
+#include "framework/Unicode.h"
 #include "tools/host/HostArgs.h"
 #include "tools/host/HostEmulator.h"
 #include "tools/host/PlaylistFile.h"
@@ -49,24 +53,36 @@ bool RunSession(HostEmulator& emulator, const HostArgs& args) {
     }
 }
 
+// The arguments after the program name, in UTF-8: main's own are code-page
+// text, which has no room for every file name.
+std::vector<std::string> Arguments() {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide && i < count; ++i) args.push_back(fw::Narrow(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
     HostArgs args;
     std::string error;
-    if (!host::ParseHostArgs(std::vector<std::string>(argv + 1, argv + argc), &args, &error)) {
+    if (!host::ParseHostArgs(Arguments(), &args, &error)) {
         std::fprintf(stderr, "winamp_host: %s\n%s", error.c_str(), host::kHostUsage);
         return 2;
     }
     std::vector<host::PlaylistEntry> entries;
-    if (!host::LoadPlaylistFile(args.playlist, &entries)) {
-        std::fprintf(stderr, "winamp_host: cannot read playlist %s\n", args.playlist.c_str());
+    if (!host::LoadPlaylistFile(args.playlist, &entries, &error)) {
+        std::fprintf(stderr, "winamp_host: %s\n", error.c_str());
         return 2;
     }
 
     host::HostOptions options;
     options.skin = args.skin;
     options.olderHost = args.olderHost;
+    options.version = args.version;
     HostEmulator emulator(options);
     PrepareSong(emulator, args, std::move(entries));
     if (!emulator.LoadPlugin(args.plugin)) {
