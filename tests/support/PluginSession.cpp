@@ -1,5 +1,7 @@
 #include "tests/support/PluginSession.h"
 
+#include "framework/Unicode.h"
+#include "framework/Wnd.h"
 #include "tests/support/KeyPress.h"
 
 namespace {
@@ -21,11 +23,7 @@ BOOL CALLBACK FindDialogProc(HWND hwnd, LPARAM lParam) {
     return TRUE;
 }
 
-std::string TextOf(HWND hwnd) {
-    char buf[4096] = "";
-    ::GetWindowTextA(hwnd, buf, sizeof(buf));
-    return buf;
-}
+std::string TextOf(HWND hwnd) { return fw::WindowText(hwnd); }
 
 }  // namespace
 
@@ -80,15 +78,15 @@ HWND PluginSession::Child(int id) const {
     return frame ? ::GetDlgItem(frame, id) : nullptr;
 }
 
+// Read as a screen reader reads them: the items' own texts, in UTF-16.
 std::vector<std::string> PluginSession::Items(HWND list) const {
     std::vector<std::string> items;
-    const int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+    const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        const int len = static_cast<int>(::SendMessageA(list, LB_GETTEXTLEN, i, 0));
-        std::string text(static_cast<size_t>(len < 0 ? 0 : len) + 1, '\0');
-        ::SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(std::char_traits<char>::length(text.c_str()));
-        items.push_back(text);
+        const int len = static_cast<int>(::SendMessageW(list, LB_GETTEXTLEN, i, 0));
+        std::wstring text(static_cast<size_t>(len < 0 ? 0 : len) + 1, L'\0');
+        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        items.push_back(fw::Narrow(text.c_str()));
     }
     return items;
 }
