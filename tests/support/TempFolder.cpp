@@ -1,5 +1,7 @@
 #include "tests/support/TempFolder.h"
 
+#include "framework/Unicode.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -8,50 +10,51 @@
 
 namespace {
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + name;
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + name;
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path + "\\");
+                RemoveTree(path + L"\\");
             } else {
-                ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileA(path.c_str());
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(path.c_str());
             }
-        } while (::FindNextFileA(find, &data));
+        } while (::FindNextFileW(find, &data));
         ::FindClose(find);
     }
-    ::SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::RemoveDirectoryA(folder.c_str());
+    ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
 
 TempFolder::TempFolder() {
     static std::atomic<int> counter{0};
-    char base[MAX_PATH] = "";
-    ::GetTempPathA(sizeof(base), base);
+    wchar_t base[MAX_PATH] = L"";
+    ::GetTempPathW(MAX_PATH, base);
     char name[64];
     std::snprintf(name, sizeof(name), "velmor-test-%lu-%lu-%d\\", ::GetCurrentProcessId(), ::GetTickCount(),
                   counter++);
-    m_path = std::string(base) + name;
-    ::CreateDirectoryA(m_path.c_str(), nullptr);
+    m_path = fw::Narrow(base) + name;
+    ::CreateDirectoryW(fw::Widen(m_path).c_str(), nullptr);
 }
 
-TempFolder::~TempFolder() { RemoveTree(m_path); }
+TempFolder::~TempFolder() { RemoveTree(fw::Widen(m_path)); }
 
 std::string TempFolder::MakeFolder(const std::string& name) const {
     std::string path = m_path + name + "\\";
-    ::CreateDirectoryA(path.c_str(), nullptr);
+    ::CreateDirectoryW(fw::Widen(path).c_str(), nullptr);
     return path;
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(fw::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const BOOL ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -60,8 +63,8 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(fw::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::string();
     std::string bytes;
     char buf[4096];
@@ -71,17 +74,19 @@ std::string ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
-bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+    return ::GetFileAttributesW(fw::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string ProgramFolder() {
-    char path[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string folder(path);
+    wchar_t path[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string folder = fw::Narrow(path);
     return folder.substr(0, folder.rfind('\\') + 1);
 }
 
 std::string CopyFromProgramFolder(const std::string& name, const std::string& folder) {
     const std::string target = folder + name;
-    ::CopyFileA((ProgramFolder() + name).c_str(), target.c_str(), FALSE);
+    ::CopyFileW(fw::Widen(ProgramFolder() + name).c_str(), fw::Widen(target).c_str(), FALSE);
     return target;
 }
