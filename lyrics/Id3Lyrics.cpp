@@ -157,31 +157,31 @@ TagBytes ReadId3v2Tag(HANDLE file, std::string& tag) {
 }
 
 bool ReadTagLyrics(std::string_view tag, const text::CodePage& codePage, TagText& out) {
-    id3v2::TagHeader header;
-    if (!id3v2::ParseTagHeader(tag, header)) return false;
-    if (header.major == 4) return ReadLyricsWithoutId3lib(tag, header, codePage, out);
-    FrameRead read = FrameRead::None;
     try {
+        id3v2::TagHeader header;
+        if (!id3v2::ParseTagHeader(tag, header)) return false;
+        if (header.major == 4) return ReadLyricsWithoutId3lib(tag, header, codePage, out);
         ID3_Tag parsed;
         ID3_MemoryReader reader(tag.data(), static_cast<ID3_Reader::size_type>(tag.size()));
         parsed.Link(reader, ID3TT_ID3V2);
-        read = ReadLyricsFrame(parsed, codePage, out);
+        const FrameRead read = ReadLyricsFrame(parsed, codePage, out);
+        if (read == FrameRead::Unreadable && header.major == 3)
+            return ReadLyricsWithoutId3lib(tag, header, codePage, out);
+        return read == FrameRead::Read;
     } catch (...) {
-        return false;  // a tag id3lib cannot read holds no lyrics for us
+        return false;  // a tag we cannot read holds no lyrics for us
     }
-    if (read == FrameRead::Unreadable && header.major == 3)
-        return ReadLyricsWithoutId3lib(tag, header, codePage, out);
-    return read == FrameRead::Read;
 }
 
 bool RenderTagWithLyrics(std::string_view oldTag, std::string_view utf8, std::string& newTag) {
     newTag.clear();
-    id3v2::TagHeader header;
-    const bool hasTag = id3v2::ParseTagHeader(oldTag, header);
-    if (!oldTag.empty() && !hasTag) return false;
-    if (hasTag && header.major == 4)
-        return id3v2::ReplaceLyricsFramesV24(oldTag, id3v2::EncodeLyricsFrame(utf8), newTag);
     try {
+        id3v2::TagHeader header;
+        const bool hasTag = id3v2::ParseTagHeader(oldTag, header);
+        if (!oldTag.empty() && !hasTag) return false;
+        // id3lib would drop every frame of a 2.4 tag.
+        if (hasTag && header.major == 4)
+            return id3v2::ReplaceLyricsFramesV24(oldTag, id3v2::EncodeLyricsFrame(utf8), newTag);
         ID3_Tag tag;
         if (hasTag) {
             ID3_MemoryReader reader(oldTag.data(), static_cast<ID3_Reader::size_type>(oldTag.size()));
@@ -193,20 +193,25 @@ bool RenderTagWithLyrics(std::string_view oldTag, std::string_view utf8, std::st
         tag.SetPadding(true);
         StringWriter writer(newTag);
         tag.Render(writer, ID3TT_ID3V2);
+        return !newTag.empty();
     } catch (...) {
         newTag.clear();
         return false;
     }
-    return !newTag.empty();
 }
 
 bool ReadSongTagLyrics(const std::string& songFile, const text::CodePage& codePage, TagText& out) {
     if (songFile.empty()) return false;
-    fw::UniqueFile file(::CreateFileW(fw::Widen(songFile).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    // A lyrics frame wins even when its text is empty.
-    return ReadId3v2Lyrics(file.get(), codePage, out) || ReadLyrics3Lyrics(file.get(), codePage, out);
+    try {
+        fw::UniqueFile file(::CreateFileW(fw::Widen(songFile).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        // A lyrics frame wins even when its text is empty.
+        return ReadId3v2Lyrics(file.get(), codePage, out) || ReadLyrics3Lyrics(file.get(), codePage, out);
+    } catch (...) {
+        return false;  // out of memory: no lyrics rather than no host
+    }
 }
 
 bool ReadLyrics3Text(HANDLE file, uint64_t start, int version, size_t length, std::string& lyrics) {

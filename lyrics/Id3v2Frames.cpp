@@ -74,8 +74,10 @@ std::string Unsynchronised(std::string_view bytes) {
     return out;
 }
 
+// Deflate never packs more than 1032 bytes into one: a larger claimed size
+// is a damaged frame, refused before anything is allocated for it.
 bool Inflate(std::string_view packed, uint32_t plainSize, std::string& plain) {
-    if (plainSize > kMaxTagSize) return false;
+    if (plainSize > kMaxTagSize || plainSize / 1032 > packed.size()) return false;
     plain.assign(plainSize, '\0');
     uLongf length = plainSize;
     const int result = ::uncompress(reinterpret_cast<Bytef*>(&plain[0]), &length,

@@ -87,18 +87,26 @@ DWORD WriteNewFile(const std::string& path, const std::string& bytes) {
 
 DWORD WriteFileSafely(const std::string& target, const std::string& bytes) {
     if (target.empty()) return ERROR_INVALID_NAME;
-    const std::string temp = target + kTempSuffix;
-    if (const DWORD error = WriteNewFile(temp, bytes)) return error;
-    const DWORD error = MoveOver(temp, target);
-    if (error) Delete(temp);
-    return error;
+    try {
+        const std::string temp = target + kTempSuffix;
+        if (const DWORD error = WriteNewFile(temp, bytes)) return error;
+        const DWORD error = MoveOver(temp, target);
+        if (error) Delete(temp);
+        return error;
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;  // what the string conversions throw
+    }
 }
 
 std::string TempFolderPath() {
     wchar_t buf[200] = L"";
     const DWORD len = ::GetTempPathW(200, buf);
     if (len == 0 || len >= 200) return std::string();
-    return fw::Narrow(std::wstring_view(buf, len));
+    try {
+        return fw::Narrow(std::wstring_view(buf, len));
+    } catch (...) {
+        return std::string();
+    }
 }
 
 namespace {
