@@ -1,6 +1,6 @@
 // Writing lyrics into songs and lyric files without ever losing one: songs
-// that cannot be written, a player holding the song, saves cut short, tags
-// that cannot be rewritten, and the temporary folder.
+// that cannot be written, a player holding the song, saves cut short, and
+// tags that cannot be rewritten.
 #include "framework/Handles.h"
 #include "framework/Unicode.h"
 #include "lyrics/Id3Lyrics.h"
@@ -169,13 +169,6 @@ TEST_F(SongWrite, TagsThatCannotBeRewrittenWhole) {
     }
 }
 
-TEST_F(SongWrite, MissingSongIsAnError) {
-    const Mp3Result result = Write("lyrics");
-    EXPECT_EQ(Mp3Outcome::Failed, result.outcome);
-    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), result.error);
-    EXPECT_TRUE(FilesIn(folder.Path()).empty());
-}
-
 TEST(LyricFile, WrittenWholeOrNotAtAll) {
     TempFolder folder;
     const std::string file = folder.File(u8"歌.lrc");
@@ -188,15 +181,6 @@ TEST(LyricFile, WrittenWholeOrNotAtAll) {
     EXPECT_EQ(Names{u8"歌.lrc"}, FilesIn(folder.Path()));
     EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), WriteFileSafely(folder.File(u8"нет\\歌.lrc"), "x"));
     EXPECT_EQ(DWORD(ERROR_INVALID_NAME), WriteFileSafely("", "x"));
-}
-
-TEST(LyricFile, TempFolderIsTheSystemsWithItsBackslash) {
-    wchar_t expected[MAX_PATH] = L"";
-    ASSERT_NE(0u, ::GetTempPathW(MAX_PATH, expected));
-    const std::string temp = TempFolderPath();
-    EXPECT_EQ(fw::Narrow(expected), temp);
-    ASSERT_FALSE(temp.empty());
-    EXPECT_EQ('\\', temp.back());
 }
 
 }  // namespace

@@ -110,13 +110,16 @@ protected:
 
 struct FrameCase {
     const char* name;
-    std::string tag;
+    std::string tag;  // before the audio, or the whole file when it ends in an ID3v1 tag
     const text::CodePage* codePage;
     std::string utf8;
     bool eightBit;
 };
 
-TEST_F(SongTags, LyricsFramesAreReadInTheirOwnEncoding) {
+// Each encoding to UTF-8; 8-bit text keeps its bytes, to be read again in
+// another character set.
+TEST_F(SongTags, LyricsAreReadInTheirOwnEncoding) {
+    const std::string cp1252 = "caf\xE9\r\nna\xEFve";
     const std::string cyrillic1251 = "\xCF\xE5\xF1\xED\xFF";  // "Песня"
     const std::string longUtf8 = Repeated(u8"Кино и 歌 ", 12);   // a frame beyond 127 bytes
     const std::string ff = Utf16LE(u"\u00FF\u00FFes");             // bytes a sync could be taken from
@@ -168,33 +171,19 @@ TEST_F(SongTags, LyricsFramesAreReadInTheirOwnEncoding) {
         {"2.4 extended header",
          Id3Tag(4, Syncsafe32(6) + "\x01\x00"s + Id3Frame(4, "USLT", UsltData(3, "\0"s, u8"ext")), 0, 0x40),
          &kWestern, u8"ext", false},
+        {"Lyrics3 v2 in 1252", audio + mp3::Lyrics3V2(Lyrics3Field("LYR", cp1252)) + mp3::Id3v1(), &kWestern,
+         u8"café\r\nnaïve", true},
+        {"Lyrics3 v1 in 1251", audio + mp3::Lyrics3V1(cyrillic1251) + mp3::Id3v1(), &kCyrillic, u8"Песня", true},
     };
     for (const FrameCase& c : cases) {
         TagText text;
-        ASSERT_TRUE(Read(c.tag + audio + mp3::Id3v1(), text, *c.codePage)) << c.name;
+        const bool whole = mp3::Contains(c.tag, mp3::Id3v1());
+        ASSERT_TRUE(Read(whole ? c.tag : c.tag + audio + mp3::Id3v1(), text, *c.codePage)) << c.name;
         EXPECT_EQ(c.utf8, text.utf8) << c.name;
         EXPECT_EQ(c.eightBit, text.eightBit) << c.name;
+        if (c.eightBit) EXPECT_EQ(c.utf8, c.codePage->ToUtf8(text.bytes)) << c.name;
+        else EXPECT_EQ("", text.bytes) << c.name;
     }
-}
-
-TEST_F(SongTags, EightBitTextKeepsItsBytes) {
-    const std::string cp1251 = "\xCF\xE5\xF1\xED\xFF";
-    const std::string cp1252 = "caf\xE9\r\nna\xEFve";
-    const std::pair<std::string, std::string> cases[] = {
-        {Id3Tag(3, Id3Frame(3, "USLT", UsltData(0, "\0"s, cp1251))) + audio, cp1251},
-        {audio + mp3::Lyrics3V2(Lyrics3Field("LYR", cp1252)) + mp3::Id3v1(), cp1252},
-        {audio + mp3::Lyrics3V1(cp1252) + mp3::Id3v1(), cp1252},
-    };
-    for (const auto& c : cases) {
-        TagText text;
-        ASSERT_TRUE(Read(c.first, text)) << c.second;
-        EXPECT_TRUE(text.eightBit);
-        EXPECT_EQ(c.second, text.bytes);
-        EXPECT_EQ(kWestern.ToUtf8(c.second), text.utf8);
-    }
-    TagText text;
-    ASSERT_TRUE(Read(audio + mp3::Lyrics3V2(Lyrics3Field("LYR", cp1252)) + mp3::Id3v1(), text));
-    EXPECT_EQ(u8"café\r\nnaïve", text.utf8);
 }
 
 struct SourceCase {
