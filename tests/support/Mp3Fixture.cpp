@@ -1,5 +1,7 @@
 #include "tests/support/Mp3Fixture.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <id3/tag.h>
 
 #include <cstdio>
@@ -69,6 +71,68 @@ std::string Lyrics3V2(const std::string& fields) {
 }
 
 std::string Lyrics3V1(const std::string& lyrics) { return "LYRICSBEGIN" + lyrics + "LYRICSEND"; }
+
+std::string Id3Frame(int major, const std::string& id, const std::string& data, unsigned flags) {
+    const size_t size = data.size();
+    std::string frame = id;
+    if (major == 2) {
+        for (int shift = 16; shift >= 0; shift -= 8) frame += static_cast<char>((size >> shift) & 0xFF);
+        return frame + data;
+    }
+    const int bits = major == 4 ? 7 : 8;
+    for (int i = 3; i >= 0; --i) frame += static_cast<char>((size >> (i * bits)) & ((1u << bits) - 1));
+    frame += static_cast<char>(flags >> 8);
+    frame += static_cast<char>(flags & 0xFF);
+    return frame + data;
+}
+
+std::string Id3Tag(int major, const std::string& frames, size_t padding, unsigned char flags) {
+    const size_t size = frames.size() + padding;
+    std::string tag = "ID3";
+    tag += static_cast<char>(major);
+    tag += '\0';
+    tag += static_cast<char>(flags);
+    for (int i = 3; i >= 0; --i) tag += static_cast<char>((size >> (i * 7)) & 0x7F);
+    return tag + frames + std::string(padding, '\0');
+}
+
+std::string UsltData(int encoding, const std::string& description, const std::string& text) {
+    return static_cast<char>(encoding) + std::string("eng") + description + text;
+}
+
+std::string Utf16LE(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+std::string Utf16BE(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t unit : text) {
+        bytes += static_cast<char>(unit >> 8);
+        bytes += static_cast<char>(unit & 0xFF);
+    }
+    return bytes;
+}
+
+std::string RawFrameData(const std::string& file, const std::string& id) {
+    const std::string bytes = ReadFileBytes(file);
+    if (bytes.size() < 10 || bytes.compare(0, 3, "ID3") != 0) return std::string();
+    const int major = bytes[3];
+    auto byte = [&](size_t at) { return static_cast<size_t>(static_cast<unsigned char>(bytes[at])); };
+    const size_t end = 10 + ((byte(6) << 21) | (byte(7) << 14) | (byte(8) << 7) | byte(9));
+    const int bits = major == 4 ? 7 : 8;
+    for (size_t pos = 10; pos + 10 <= end && bytes[pos] != '\0';) {
+        size_t size = 0;
+        for (size_t i = 0; i < 4; ++i) size = (size << bits) | byte(pos + 4 + i);
+        if (bytes.compare(pos, 4, id) == 0) return bytes.substr(pos + 10, size);
+        pos += 10 + size;
+    }
+    return std::string();
+}
 
 bool AddLyricsFrame(const std::string& path, const std::string& text, bool utf16) {
     auto frame = std::make_unique<ID3_Frame>(ID3FID_UNSYNCEDLYRICS);

@@ -21,7 +21,7 @@ private:
     std::string m_path;
 };
 
-// Whole-file helpers for fixtures.
+// Whole-file helpers for fixtures; paths are UTF-8.
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);

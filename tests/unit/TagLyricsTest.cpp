@@ -1,11 +1,9 @@
 // Lyrics inside MP3 files: which of the ID3v2 lyrics frame and the Lyrics3
-// tag is read, what broken Lyrics3 sizes give, and the frame operations.
+// tag is read and what broken Lyrics3 sizes give, through the application.
 #include "lyrics/Id3Lyrics.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/Mp3Fixture.h"
 #include "tests/support/TempFolder.h"
-
-#include <id3/tag.h>
 
 #include <gtest/gtest.h>
 
@@ -107,33 +105,6 @@ TEST_F(TagLyrics, SizesTheFileCannotHoldAreRejected) {
     EXPECT_FALSE(h.App().ReadLyrics3(file.get(), audio.size(), 2, tag.size() + 200, next));
     EXPECT_FALSE(h.App().ReadLyrics3(file.get(), 1ull << 40, 2, tag.size(), next));
     EXPECT_TRUE(h.App().ReadLyrics3(file.get(), audio.size(), 2, tag.size(), next));
-}
-
-TEST(LyricsFrame, WriteReplacesEveryLyricsFrameOrNothing) {
-    ID3_Tag tag;
-    for (const char* text : {"one", "two"}) {
-        auto frame = std::make_unique<ID3_Frame>(ID3FID_UNSYNCEDLYRICS);
-        frame->GetField(ID3FN_TEXT)->Set(text);
-        tag.AttachFrame(frame.release());
-    }
-    EXPECT_EQ(nullptr, WriteLyricsFrame(&tag, "", "", "XXX", TRUE));
-    EXPECT_EQ(nullptr, WriteLyricsFrame(&tag, "new", "", "XXX", FALSE));
-    EXPECT_EQ(2u, tag.NumFrames());
-
-    ID3_Frame* frame = WriteLyricsFrame(&tag, "new\r\ntext", "", "XXX", TRUE);
-    ASSERT_NE(nullptr, frame);
-    EXPECT_EQ(1u, tag.NumFrames());
-    EXPECT_STREQ("new\r\ntext", GetLyricsFrameText(&tag).get());
-    EXPECT_STREQ("XXX", GetFieldText(frame, ID3FN_LANGUAGE).get());
-
-    // The field is read in 8 bits and keeps its own encoding.
-    ID3_Field* text = frame->GetField(ID3FN_TEXT);
-    text->SetEncoding(ID3TE_UTF16);
-    EXPECT_STREQ("new\r\ntext", GetFieldText(frame, ID3FN_TEXT).get());
-    EXPECT_EQ(ID3TE_UTF16, text->GetEncoding());
-
-    EXPECT_EQ(1, RemoveLyricsFrames(tag));
-    EXPECT_EQ(nullptr, GetLyricsFrameText(&tag));
 }
 
 }  // namespace
