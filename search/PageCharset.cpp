@@ -165,9 +165,22 @@ bool IsTagStart(std::string_view text, std::size_t pos) {
     return text[pos + 1] == '/' && pos + 2 < text.size() && IsAsciiLetter(text[pos + 2]);
 }
 
+// A code page that reads the bytes of nearly every page the same as one a
+// system may lack: GBK is GB18030 without its four-byte sequences, and
+// ISO-8859-8-I is ISO-8859-8 in logical order. (Wine 8 has neither 54936
+// nor 38598.)
+unsigned StandIn(unsigned id) {
+    if (id == 54936) return 936;
+    if (id == 38598) return 28598;
+    return 0;
+}
+
 const text::CodePage* CodePageOfLabel(std::string_view label, const text::CodePageSource& codePages) {
     const unsigned id = text::CodePageOfCharset(label);
-    return id == 0 ? nullptr : codePages.ById(id);
+    if (id == 0) return nullptr;
+    if (const text::CodePage* page = codePages.ById(id)) return page;
+    const unsigned standIn = StandIn(id);
+    return standIn == 0 ? nullptr : codePages.ById(standIn);
 }
 
 std::string DecodeWith(const text::CodePage& codePage, std::string_view bytes) {

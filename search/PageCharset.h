@@ -33,5 +33,6 @@ std::string CharsetOfMeta(std::string_view page);
 
 // The page as valid UTF-8: a byte-order mark wins, then httpCharset, then
 // the meta declaration; a charset whose code page the source cannot give
-// (null) counts as none. Otherwise the UTF-8 or system code page rule.
+// (null) counts as none, except that GB18030 is then read as GBK and
+// ISO-8859-8-I as ISO-8859-8. Otherwise the UTF-8 or system code page rule.
 std::string DecodePage(std::string_view bytes, std::string_view httpCharset, const text::CodePageSource& codePages);

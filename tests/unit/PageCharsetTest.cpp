@@ -119,6 +119,34 @@ TEST(DecodePage, MarkThenHttpThenMetaThenTheBytes) {
     for (const auto& row : rows) EXPECT_EQ(DecodePage(row.bytes, row.httpCharset, TestCodePages()), row.utf8) << row.what;
 }
 
+// A code page that only says which it is.
+class NamedPage : public text::CodePage {
+public:
+    explicit NamedPage(unsigned id) : m_id(id) {}
+    unsigned Id() const override { return m_id; }
+    std::string ToUtf8(std::string_view) const override { return "page " + std::to_string(m_id); }
+    bool FromUtf8(std::string_view, std::string&) const override { return false; }
+
+private:
+    unsigned m_id;
+};
+
+TEST(DecodePage, CloseCodePagesStandInForMissingOnes) {
+    class Source : public TestCodePages {
+    public:
+        const text::CodePage* ById(unsigned id) const override {
+            if (id == 936) return &gbk;
+            if (id == 28598) return &hebrew;
+            return TestCodePages::ById(id);
+        }
+        NamedPage gbk{936};
+        NamedPage hebrew{28598};
+    } codePages;
+    EXPECT_EQ(DecodePage("x", "gb18030", codePages), "page 936");
+    EXPECT_EQ(DecodePage("<meta charset=iso-8859-8-i>", "", codePages), "page 28598");
+    EXPECT_EQ(DecodePage("x", "koi8-u", codePages), "x");  // no stand-in
+}
+
 TEST(DecodePage, AsksTheSourceForTheCodePageOfTheLabel) {
     TestCodePages codePages;
     DecodePage("x", "koi8-r", codePages);
