@@ -167,11 +167,4 @@ TEST(Utf8, CutPointsNeverSplitACharacter) {
             << ::testing::PrintToString(row.text) << " at most " << row.maxBytes;
 }
 
-TEST(Utf8, AsciiIsBytesBelow0x80) {
-    EXPECT_TRUE(fw::IsAscii(""));
-    EXPECT_TRUE(fw::IsAscii(std::string("\x00\x7F", 2)));
-    EXPECT_FALSE(fw::IsAscii("\x80"));
-    EXPECT_FALSE(fw::IsAscii("abc\xC3\xA9"));
-}
-
 }  // namespace
