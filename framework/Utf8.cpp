@@ -133,13 +133,16 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
 
 std::size_t Utf8CutPoint(std::string_view utf8, std::size_t maxBytes) {
     if (maxBytes >= utf8.size()) return utf8.size();
-    std::size_t cut = maxBytes;
-    // Step back over the continuation bytes of the character the cut falls in.
-    while (cut > 0 && IsContinuation(static_cast<unsigned char>(utf8[cut]))) --cut;
-    // Invalid text may hold stray continuation bytes: keep them whole rather
-    // than cutting before a run of them that has no lead byte in reach.
-    if (maxBytes - cut > 3) return maxBytes;
-    return cut;
+    // The lead byte of the character the limit may fall inside: at most three
+    // continuation bytes back.
+    std::size_t lead = maxBytes;
+    while (lead > 0 && maxBytes - lead < 3 && IsContinuation(static_cast<unsigned char>(utf8[lead]))) --lead;
+    if (lead == maxBytes) return maxBytes;  // the limit falls between characters
+    char32_t cp = 0;
+    const std::size_t length = SequenceLength(utf8, lead, cp);
+    // Only a whole character is kept together; stray continuation bytes of
+    // invalid text are no character and may be cut anywhere.
+    return length > 0 && lead + length > maxBytes ? lead : maxBytes;
 }
 
 std::string MakeValidUtf8(std::string_view bytes) {

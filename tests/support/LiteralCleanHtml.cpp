@@ -3,6 +3,7 @@
 #include "search/HtmlEntities.h"
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -68,13 +69,13 @@ std::string LiteralDecodeEntities(const std::string& input) {
         const Position q = Find(text, ";", p + 1);
         if (q > 0) {
             const size_t length = static_cast<size_t>(q - p + 1);
-            const std::string rep = DecodeEntity(text.substr(static_cast<size_t>(p), length));
-            if (rep == std::string(1, '\0')) {  // removed, and the text after it is looked at
+            const std::optional<std::string> rep = DecodeEntity(text.substr(static_cast<size_t>(p), length));
+            if (rep && rep->empty()) {  // removed, and the text after it is looked at
                 text.erase(static_cast<size_t>(p), length);
                 p = Find(text, "&", p);
                 continue;
             }
-            if (!rep.empty()) text.replace(static_cast<size_t>(p), length, rep);
+            if (rep) text.replace(static_cast<size_t>(p), length, *rep);
         }
         p = Find(text, "&", p + 1);
     }

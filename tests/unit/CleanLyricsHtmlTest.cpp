@@ -54,7 +54,7 @@ TEST(CleanLyricsHtml, OnlyASingleLongLineIsWrapped) {
 
 TEST(CleanLyricsHtml, EntitiesTagsAndAnchors) {
     EXPECT_EQ(CleanLyricsHtml("&lt;b&gt;word&lt;/b&gt;"), "word\r\n");
-    EXPECT_EQ(CleanLyricsHtml("caf&eacute;&nbsp;au&#0;lait"), "caf\xE9 aulait\r\n");
+    EXPECT_EQ(CleanLyricsHtml("caf&eacute;&nbsp;au&#0;lait"), u8"caf\u00E9 aulait\r\n");
     // An anchor goes with its text; "<a" also starts other tag names.
     EXPECT_EQ(CleanLyricsHtml("Verse <a href=x>click here</a> one<br>Verse two <abbr>x</abbr>"),
               "Verse  one\r\nVerse two x\r\n");
