@@ -78,7 +78,7 @@ const char* CWnd::RegisterOwnClass(const char* name, UINT classStyle, HBRUSH bac
     wc.style = classStyle;
     wc.lpfnWndProc = &CWnd::StaticWndProc;
     wc.hInstance = ResourceInstance();
-    wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+    wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = background;
     wc.lpszClassName = wideName.c_str();
     if (::RegisterClassExW(&wc)) OwnClasses().insert(name);

@@ -27,7 +27,7 @@ public:
         if (m_original.empty()) m_original = text;  // typed or downloaded lyrics: their UTF-8 is their bytes
         m_songFile = m_app.GetCurrentSongFile();
         if (!m_finder) return;
-        m_finder->SetEditorContext(text, m_songFile);
+        m_finder->SetEditorContext(m_original, m_songFile);  // the bytes its character sets read again
         m_finder->SetTargets(TargetsOf(dialog));
     }
     void Close() override {

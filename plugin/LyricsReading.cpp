@@ -50,7 +50,9 @@ BOOL CLyricsPluginApp::ReadLyricsFile(const std::string& path, int& nextIndex) {
 BOOL CLyricsPluginApp::ReadTagLyrics(const std::string& songFile, int& nextIndex) {
     TagText lyrics;
     if (!ReadSongTagLyrics(songFile, fw::SystemCodePage(), lyrics)) return FALSE;
-    m_doc.Read(lyrics.utf8, lyrics.form, lyrics.original);
+    // 8-bit tag text keeps its bytes for the editor's character sets.
+    const text::TextForm form{lyrics.eightBit ? text::Encoding::CodePage : text::Encoding::Utf8, false};
+    m_doc.Read(lyrics.utf8, form, lyrics.eightBit ? lyrics.bytes : lyrics.utf8);
     m_nFileOffsetMs = m_doc.OffsetMs();
     if (VisibleList() == DisplayList()) m_nEditInfoLines = m_doc.LeftOutLines();
     nextIndex += VisibleLinesOf(m_doc);

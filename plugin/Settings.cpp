@@ -4,6 +4,7 @@
 #include "framework/SystemCodePage.h"
 #include "framework/TextUtil.h"
 #include "framework/Unicode.h"
+#include "framework/Utf8.h"
 #include "plugin/LyricsPluginApp.h"
 #include "ui/PluginWnd.h"
 

@@ -1,6 +1,7 @@
 #include "search/LyricsFinder.h"
 
 #include "framework/MessageBox.h"
+#include "framework/Unicode.h"
 #include "search/SearchDriver.h"
 #include "search/SearchThreads.h"
 #include "search/SitesLoader.h"
@@ -82,14 +83,14 @@ void CLyricsFinder::PostText(HWND target, const std::string& text) {
     if (!m_ui || !target) return;
     m_ui->Post([target, text] {
         if (!::IsWindow(target)) return;
-        ::SetWindowTextA(target, text.c_str());
+        ::SetWindowTextW(target, fw::Widen(text).c_str());
         ::InvalidateRect(target, nullptr, TRUE);
     });
 }
 
 void CLyricsFinder::WriteText(HWND target, const std::string& text) {
     if (target && ::IsWindow(target)) {
-        ::SetWindowTextA(target, text.c_str());
+        ::SetWindowTextW(target, fw::Widen(text).c_str());
         ::InvalidateRect(target, nullptr, TRUE);
     }
 }

@@ -29,7 +29,7 @@ public:
     void SetArtist(const std::string& artist) { m_strArtist = artist; }
     void SetSongFile(const std::string& songFile) { m_strSongFile = songFile; }
     void SetTargets(const SearchTargets& targets) { m_targets = targets; }
-    // What the lyrics editor opened with: ChangeCodePage decodes this text
+    // What the lyrics editor opened with: ChangeCodePage decodes these bytes
     // when there are no results, and CheckSongUnchanged compares this song.
     void SetEditorContext(const std::string& text, const std::string& songFile);
 

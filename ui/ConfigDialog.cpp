@@ -1,6 +1,7 @@
 #include "ui/ConfigDialog.h"
 
 #include "framework/CommonDialogs.h"
+#include "framework/Unicode.h"
 #include "res/resource.h"
 #include "ui/DlgGetPath.h"
 

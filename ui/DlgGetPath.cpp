@@ -276,7 +276,7 @@ void CDlgGetPath::InsertNetworkEntry(HTREEITEM parent, const NETRESOURCEW& entry
 
 LRESULT CDlgGetPath::OnItemexpandingTree(const NMTREEVIEWW& nm) {
     fw::DebugTrace("CDlgGetPath::OnItemexpandingTree(%p)\n", static_cast<void*>(nm.itemNew.hItem));
-    const HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    const HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
     if (nm.action & TVE_EXPAND) FillAndSelect(nm.itemNew.hItem);
     ::SetCursor(previous);
     return FALSE;  // always allowed

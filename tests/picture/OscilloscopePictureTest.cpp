@@ -63,7 +63,8 @@ protected:
         ::FillRect(reference.get(), &all, brush.get());
         AppHarness::SetItems(h.Display(), {"Title of the song", "one", "The first line, sung at the start",
                                            "A second line that runs on for quite a while", "Short", "",
-                                           "j\xc5\xc9\xc7 fjord Wij\xdf \xbfq\xfcj? |[y]| \xd1\xe6\xf8\xe5j"});
+                                           "j\xc3\x85\xc3\x89\xc3\x87 fjord Wij\xc3\x9f \xc2\xbfq\xc3\xbcj? |[y]| "
+                                           "\xc3\x91\xc3\xa6\xc3\xb8\xc3\xa5j"});
         h.Display().SetCurSel(2);
         module.nCh = 2;
         smoothed = TextIsSmoothed();
@@ -196,7 +197,7 @@ TEST_F(OscilloscopePicture, NewLineEmptyLineAndNoSelection) {
 TEST_F(OscilloscopePicture, ItemTextReplacedUnderTheSelection) {
     SetMarquee(60);
     Frames(5, "before");
-    h.Display().ReplaceString(2, "Replaced with a different text");
+    h.Display().ReplaceLine(2, "Replaced with a different text");
     Frames(10, "after the text changed");
 }
 

@@ -1,5 +1,7 @@
 #include "tests/picture/ReferenceOscilloscope.h"
 
+#include "framework/Unicode.h"
+
 #include "framework/Handles.h"
 
 namespace {
@@ -60,14 +62,16 @@ void DrawReferenceOscilloscope(HDC dc, const winampVisModule& module, const Refe
         fw::SelectGuard select(dc, fontB.get());
         ::SetTextAlign(dc, TA_LEFT | TA_BOTTOM);
         ::SetBkMode(dc, TRANSPARENT);
-        const int len = static_cast<int>(text.size());
+        // The line is UTF-8; it is drawn as the characters it holds.
+        const std::wstring wide = fw::Widen(text);
+        const int len = static_cast<int>(wide.size());
         ::SetTextColor(dc, 0x646464);
-        ::TextOutA(dc, marqueeX + 2, y + 2, text.c_str(), len);
+        ::TextOutW(dc, marqueeX + 2, y + 2, wide.c_str(), len);
         ::SetTextColor(dc, 0xC8C8C8);
-        ::TextOutA(dc, marqueeX, y, text.c_str(), len);
+        ::TextOutW(dc, marqueeX, y, wide.c_str(), len);
         --marqueeX;
         SIZE ext = {0, 0};
-        ::GetTextExtentPoint32A(dc, text.c_str(), len, &ext);
+        ::GetTextExtentPoint32W(dc, wide.c_str(), len, &ext);
         if (marqueeX + ext.cx < 0) marqueeX = frame.width + 50;
     }
     ::SetTextAlign(dc, oldAlign);

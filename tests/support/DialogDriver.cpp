@@ -1,5 +1,8 @@
 #include "tests/support/DialogDriver.h"
 
+#include "framework/Unicode.h"
+#include "framework/Wnd.h"
+
 #include <dlgs.h>
 
 #include <chrono>
@@ -84,18 +87,13 @@ bool WaitGone(HWND window, int timeoutMs) {
     return Poll([&] { return !::IsWindow(window); }, timeoutMs);
 }
 
-std::string Text(HWND window) {
-    const int length = ::GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length < 0 ? 0 : length) + 1, '\0');
-    const int copied = ::GetWindowTextA(window, &text[0], static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(copied < 0 ? 0 : copied));
-    return text;
-}
+// The window's own UTF-16 text, as UTF-8.
+std::string Text(HWND window) { return fw::WindowText(window); }
 
 std::string ItemText(HWND dialog, int id) { return Text(::GetDlgItem(dialog, id)); }
 
 void SetItemText(HWND dialog, int id, const std::string& text) {
-    ::SendMessageA(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageW(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fw::Widen(text).c_str()));
 }
 
 bool IsChecked(HWND dialog, int id) {

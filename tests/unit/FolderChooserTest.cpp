@@ -187,16 +187,16 @@ TEST(FolderChooserText, NamesWithoutLowerCaseLettersReadAsWords) {
 }
 
 TEST(FolderChooserText, NetworkRecordCopiesOwnTheirStrings) {
-    char remote[] = "\\\\SERVER1";
-    char provider[] = "Network";
-    NETRESOURCEA source = {};
+    wchar_t remote[] = L"\\\\SERVER1";
+    wchar_t provider[] = L"Network";
+    NETRESOURCEW source = {};
     source.dwDisplayType = RESOURCEDISPLAYTYPE_SERVER;
     source.lpRemoteName = remote;
     source.lpProvider = provider;
     NetResourceCopy copy(source);
-    remote[2] = 'X';
-    EXPECT_STREQ(copy.Get().lpRemoteName, "\\\\SERVER1");
-    EXPECT_STREQ(copy.Get().lpProvider, "Network");
+    remote[2] = L'X';
+    EXPECT_STREQ(copy.Get().lpRemoteName, L"\\\\SERVER1");
+    EXPECT_STREQ(copy.Get().lpProvider, L"Network");
     EXPECT_EQ(copy.Get().lpLocalName, nullptr);
     EXPECT_EQ(copy.Get().lpComment, nullptr);
     EXPECT_EQ(copy.Get().dwDisplayType, static_cast<DWORD>(RESOURCEDISPLAYTYPE_SERVER));

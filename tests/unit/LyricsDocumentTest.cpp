@@ -50,7 +50,7 @@ TEST(LyricsDocument, UnicodeLinesSurviveBothViews) {
 }
 
 TEST(LyricsDocument, StoredBytesAreDecodedAndTheirFormKept) {
-    const test::Windows1252 codePage;
+    const text::CodePage& codePage = Windows1252();
     struct Row {
         std::string bytes;
         text::TextForm form;

@@ -98,7 +98,7 @@ TEST_F(SaveLyrics, TxtFileTheLyricsCameFromIsOverwritten) {
     app.m_bReload = 1;
     h.Render();
     ASSERT_EQ((Lines{"old", "text", ""}), AppHarness::Items(h.Edit()));
-    h.Edit().ReplaceString(0, "[00:03]new");
+    app.m_doc.ReplaceRawLine(0, "[00:03]new");
     ASSERT_TRUE(app.SaveLyrics(0));
     EXPECT_EQ("[00:03]new\r\ntext\r\n", ReadFileBytes(txt));
     EXPECT_FALSE(FileExists(lrc));

@@ -24,8 +24,8 @@ public:
     int reloads = 0;
     std::string CurrentSongFile() override { return song; }
     std::string SettingsPath() override { return ini; }
-    int DownloadSaveMode() override { return -2; }
-    bool SaveDownloadedLyrics(int, const std::string& text) override {
+    SaveTarget DownloadTarget() override { return SaveTarget::TempFolder; }
+    bool SaveDownloadedLyrics(SaveTarget, const std::string& text) override {
         saved.push_back(text);
         return true;
     }

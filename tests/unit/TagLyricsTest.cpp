@@ -19,6 +19,7 @@ protected:
         h.ShowEditList();
         h.Edit().ResetContent();
         int next = 0;
+        h.App().m_doc.Clear();
         const bool found = h.App().ReadTagLyrics(song, next) != FALSE;
         h.App().ShowDocumentInVisibleList();
         lines = AppHarness::Items(h.Edit());
@@ -101,10 +102,10 @@ TEST_F(TagLyrics, SizesTheFileCannotHoldAreRejected) {
     // Asked directly for a range the file does not have.
     ASSERT_TRUE(WriteFileBytes(song, whole));
     fw::UniqueFile file(::CreateFileA(song.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    int next = 0;
-    EXPECT_FALSE(h.App().ReadLyrics3(file.get(), audio.size(), 2, tag.size() + 200, next));
-    EXPECT_FALSE(h.App().ReadLyrics3(file.get(), 1ull << 40, 2, tag.size(), next));
-    EXPECT_TRUE(h.App().ReadLyrics3(file.get(), audio.size(), 2, tag.size(), next));
+    std::string bytes;
+    EXPECT_FALSE(ReadLyrics3Text(file.get(), audio.size(), 2, tag.size() + 200, bytes));
+    EXPECT_FALSE(ReadLyrics3Text(file.get(), 1ull << 40, 2, tag.size(), bytes));
+    EXPECT_TRUE(ReadLyrics3Text(file.get(), audio.size(), 2, tag.size(), bytes));
 }
 
 }  // namespace
