@@ -244,6 +244,7 @@ public:
     {
         if (m_target.IsDisplayList())
             DropTrailingBlankItems();
+        DropTagsPastTheEnd();
     }
 
     int CurrentIndex() const { return m_nCurrent; }
@@ -284,6 +285,20 @@ private:
                 break;
             m_target.DeleteItem(--m_nCurrent);
         }
+    }
+
+    // A tag of a line left out belongs to the next line shown; when none
+    // came after it, or the line went with the trailing blanks, it belongs
+    // to no line and goes.
+    void DropTagsPastTheEnd()
+    {
+        int kept = 0;
+        for (int i = 0; i < m_nCount; ++i) {
+            if (m_aTable[i].nLine < m_nCurrent)
+                m_aTable[kept++] = m_aTable[i];
+        }
+        m_nCount = kept;
+        m_aTable[m_nCount].nLine = -1;
     }
 
     LyricsTarget& m_target;

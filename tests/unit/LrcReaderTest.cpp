@@ -313,6 +313,19 @@ TEST(LrcDisplay, EmptyTimedLines)
     EXPECT_EQ(afterUntimed.editInfoLines, 1);
 }
 
+// Every tag names a line the list holds.
+TEST(LrcDisplay, TagsOfLinesThatNeverShowGo)
+{
+    EXPECT_TRUE(Display("[0[:5]\n", {"info"}).tags.empty());
+    EXPECT_TRUE(Display("[01:00]\n\n", {"info"}).tags.empty());
+    const Loaded trailing = Display("[00:01]A\r\n[00:05]\r\n[00:06]   \r\n");
+    EXPECT_EQ(trailing.items, (Items{"A"}));
+    EXPECT_EQ(trailing.tags, (Tags{{1, 0}}));
+    const Loaded header = Display("[00:02][ti:x]\n[00:03]B");  // a header line takes its own tags along
+    EXPECT_EQ(header.items, (Items{"B"}));
+    EXPECT_EQ(header.tags, (Tags{{2, 0}, {3, 0}}));
+}
+
 TEST(LrcDisplay, FileWithoutTags)
 {
     const Loaded got = Display("One\nTwo [x\nThree", {"info"});
