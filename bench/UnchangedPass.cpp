@@ -53,7 +53,7 @@ void ToggleOscilloscope(HWND list) {
 // The three messages every pass sends to the host's window.
 void SendThree(HWND hostWindow) {
     const LRESULT pos = ::SendMessageA(hostWindow, WM_USER, 0, IPC_GETLISTPOS);
-    ::SendMessageA(hostWindow, WM_USER, static_cast<WPARAM>(pos), IPC_GETPLAYLISTFILE);
+    ::SendMessageA(hostWindow, WM_USER, static_cast<WPARAM>(pos), IPC_GETPLAYLISTFILEW);
     ::SendMessageA(hostWindow, WM_USER, 0, IPC_GETOUTPUTTIME);
 }
 

@@ -18,20 +18,26 @@ namespace {
 
 constexpr double kFrameUs = 25000.0;
 
-// 64 KB of lyrics: 199 tagged lines first, untagged lines after them.
-std::string BigLrc() {
+// 64 KB of lyrics: 199 tagged lines first, untagged lines after them, each
+// line ending in `words` (UTF-8).
+std::string BigLrc(const char* words) {
     std::string text;
     for (int i = 0; text.size() < 64 * 1024; ++i) {
-        char line[160];
+        char line[256];
         if (i < 199)
-            std::snprintf(line, sizeof(line), "[%02d:%02d.00]Line %d of a long song that keeps going and going\r\n",
-                          i / 60, i % 60, i);
+            std::snprintf(line, sizeof(line), "[%02d:%02d.00]Line %d of a long song, %s\r\n", i / 60, i % 60, i, words);
         else
-            std::snprintf(line, sizeof(line), "Line %d of a long song without a time of its own, still going\r\n", i);
+            std::snprintf(line, sizeof(line), "Line %d without a time of its own, %s\r\n", i, words);
         text += line;
     }
-    return text.substr(0, 64 * 1024);
+    text.resize(64 * 1024);
+    return text;
 }
+
+const char kLatinWords[] = "that keeps going and going";
+// "Привет, Γεια, 안녕, 朝の光": three scripts and kanji.
+const char kUnicodeWords[] = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xCE\x93\xCE\xB5\xCE\xB9\xCE\xB1, "
+                             "\xEC\x95\x88\xEB\x85\x95, \xE6\x9C\x9D\xE3\x81\xAE\xE5\x85\x89";
 
 using bench::NowUs;
 
@@ -54,11 +60,14 @@ void Report(const char* what, double us) {
 int main() {
     const std::string folder = ProgramFolder();
     const std::string songA = folder + "bench-a.mp3", songB = folder + "bench-b.mp3";
-    WriteFileBytes(folder + "bench-a.LRC", BigLrc());
-    WriteFileBytes(folder + "bench-b.LRC", BigLrc());
+    const std::string songC = folder + "bench-c.mp3", songD = folder + "bench-d.mp3";
+    WriteFileBytes(folder + "bench-a.LRC", BigLrc(kLatinWords));
+    WriteFileBytes(folder + "bench-b.LRC", BigLrc(kLatinWords));
+    WriteFileBytes(folder + "bench-c.LRC", BigLrc(kUnicodeWords));  // UTF-8 without a mark
+    WriteFileBytes(folder + "bench-d.LRC", BigLrc(kUnicodeWords));
 
     host::HostEmulator emulator;
-    emulator.SetPlaylist({{songA, "", {}}, {songB, "", {}}});
+    emulator.SetPlaylist({{songA, "", {}}, {songB, "", {}}, {songC, "", {}}, {songD, "", {}}});
     if (!emulator.LoadPlugin(folder + "vis_velmor.dll") || !emulator.Start() || emulator.InitResult() != 0) {
         std::fprintf(stderr, "render_bench: the plugin did not start\n");
         return 1;
@@ -85,7 +94,7 @@ int main() {
         double t0 = NowUs();
         for (int i = 0; i < n; ++i) module->Render(module);
         Report("tracking pass, unchanged second", (NowUs() - t0) / n);
-        std::printf("  messages to the host per unchanged pass: %s (125 IPC_GETLISTPOS, 211 IPC_GETPLAYLISTFILE,"
+        std::printf("  messages to the host per unchanged pass: %s (125 IPC_GETLISTPOS, 214 IPC_GETPLAYLISTFILEW,"
                     " 105 IPC_GETOUTPUTTIME)\n  selection and paint messages to the list per unchanged pass: %d\n",
                     messagesPerPass.c_str(), listMessagesPerPass);
 
@@ -111,6 +120,12 @@ int main() {
             module->Render(module);
         }
         Report("load pass, 64 KB LRC with 199 tags", (NowUs() - t0) / loads);
+        t0 = NowUs();
+        for (int i = 0; i < loads; ++i) {
+            emulator.SetListPos(i % 2 ? 2 : 3);
+            module->Render(module);
+        }
+        Report("load pass, 64 KB UTF-8 LRC in four scripts", (NowUs() - t0) / loads);
         if (::GetEnvironmentVariableA("BENCH_DETAIL", nullptr, 0)) {
             HWND list = g_list;
             ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
