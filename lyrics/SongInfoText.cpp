@@ -69,18 +69,20 @@ bool GenreLine(SongInfoSource& src, GenreTableFn genreByIndex,
     return true;
 }
 
-bool IsOpening(const std::string& title) {
-    return title.compare(0, sizeof(kOpeningPrefix) - 1, kOpeningPrefix) == 0;
-}
+bool IsOpening(const std::string& title) { return IsOpeningTitle(title); }
 
 // The host shows "[Opening] ..." while it connects to a stream. After
 // kOpeningRetries waits the placeholder is ignored, so the file name is
 // used rather than the placeholder text.
-bool SettledPlaylistTitle(SongInfoSource& src, std::string& title) {
+bool SettledPlaylistTitle(SongInfoSource& src, std::string& title, bool& opening) {
+    opening = false;
     if (!src.PlaylistTitle(title)) return false;
     for (int tries = 0; IsOpening(title); ++tries) {
         if (tries == kOpeningRetries) return false;
-        src.WaitBeforeRetry();
+        if (!src.WaitBeforeRetry()) {
+            opening = true;  // asked again later
+            return false;
+        }
         if (!src.PlaylistTitle(title)) return false;
     }
     return true;
@@ -108,7 +110,7 @@ void FallBackTitle(SongInfoSource& src, const std::string& songPath,
                    SongInfo& info) {
     if (info.title.empty()) {
         std::string playlistTitle;
-        if (SettledPlaylistTitle(src, playlistTitle))
+        if (SettledPlaylistTitle(src, playlistTitle, info.titleOpening))
             TakePlaylistTitle(playlistTitle, info);
     }
     if (info.title.empty()) info.title = FitField(SongFileTitle(songPath));
@@ -136,6 +138,10 @@ bool SongInfoSource::ExtendedInfo(const char* field, std::string& value) {
     if (QueryExtendedInfo(field, value) && !value.empty()) return true;
     value.clear();
     return false;
+}
+
+bool IsOpeningTitle(const std::string& title) {
+    return title.compare(0, sizeof(kOpeningPrefix) - 1, kOpeningPrefix) == 0;
 }
 
 std::string TrimmedCopy(const std::string& text) {

@@ -22,8 +22,9 @@ public:
     virtual bool QueryExtendedInfo(const char* field, std::string& text) = 0;
     // Playlist title of the current entry; false when there is none.
     virtual bool PlaylistTitle(std::string& title) = 0;
-    // Pause before asking for the playlist title again (100 ms).
-    virtual void WaitBeforeRetry() = 0;
+    // Pause before asking for the playlist title again (100 ms); false when
+    // the caller will not wait now and asks again later itself.
+    virtual bool WaitBeforeRetry() = 0;
 
     // A request counts only when the host said yes and gave some text.
     bool ExtendedInfo(const char* field, std::string& value);
@@ -34,6 +35,7 @@ struct SongInfo {
     std::string artist;              // kArtistUnavailable when unknown
     std::vector<std::string> lines;  // empty with song information off
     int fileNameLine = 0;            // index of the path line in lines
+    bool titleOpening = false;       // the host still showed "[Opening] ..."
 };
 
 // genreByIndex gives the ID3v1 genre table entry for 0..147 (nullptr for
@@ -47,6 +49,9 @@ SongInfo BuildSongInfoLines(SongInfoSource& src, const std::string& songPath,
 // Genre names as hosts report them ("(17)", "17", "CR", "Rock") turned
 // into a readable name; text that names no table entry comes back as is.
 std::string GenreName(std::string genre, GenreTableFn genreByIndex);
+
+// The host's placeholder title while it connects to a stream.
+bool IsOpeningTitle(const std::string& title);
 
 // Copy without leading and trailing white space.
 std::string TrimmedCopy(const std::string& text);

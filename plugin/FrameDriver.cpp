@@ -43,6 +43,16 @@ void CLyricsPluginApp::OnNewLyrics() {
     else if (IsSafeToReplaceLyrics()) Refresh(true);
 }
 
+int CLyricsPluginApp::RenderFromHost(winampVisModule* module) {
+    m_nLastHostRender = ::GetTickCount();
+    return Render(module);
+}
+
+void CLyricsPluginApp::FollowWhileNoRender() {
+    if (::GetTickCount() - m_nLastHostRender < CPluginWnd::kFollowPeriodMs) return;
+    Render(m_pModule);
+}
+
 void CLyricsPluginApp::LeaveRender() {
     m_nRenderThread = 0;
     m_bInRender = 0;
@@ -115,6 +125,7 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
         ForgetTagSpan();
         m_nTagLine = 0;
     } else {
+        RetryOpeningTitle();
         TrackPlayTime();
     }
 
@@ -312,6 +323,10 @@ void CLyricsPluginApp::ShowOffsetNotice() {
     m_pWnd->m_songPanel.ShowNotice(text, 2000);
 }
 
+// Paused stays paused: a timed line is sought to, an untimed one changes
+// nothing. Stopped, playback starts first (posted: with an empty playlist the
+// player would open its file box inside a sent command). A time past the
+// song's end is sought nowhere: the song never reaches it.
 void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
     if (!module) return;
     m_pModule = module;
@@ -322,7 +337,31 @@ void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
     }
     int now = static_cast<int>(SendToHost(IPC_GETOUTPUTTIME, 0));
     now = now < 0 ? 0 : now;
-    // The line's time on the play clock: its written time less the offset.
+    int target = NearestTagTime(line, now);
+    if (m_bShowSongInfo && line == 0) target = 0;
+    const LRESULT state = SendToHost(IPC_ISPLAYING);
+    if (state == kHostPaused) {
+        if (target >= 0 && BeforeSongEnd(target)) SendToHost(IPC_JUMPTOTIME, static_cast<WPARAM>(target));
+        return;
+    }
+    if (state != kHostPlaying) {
+        if (GetCurrentSongFile().empty()) return;  // nothing to play
+        ::PostMessageW(HostMainWindow(), WM_COMMAND, WINAMP_BUTTON2, 0);
+        for (int i = 0; i < 10; ++i) {
+            const bool playing = SendToHost(IPC_ISPLAYING) == kHostPlaying;
+            if (playing) break;
+            ::Sleep(100);
+        }
+        if (target < 0) target = 0;
+    }
+    if (target < 0 || !BeforeSongEnd(target)) return;
+    // -1: the player is not playing after all; nothing more to do then.
+    m_nLastJumpResult = SendToHost(IPC_JUMPTOTIME, static_cast<WPARAM>(target));
+}
+
+// The line's time on the play clock nearest to `now` (its written time less
+// the offset); -1 when it has none.
+int CLyricsPluginApp::NearestTagTime(int line, int now) const {
     int target = -1;
     long long best = LLONG_MAX;
     for (int i = 0; i < kTimeTagSlots && m_aTimeTags[i].nLine != -1; ++i) {
@@ -334,16 +373,11 @@ void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
             target = static_cast<int>(std::min<long long>(at, INT_MAX));
         }
     }
-    const bool wasPlaying = SendToHost(IPC_ISPLAYING) == 1;
-    if (!wasPlaying) {
-        ::SendMessageW(HostMainWindow(), WM_COMMAND, WINAMP_BUTTON2, 0);
-        for (int i = 0; i < 10; ++i) {
-            const bool playing = SendToHost(IPC_ISPLAYING) == 1;
-            ::Sleep(100);
-            if (playing) break;
-        }
-    }
-    if (m_bShowSongInfo && line == 0) target = 0;
-    if (target != -1) SendToHost(IPC_JUMPTOTIME, static_cast<WPARAM>(target));
-    else if (!wasPlaying) SendToHost(IPC_JUMPTOTIME, 0);
+    return target;
+}
+
+// True when the song is longer than `ms`, or its length is unknown.
+bool CLyricsPluginApp::BeforeSongEnd(int ms) const {
+    const LRESULT length = SendToHost(IPC_GETOUTPUTTIME, 2);
+    return length <= 0 || ms < length;
 }

@@ -1,6 +1,7 @@
 #include "plugin/LyricsPluginApp.h"
 
 #include "framework/MessageBox.h"
+#include "framework/Modal.h"
 #include "framework/NoThrow.h"
 #include "framework/Unicode.h"
 #include "plugin/OscilloscopeCache.h"
@@ -29,7 +30,37 @@ bool CLyricsPluginApp::EnsureFrameObject() {
 void CLyricsPluginApp::OnFrameClosing() {
     m_bWindowsClosing = true;
     WaitForRenderToLeave();
+    SaveSettings(m_pModule);
+    ReleaseMemDC();
 }
+
+// The frame's private messages: work other threads hand to this one.
+LRESULT CLyricsPluginApp::OnFrameMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    (void)wParam;
+    switch (msg) {
+    case WM_VELMOR_NEW_LYRICS:
+        if (IsSafeToReplaceLyrics()) Refresh(true);  // deferred like OnNewLyrics
+        return 0;
+    case WM_VELMOR_SAVE_DOWNLOADED: return OnSaveDownloadedRequest(lParam);
+    case WM_VELMOR_RUN: return OnRunRequest(lParam);
+    default: return 0;
+    }
+}
+
+// While a dialog or message box of ours is open on this thread, the
+// highlight and the oscilloscope keep moving (Render itself holds back
+// reloads meanwhile); while the host calls no Render, the playlist is
+// followed.
+void CLyricsPluginApp::OnFrameTimer(UINT_PTR id) {
+    if (id == CPluginWnd::kModalFrameTimer && fw::ModalLoopsOpenOn(::GetCurrentThreadId()) > 0) Render(m_pModule);
+    if (id == CPluginWnd::kFollowTimer) FollowWhileNoRender();
+}
+
+void CLyricsPluginApp::PassToPlayer(UINT msg, WPARAM key, LPARAM lParam) {
+    if (HWND host = HostMainWindow()) ::PostMessageW(host, msg, key, lParam);
+}
+
+void CLyricsPluginApp::PassToPlayerWithoutShift(WPARAM key) { InjectKey(HostMainWindow(), key, false, false, false); }
 
 void CLyricsPluginApp::OnFrameDestroyed() {
     m_hFrameWnd = nullptr;
@@ -97,11 +128,14 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
     m_embedState.r.right = m_nScreenX + m_nScreenWidth;
     m_embedState.r.bottom = m_nScreenY + m_nScreenHeight;
 
-    auto embed = reinterpret_cast<EmbedWindowFunc>(SendToHost(IPC_GET_EMBEDIF));
-    if (!embed) {
+    // Players before 5.0 have no embedded windows; they answer 1 to the
+    // embed request, as to every message they do not know.
+    const LRESULT embedAnswer = m_nHostVersion >= kEmbedWindowVersion ? SendToHost(IPC_GET_EMBEDIF) : 0;
+    if (embedAnswer == 0 || embedAnswer == 1) {
         fw::ShowMessageBox(module->hwndParent, "This plugin requires Winamp 5.0+", kPluginCaption, MB_OK);
         return 1;
     }
+    auto embed = reinterpret_cast<EmbedWindowFunc>(embedAnswer);
     m_hHostWnd = embed(&m_embedState);
     m_pfnOldHostProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CLyricsPluginApp::HostWndProc)));
@@ -111,11 +145,10 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
     m_pMainWnd = m_pWnd.get();
     ::SetWindowTextW(m_embedState.me, fw::Widen(module->description).c_str());
     SendToHost(IPC_SETVISWND, reinterpret_cast<WPARAM>(m_pWnd->m_hWnd));
+    m_bVisWindowRegistered = true;
+    // Showing the embedded window lays the frame out in it: the host places
+    // and sizes its first child itself.
     ::ShowWindow(m_hHostWnd, SW_SHOWNORMAL);
-    // The frame only learns its size from the host now that both exist.
-    RECT host = {};
-    ::GetClientRect(m_hHostWnd, &host);
-    m_pWnd->MoveWindow(0, 0, host.right, host.bottom);
 
     CreateOscilloscopeSurface();
     m_bFirstRender = 1;
@@ -154,9 +187,12 @@ void CLyricsPluginApp::CreateOscilloscopeSurface() {
 // Quit may come on a thread that does not own the windows (a host that
 // renders on another thread than it starts and stops on): Render is shut
 // out first and waited for, then the windows are closed on their own thread.
+// The player is told first that the window goes, and is asked nothing more:
+// whatever Quit needs of it was asked at Init.
 void CLyricsPluginApp::Quit(winampVisModule* module) {
     const auto lifecycle = LockLifecycle();
     m_pModule = module;
+    if (m_bVisWindowRegistered.exchange(false)) SendToHost(IPC_SETVISWND, 0);
     m_bWindowsClosing = true;
     WaitForRenderToLeave();
     if (!RunOnWindowThread([&] { CloseWindows(module); }, /*evenWhileClosing=*/true)) CloseWindows(module);

@@ -9,6 +9,7 @@
 #include "lyrics/LyricsDocument.h"
 #include "lyrics/LyricsLocations.h"
 #include "sdk/winamp_vis.h"
+#include "ui/ViewHost.h"
 
 #include <atomic>
 #include <cstdint>
@@ -65,16 +66,38 @@ constexpr UINT WM_VELMOR_NEW_LYRICS = WM_APP + 0x161;
 // of RunOnWindowThread (lParam) on the window thread.
 constexpr UINT WM_VELMOR_RUN = WM_APP + 0x162;
 
-class CLyricsPluginApp : public fw::CWinApp {
+class CLyricsPluginApp : public fw::CWinApp, public ViewHost {
 public:
     CLyricsPluginApp();
     ~CLyricsPluginApp() override;
+
+    // What the windows ask of the application (ViewHost).
+    void RunCommand(Command command) override;
+    void PassToPlayer(UINT msg, WPARAM key, LPARAM lParam) override;
+    void PassToPlayerWithoutShift(WPARAM key) override;
+    int InfoLineCount() const override { return m_nInfoLines; }
+    bool ShowsSongInfo() const override { return m_bShowSongInfo != 0; }
+    std::string SongTitle() const override { return m_strTitle; }
+    std::string SongArtist() const override { return m_strArtist; }
+    void OnFrameSize() override { LayoutChildren(); }
+    void OnFrameTimer(UINT_PTR id) override;
+    LRESULT OnFrameMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // The frame is being destroyed: Render is shut out, settings written.
+    void OnFrameClosing() override;
+    // The frame's window is gone.
+    void OnFrameDestroyed() override;
 
     bool InitInstance() override;
 
     // Host callbacks.
     int Init(winampVisModule* module);
     int Render(winampVisModule* module);
+    // Render as the host calls it: noted, so that the window's own timer
+    // follows the playlist only while the host calls none (stopped, paused).
+    int RenderFromHost(winampVisModule* module);
+    // The window thread's timer: a frame when the host has not called
+    // Render for a while.
+    void FollowWhileNoRender();
     void Quit(winampVisModule* module);
     void Config(winampVisModule* module);
 
@@ -94,6 +117,10 @@ public:
     void Refresh(bool reload);
     void OnNewLyrics();
     void SeekToLine(winampVisModule* module, int line);
+    int NearestTagTime(int line, int now) const;
+    bool BeforeSongEnd(int ms) const;
+    // What the host answered to the last jump (-1 stopped, 1 past the end).
+    LRESULT m_nLastJumpResult = 0;
     // Timing shift of the loaded lyrics: ±ms, or back to the file's own.
     void ShiftTiming(int deltaMs);
     void ResetTimingShift();
@@ -119,8 +146,8 @@ public:
     void ToggleReducedMode();
     void AdjustHostWidth();
     void ComputeCenteredTop(int line, int& top, int& newTop) const;
-    void CenterSelection();
-    void FocusActiveList();
+    void CenterSelection() override;
+    void FocusActiveList() override;
     void MeasureLineHeight(HWND measuringWindow);
     void LayoutChildren();
     void CollapseChildren(int w, int h);
@@ -138,6 +165,8 @@ public:
     // Song information: title and artist, and the lines above the lyrics
     // (in m_infoLines); count is the number of those lines.
     void BuildSongInfo(winampVisModule* module, const std::string& songFile, int& count);
+    // Asks for a title the host still showed as "[Opening] ..." (Render).
+    void RetryOpeningTitle();
     void ShowFileInfo();
 
     // Saving.
@@ -164,6 +193,13 @@ public:
     // The lyrics editor dialog (F4, the editor button).
     void OpenLyricsEditor();
 
+    // Command steps (Commands.cpp).
+    void SelectLastLine();
+    void SelectFileLine();
+    void ToggleAdjustWidth();
+    void SaveFromKeys();
+    void ShowCommandMenu();
+
     // Time-tag editing.
     void ToggleTagEditMode();
     int InsertTimeTag(int timeMs);
@@ -181,10 +217,6 @@ public:
     void StoreConfigFolder(ConfigFolder folder, const ConfigValues& values);
     void StoreConfigSwitches(const ConfigValues& values);
 
-    // Called by the frame window when its window is gone.
-    void OnFrameDestroyed();
-    // Called by the frame window when it is being destroyed.
-    void OnFrameClosing();
 
     // The thread that owns the plugin's windows.
     bool IsWindowThread() const;
@@ -210,7 +242,7 @@ public:
     CLyricsListBox* VisibleList() const;
     HWND HostMainWindow() const { return m_pModule ? m_pModule->hwndParent : nullptr; }
     // True when the host window sits inside another window (modern skins).
-    bool HostHasParent() const;
+    bool HostHasParent() const override;
     LRESULT SendToHost(LPARAM ipc, WPARAM wParam = 0) const;
 
     static LRESULT CALLBACK HostWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -237,8 +269,17 @@ public:
     std::vector<std::string> m_infoLines;
     // The time tags of the visible view (display or edit list indices).
     TimeTag m_aTimeTags[kTimeTagSlots];
+    // When the host last called Render.
+    std::atomic<DWORD> m_nLastHostRender{0};
     // IPC_GETVERSION of the host, asked at Init.
     LRESULT m_nHostVersion = 0;
+    // Since when the host names the song "[Opening] ..." (0: it does not),
+    // and when it was asked last.
+    DWORD m_nOpeningSince = 0;
+    DWORD m_nOpeningAsked = 0;
+    static constexpr DWORD kOpeningRetryMs = 100;
+    // The host holds our frame as its visualization window (until Quit).
+    std::atomic<bool> m_bVisWindowRegistered{false};
     std::atomic<LONG> m_bInRender{0};
     std::atomic<DWORD> m_nRenderThread{0};
     // Set from the start of Quit (or of the frame's destruction) to the next

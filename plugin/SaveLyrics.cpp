@@ -159,6 +159,7 @@ void CLyricsPluginApp::OfferToRemoveLyricsFiles(const std::string& song) {
 }
 
 void CLyricsPluginApp::AskRemoveLyricsFile(const std::string& path) {
+    if (m_bWindowsClosing) return;  // no question while the plugin stops: the file stays
     {
         fw::UniqueFile file(::CreateFileW(fw::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -244,7 +245,10 @@ BOOL CLyricsPluginApp::TakeUpDownloadedLyrics(bool closing) {
             item = std::move(m_pendingDownloads.front());
             m_pendingDownloads.pop_front();
         }
-        if (item.origin.songFile != GetCurrentSongFile() || item.origin.userSaves != m_nUserSaves) {
+        // Closing, the player is asked nothing: the song loaded last stands for
+        // the one that plays.
+        const std::string playing = closing ? m_strSongFile : GetCurrentSongFile();
+        if (item.origin.songFile != playing || item.origin.userSaves != m_nUserSaves) {
             result = FALSE;
             continue;
         }

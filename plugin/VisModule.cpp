@@ -20,7 +20,7 @@ int __cdecl InitCallback(winampVisModule* module) {
     return fw::NoThrow(1, [&] { return theApp.Init(module); });
 }
 int __cdecl RenderCallback(winampVisModule* module) {
-    return fw::NoThrow(0, [&] { return theApp.Render(module); });
+    return fw::NoThrow(0, [&] { return theApp.RenderFromHost(module); });
 }
 void __cdecl QuitCallback(winampVisModule* module) {
     fw::NoThrow([&] { theApp.Quit(module); });

@@ -1,10 +1,7 @@
 #include "ui/LyricsListBox.h"
 
-#include "framework/MessageBox.h"
-#include "plugin/LyricsPluginApp.h"
 #include "res/resource.h"
-#include "ui/HelpDialog.h"
-#include "ui/PluginWnd.h"
+#include "ui/KeyTable.h"
 
 namespace {
 
@@ -64,9 +61,9 @@ const std::string& CLyricsListBox::Line(int index) const {
 }
 
 CLyricsListBox::LineKind CLyricsListBox::KindOf(int index) const {
-    if (!IsDisplayList() || !m_pApp->m_bShowSongInfo) return LineKind::Normal;
+    if (!IsDisplayList() || !m_pHost->ShowsSongInfo()) return LineKind::Normal;
     if (index == 0) return LineKind::Title;
-    if (static_cast<unsigned>(index) < static_cast<unsigned>(m_pApp->m_nInfoLines - 1)) return LineKind::Info;
+    if (static_cast<unsigned>(index) < static_cast<unsigned>(m_pHost->InfoLineCount() - 1)) return LineKind::Info;
     return LineKind::Normal;
 }
 
@@ -97,7 +94,7 @@ void CLyricsListBox::MeasureItem(MEASUREITEMSTRUCT* mis) {
     mis->itemHeight = static_cast<UINT>(size.cy);
     if (size.cy > m_nTallestItem) m_nTallestItem = size.cy;
     if (static_cast<unsigned>(size.cx) > m_nWidestItem) {
-        const bool fitWidth = m_bAdjustWidth && !m_pApp->HostHasParent();
+        const bool fitWidth = m_bAdjustWidth && !m_pHost->HostHasParent();
         SetHorizontalExtent(fitWidth ? size.cx : 0);
         m_nWidestItem = static_cast<unsigned>(size.cx);
     }
@@ -140,10 +137,14 @@ LRESULT CLyricsListBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCCALCSIZE: return OnNcCalcSize(wParam, lParam);
     case WM_KEYDOWN: return OnKeyDown(wParam, lParam);
     case WM_KEYUP: return OnKeyUp(wParam, lParam);
-    case WM_SYSKEYDOWN: return OnSysKeyDown(wParam, lParam);
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP: return OnSysKey(msg, wParam, lParam);
+    // A host that routes its windows' keys through the dialog manager
+    // (IsDialogMessage) hands the list every key it handles itself.
+    case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_CHAR: return 0;
     case WM_LBUTTONDBLCLK:
-        m_pApp->SeekToLine(m_pApp->m_pModule, -1);
+        m_pHost->RunCommand(Command::SeekToSelection);
         return 0;
     case WM_VSCROLL: return OnVScroll(wParam, lParam);
     case WM_MOUSEWHEEL: return OnMouseWheel(wParam);
@@ -166,161 +167,42 @@ LRESULT CLyricsListBox::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(WM_NCCALCSIZE, wParam, lParam);
 }
 
-void CLyricsListBox::PostToHost(UINT msg, WPARAM key, LPARAM lParam) const {
-    if (HWND host = m_pApp->HostMainWindow()) ::PostMessageW(host, msg, key, HIWORD(lParam));
-}
-
-void CLyricsListBox::Forward(UINT msg, WPARAM key, LPARAM lParam) {
-    DefWindowProc(msg, key, lParam);
-    PostToHost(WM_KEYDOWN, key, lParam);
-}
-
+// Every key goes through the one key table: a command of ours, the list's
+// own movement, or the player's shortcut (posted with the key's own lParam).
 LRESULT CLyricsListBox::OnKeyDown(WPARAM key, LPARAM lParam) {
     BYTE state[256] = {};
     ::GetKeyboardState(state);
-    const bool shift = KeyByteHeld(state[VK_SHIFT]);
-    const bool ctrl = KeyByteHeld(state[VK_CONTROL]);
-    const bool isEdit = !IsDisplayList();
-    CLyricsPluginApp& app = *m_pApp;
-    switch (key) {
-    case VK_RETURN: app.SeekToLine(app.m_pModule, -1); break;
-    case VK_END:
-        SetCurSel(GetCount() - 1);
-        app.CenterSelection();
+    const KeyState keys{KeyByteHeld(state[VK_SHIFT]), KeyByteHeld(state[VK_CONTROL]), !IsDisplayList()};
+    const KeyBinding binding = BindingForKey(key, keys);
+    switch (binding.action) {
+    case KeyAction::RunCommand: m_pHost->RunCommand(binding.command); break;
+    case KeyAction::MoveSelection:
+        DefWindowProc(WM_KEYDOWN, key, lParam);
+        m_pHost->CenterSelection();
         break;
-    case VK_LEFT:
-    case VK_RIGHT:
-        // Ctrl+Shift: the lines 100 ms sooner (Left) or later (Right).
-        if (ctrl && shift) app.ShiftTiming(key == VK_LEFT ? 100 : -100);
-        else PostToHost(WM_KEYDOWN, key, lParam);
+    case KeyAction::PassToHost: m_pHost->PassToPlayer(WM_KEYDOWN, key, lParam); break;
+    case KeyAction::ListAndHost:
+        DefWindowProc(WM_KEYDOWN, key, lParam);
+        m_pHost->PassToPlayer(WM_KEYDOWN, key, lParam);
         break;
-    case VK_HOME:
-        if (ctrl && shift) app.ResetTimingShift();
-        else Forward(WM_KEYDOWN, key, lParam);
-        break;
-    case VK_UP:
-    case VK_DOWN:
-        if (shift) {
-            InjectKey(app.HostMainWindow(), key, false, false, false);
-        } else {
-            DefWindowProc(WM_KEYDOWN, key, lParam);
-            app.CenterSelection();
-        }
-        break;
-    case VK_INSERT:
-        if (isEdit) app.InsertTimeTag(-1);
-        break;
-    case VK_DELETE:
-        if (isEdit) app.DeleteTimeTag();
-        break;
-    case 'C':
-        if (isEdit && shift) app.AutoCompleteTags();
-        else Forward(WM_KEYDOWN, key, lParam);
-        break;
-    case 'F':
-        if (!isEdit) OnFileLineKey();
-        break;
-    case 'S':
-        if (ctrl) OnCtrlS();
-        break;
-    case VK_F1: ShowHelpDialog(app.m_hHostWnd); break;
-    case VK_F2: OnShowMenuKeys(shift); break;
-    case VK_F3:
-        if (shift) app.m_bMoveBar = !app.m_bMoveBar;
-        else Forward(WM_KEYDOWN, key, lParam);
-        break;
-    case VK_F4: app.OpenLyricsEditor(); break;
-    case VK_F5: app.Refresh(true); break;
-    case VK_F6: app.ShowFileInfo(); break;
-    case VK_F7:
-        if (shift) {
-            m_bVerticalScroll = !m_bVerticalScroll;
-            app.Refresh(true);
-        } else {
-            OnAdjustWidthKey();
-        }
-        break;
-    case VK_F8:
-        if (shift) {
-            app.m_bShowSongInfo = !app.m_bShowSongInfo;
-            app.Refresh(true);
-        } else {
-            app.ToggleReducedMode();
-        }
-        break;
-    case VK_F9: app.ToggleTagEditMode(); break;
-    case VK_F11:
-        if (app.DisplayList()) app.DisplayList()->m_bCentered = !app.DisplayList()->m_bCentered;
-        app.Refresh(true);
-        break;
-    case VK_F12: app.Config(app.m_pModule); break;
-    default: Forward(WM_KEYDOWN, key, lParam); break;
+    case KeyAction::HostWithoutShift: m_pHost->PassToPlayerWithoutShift(key); break;
+    case KeyAction::Ignore: break;
     }
     return 0;
 }
 
-void CLyricsListBox::OnFileLineKey() {
-    const int fileLine = m_pApp->m_nFileNameLine;
-    SetCurSel(GetCurSel() != fileLine ? fileLine : 0);
-    m_pApp->CenterSelection();
-}
-
-void CLyricsListBox::OnShowMenuKeys(bool shift) {
-    CLyricsPluginApp& app = *m_pApp;
-    if (shift) {
-        app.m_bShowOsciloscope = (!app.m_bShowOsciloscope || !app.m_bShowMenu) ? 1 : 0;
-        if (app.m_bShowOsciloscope) app.m_bShowMenu = 1;
-    } else {
-        app.m_bShowMenu = !app.m_bShowMenu;
-    }
-    app.LayoutChildren();
-}
-
-void CLyricsListBox::OnAdjustWidthKey() {
-    if (m_pApp->HostHasParent()) {
-        fw::ShowMessageBox(m_pFrame ? m_pFrame->m_hWnd : nullptr, "The adjust width don't apply with modern skins.",
-                           kPluginCaption, MB_OK);
-        m_pApp->FocusActiveList();
-        return;
-    }
-    m_bAdjustWidth = !m_bAdjustWidth;
-    m_pApp->Refresh(true);
-}
-
-void CLyricsListBox::OnCtrlS() {
-    CLyricsPluginApp& app = *m_pApp;
-    if (app.IsUsable(app.EditList(), true, true)) {
-        if (!app.SaveLyrics(0)) return;
-        app.m_bReload = 1;
-        app.Render(app.m_pModule);
-        if (app.EditList()) app.EditList()->SetFocus();
-    } else if (app.IsUsable(app.DisplayList(), true, true)) {
-        app.ToggleTagEditMode();
-        app.SaveLyrics(0);
-        app.ToggleTagEditMode();
-    }
-}
-
 LRESULT CLyricsListBox::OnKeyUp(WPARAM key, LPARAM lParam) {
     if (key == VK_HOME && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_SHIFT) < 0) return 0;  // ours, not the host's
-    switch (key) {
-    case VK_RETURN:
-    case VK_LEFT:
-    case VK_UP:
-    case VK_RIGHT:
-    case VK_DOWN:
-    case VK_INSERT:
-    case VK_DELETE: return 0;
-    default:
-        DefWindowProc(WM_KEYUP, key, lParam);
-        PostToHost(WM_KEYUP, key, lParam);
-        return 0;
-    }
+    if (KeyUpIsOurs(key)) return 0;
+    DefWindowProc(WM_KEYUP, key, lParam);
+    m_pHost->PassToPlayer(WM_KEYUP, key, lParam);
+    return 0;
 }
 
-LRESULT CLyricsListBox::OnSysKeyDown(WPARAM key, LPARAM lParam) {
-    DefWindowProc(WM_SYSKEYDOWN, key, lParam);
-    PostToHost(WM_KEYDOWN, key, lParam);
+// Alt combinations belong to the host, as the system keys they are.
+LRESULT CLyricsListBox::OnSysKey(UINT msg, WPARAM key, LPARAM lParam) {
+    DefWindowProc(msg, key, lParam);
+    m_pHost->PassToPlayer(msg, key, lParam);
     return 0;
 }
 

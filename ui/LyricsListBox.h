@@ -4,19 +4,18 @@
 
 #include "framework/Controls.h"
 #include "framework/Gdi.h"
+#include "ui/ViewHost.h"
 
 #include <atomic>
 #include <string>
 #include <vector>
 
-class CLyricsPluginApp;
-class CPluginWnd;
 
 class CLyricsListBox : public fw::CListBox {
 public:
     enum class LineKind { Title, Info, Normal };
 
-    CLyricsListBox(CLyricsPluginApp* app, CPluginWnd* frame) : m_pApp(app), m_pFrame(frame) {
+    explicit CLyricsListBox(ViewHost* host) : m_pHost(host) {
         m_fontTitle.weight = 700;
         m_fontTitle.points = 10;
         m_fontTitle.italic = TRUE;
@@ -68,20 +67,13 @@ private:
     LRESULT OnNcCalcSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
     LRESULT OnKeyUp(WPARAM key, LPARAM lParam);
-    LRESULT OnSysKeyDown(WPARAM key, LPARAM lParam);
+    LRESULT OnSysKey(UINT msg, WPARAM key, LPARAM lParam);
     LRESULT OnVScroll(WPARAM wParam, LPARAM lParam);
     LRESULT OnMouseWheel(WPARAM wParam);
-    void Forward(UINT msg, WPARAM key, LPARAM lParam);
-    void PostToHost(UINT msg, WPARAM key, LPARAM lParam) const;
-    void OnCtrlS();
-    void OnShowMenuKeys(bool shift);
-    void OnAdjustWidthKey();
-    void OnFileLineKey();
 
     HFONT FontForItem(LineKind kind, HDC hdc);
 
-    CLyricsPluginApp* m_pApp;
-    CPluginWnd* m_pFrame;
+    ViewHost* m_pHost;
     fw::CachedFont m_cachedFonts[3];  // title, info, normal: for painting
     fw::TextMeasurer m_measurer;
     std::atomic<unsigned> m_nContentVersion{0};

@@ -4,7 +4,6 @@
 #include "framework/TextUtil.h"
 #include "framework/Unicode.h"
 #include "framework/Wnd.h"
-#include "plugin/LyricsPluginApp.h"
 
 namespace {
 
@@ -54,8 +53,8 @@ void SunkenBorder(HDC hdc, const RECT& r) {
 
 }  // namespace
 
-CPluginButton::CPluginButton(CLyricsPluginApp* app)
-    : m_pApp(app),
+CPluginButton::CPluginButton(ViewHost* host)
+    : m_pHost(host),
       m_iconSize{::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)},
       m_crText(::GetSysColor(COLOR_BTNTEXT)) {}
 
@@ -184,7 +183,7 @@ LRESULT CPluginButton::OnMouseMove(WPARAM flags, LPARAM lParam) {
         HideTip();
         ReleaseCaptureIfOurs();
         m_bMouseInside = false;
-        m_pApp->FocusActiveList();  // the keys keep reaching the lyrics
+        m_pHost->FocusActiveList();  // the keys keep reaching the lyrics
     }
     return DefWindowProc(WM_MOUSEMOVE, flags, lParam);
 }
@@ -202,7 +201,7 @@ LRESULT CPluginButton::OnLButtonUp(WPARAM flags, LPARAM lParam) {
     const LRESULT r = DefWindowProc(WM_LBUTTONUP, flags, lParam);
     if (!::IsWindow(self)) return r;
     ::SetCapture(self);
-    m_pApp->FocusActiveList();
+    m_pHost->FocusActiveList();
     return r;
 }
 

@@ -9,11 +9,11 @@
 
 #include <string>
 
-class CLyricsPluginApp;
+#include "ui/ViewHost.h"
 
 class CPluginButton : public fw::CButton {
 public:
-    explicit CPluginButton(CLyricsPluginApp* app);
+    explicit CPluginButton(ViewHost* host);
     ~CPluginButton() override;
 
     bool CreateButton(HWND parent, UINT commandId);
@@ -46,7 +46,7 @@ private:
     void RemakeTextFont();
     void DrawContent(HDC hdc, const RECT& r, UINT state);
 
-    CLyricsPluginApp* m_pApp;
+    ViewHost* m_pHost;
     bool m_bTipShown = false;
     bool m_bMouseInside = false;
     bool m_bIconAtRight = false;

@@ -3,16 +3,15 @@
 #pragma once
 
 #include "framework/Controls.h"
-
-class CLyricsPluginApp;
+#include "ui/ViewHost.h"
 
 class CPluginMenuBar : public fw::CStatic {
 public:
-    explicit CPluginMenuBar(CLyricsPluginApp* app) : m_pApp(app) {}
+    explicit CPluginMenuBar(ViewHost* host) : m_pHost(host) {}
 
 protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
-    CLyricsPluginApp* m_pApp;
+    ViewHost* m_pHost;
 };

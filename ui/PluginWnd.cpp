@@ -1,30 +1,23 @@
 #include "ui/PluginWnd.h"
 
-#include "plugin/LyricsPluginApp.h"
 #include "res/resource.h"
-
-#include "framework/Modal.h"
 
 namespace {
 const RECT kProvisional = {0, 0, 20, 20};
-// Runs the frame while a modal loop of ours holds this thread, which keeps
-// the host from calling Render.
-constexpr UINT_PTR kModalFrameTimer = 1;
-constexpr UINT kModalFrameMs = 25;
 }
 
-CPluginWnd::CPluginWnd(CLyricsPluginApp* app)
-    : m_pApp(app),
-      m_displayList(app, this),
-      m_editList(app, this),
-      m_buttonBar(app),
-      m_songPanel(app),
-      m_btnTimeTags(app),
-      m_btnRefresh(app),
-      m_btnHelpSave(app),
-      m_btnEditor(app),
-      m_btnConfig(app),
-      m_btnSongInfo(app) {}
+CPluginWnd::CPluginWnd(ViewHost* host)
+    : m_pHost(host),
+      m_displayList(host),
+      m_editList(host),
+      m_buttonBar(host),
+      m_songPanel(host, this),
+      m_btnTimeTags(host),
+      m_btnRefresh(host),
+      m_btnHelpSave(host),
+      m_btnEditor(host),
+      m_btnConfig(host),
+      m_btnSongInfo(host) {}
 
 bool CPluginWnd::CreateWindows(HWND hostWnd) {
     const RECT frameRect = {0, 0, 100, 100};
@@ -44,6 +37,7 @@ bool CPluginWnd::CreateWindows(HWND hostWnd) {
     AddButton(m_btnConfig, ID_CMD_CONFIG, IDI_CONFIG, "Plugin's configuration (F12)");
     ApplyColours();
     ::SetTimer(m_hWnd, kModalFrameTimer, kModalFrameMs, nullptr);
+    ::SetTimer(m_hWnd, kFollowTimer, kFollowPeriodMs, nullptr);
     return true;
 }
 
@@ -106,12 +100,11 @@ LRESULT CPluginWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCCALCSIZE: return OnNcCalcSize(wParam, lParam);
     case WM_KEYDOWN:
     case WM_KEYUP: return OnKey(msg, wParam, lParam);
-    case WM_VELMOR_NEW_LYRICS: return OnNewLyricsMessage();
-    case WM_VELMOR_SAVE_DOWNLOADED: return m_pApp->OnSaveDownloadedRequest(lParam);
-    case WM_VELMOR_RUN: return m_pApp->OnRunRequest(lParam);
     case WM_TIMER: return OnTimer(wParam);
     case WM_DESTROY: return OnDestroy();
-    default: return fw::CFrameWnd::WindowProc(msg, wParam, lParam);
+    default:
+        if (msg >= WM_APP && msg <= 0xBFFF) return m_pHost->OnFrameMessage(msg, wParam, lParam);
+        return fw::CFrameWnd::WindowProc(msg, wParam, lParam);
     }
 }
 
@@ -123,7 +116,7 @@ LRESULT CPluginWnd::OnCtlColor(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CPluginWnd::OnSize(WPARAM wParam, LPARAM lParam) {
     const LRESULT r = fw::CFrameWnd::WindowProc(WM_SIZE, wParam, lParam);
-    m_pApp->LayoutChildren();
+    m_pHost->OnFrameSize();
     return r;
 }
 
@@ -136,34 +129,33 @@ LRESULT CPluginWnd::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
 // Keys the frame itself receives belong to the host as well.
 LRESULT CPluginWnd::OnKey(UINT msg, WPARAM wParam, LPARAM lParam) {
     const LRESULT r = fw::CFrameWnd::WindowProc(msg, wParam, lParam);
-    if (HWND host = m_pApp->HostMainWindow()) ::PostMessageW(host, msg, wParam, HIWORD(lParam));
+    m_pHost->PassToPlayer(msg, wParam, lParam);
     return r;
 }
 
-// Sent by OnNewLyrics from another thread; deferred like it.
-LRESULT CPluginWnd::OnNewLyricsMessage() {
-    if (m_pApp->IsSafeToReplaceLyrics()) m_pApp->Refresh(true);
+LRESULT CPluginWnd::OnTimer(WPARAM id) {
+    m_pHost->OnFrameTimer(id);
     return 0;
 }
 
-// While a dialog or message box of ours is open on this thread, the
-// highlight and the oscilloscope keep moving; Render itself holds back
-// reloads meanwhile.
-LRESULT CPluginWnd::OnTimer(WPARAM id) {
-    if (id == kModalFrameTimer && fw::ModalLoopsOpenOn(::GetCurrentThreadId()) > 0) m_pApp->Render(m_pApp->m_pModule);
-    return 0;
+// The player's drawer buttons arrive here, at the window it knows as ours.
+bool CPluginWnd::OnCommand(UINT id, UINT code, HWND control) {
+    (void)control;
+    Command command = Command::Nothing;
+    if (!CommandForId(MAKEWPARAM(id, code), command)) return false;
+    m_pHost->RunCommand(command);
+    return true;
 }
 
 LRESULT CPluginWnd::OnDestroy() {
     ::KillTimer(m_hWnd, kModalFrameTimer);
-    m_pApp->OnFrameClosing();
-    m_pApp->SaveSettings(m_pApp->m_pModule);
-    m_pApp->ReleaseMemDC();
+    ::KillTimer(m_hWnd, kFollowTimer);
+    m_pHost->OnFrameClosing();
     const LRESULT r = fw::CFrameWnd::WindowProc(WM_DESTROY, 0, 0);
     ::PostQuitMessage(0);
     return r;
 }
 
 void CPluginWnd::PostNcDestroy() {
-    m_pApp->OnFrameDestroyed();  // deletes this object
+    m_pHost->OnFrameDestroyed();  // deletes this object
 }

@@ -9,11 +9,17 @@
 #include "ui/PluginMenuBar.h"
 #include "ui/SongPanel.h"
 
-class CLyricsPluginApp;
-
 class CPluginWnd : public fw::CFrameWnd {
 public:
-    explicit CPluginWnd(CLyricsPluginApp* app);
+    // Runs a frame while a modal loop of ours holds this thread, which keeps
+    // the host from calling Render.
+    static constexpr UINT_PTR kModalFrameTimer = 1;
+    static constexpr UINT kModalFrameMs = 25;
+    // Follows the playlist while the host calls no Render (stopped, paused).
+    static constexpr UINT_PTR kFollowTimer = 2;
+    static constexpr UINT kFollowPeriodMs = 250;
+
+    explicit CPluginWnd(ViewHost* host);
 
     bool CreateWindows(HWND hostWnd);
     void ApplyColours();
@@ -21,7 +27,7 @@ public:
     HBRUSH ColourFor(HDC hdc, HWND child, UINT ctlColorMsg);
     CPluginButton* ButtonFor(UINT commandId);
 
-    CLyricsPluginApp* m_pApp;
+    ViewHost* m_pHost;
     COLORREF m_crBanner = RGB(0, 0, 0);
     COLORREF m_crBackground = RGB(10, 10, 10);
     COLORREF m_crBar = RGB(60, 60, 60);
@@ -52,8 +58,8 @@ private:
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnNcCalcSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnKey(UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT OnNewLyricsMessage();
     LRESULT OnTimer(WPARAM id);
+    bool OnCommand(UINT id, UINT code, HWND control) override;
     LRESULT OnDestroy();
     void AddButton(CPluginButton& button, UINT id, UINT icon, const char* tip);
 };

@@ -2,7 +2,6 @@
 
 #include "framework/Gdi.h"
 #include "framework/Handles.h"
-#include "plugin/LyricsPluginApp.h"
 #include "ui/PluginWnd.h"
 
 #include <cstring>
@@ -23,7 +22,7 @@ void DrawCentredLine(HDC hdc, const RECT& r, const std::string& text, int row) {
 }  // namespace
 
 void CSongPanel::DrawItem(DRAWITEMSTRUCT* dis) {
-    CPluginWnd* frame = m_pApp->m_pWnd.get();
+    CPluginWnd* frame = m_pFrame;
     if (!frame) return;
     HDC hdc = dis->hDC;
     const RECT& r = dis->rcItem;
@@ -34,8 +33,8 @@ void CSongPanel::DrawItem(DRAWITEMSTRUCT* dis) {
     fw::SelectGuard select(hdc, font.get());
     ::SetTextColor(hdc, frame->m_displayList.m_crText);
     ::SetBkColor(hdc, frame->m_crBar);
-    DrawCentredLine(hdc, r, m_pApp->m_strTitle, 0);
-    DrawCentredLine(hdc, r, m_pApp->m_strArtist, 1);
+    DrawCentredLine(hdc, r, m_pHost->SongTitle(), 0);
+    DrawCentredLine(hdc, r, m_pHost->SongArtist(), 1);
     DrawCentredLine(hdc, r, ThirdLine(), 2);
 }
 

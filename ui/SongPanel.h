@@ -3,14 +3,15 @@
 #pragma once
 
 #include "framework/Controls.h"
+#include "ui/ViewHost.h"
 
 #include <string>
 
-class CLyricsPluginApp;
+class CPluginWnd;
 
 class CSongPanel : public fw::CStatic {
 public:
-    explicit CSongPanel(CLyricsPluginApp* app) : m_pApp(app) {}
+    CSongPanel(ViewHost* host, CPluginWnd* frame) : m_pHost(host), m_pFrame(frame) {}
     void DrawItem(DRAWITEMSTRUCT* dis) override;
     // Shows a notice in place of the third line for a while; the window
     // text (which may change meanwhile) comes back after it.
@@ -24,6 +25,7 @@ protected:
 private:
     LRESULT OnTimer(WPARAM id);
 
-    CLyricsPluginApp* m_pApp;
+    ViewHost* m_pHost;
+    CPluginWnd* m_pFrame;
     std::string m_strNotice;
 };

@@ -23,7 +23,7 @@ public:
         title = m_text;
         return !m_text.empty();
     }
-    void WaitBeforeRetry() override {}
+    bool WaitBeforeRetry() override { return true; }
 
 private:
     std::string m_text;

@@ -33,7 +33,7 @@ public:
     const std::vector<int>& Jumps() const { return m_jumps; }
 
     // One frame of the host.
-    void Render() { m_app->Render(&m_module); }
+    void Render() { m_app->RenderFromHost(&m_module); }
     // Shows the edit list instead of the display list, as edit mode does,
     // without loading anything.
     void ShowEditList();

@@ -40,7 +40,11 @@ public:
         title = playlist[std::min<size_t>(waits, playlist.size() - 1)];
         return true;
     }
-    void WaitBeforeRetry() override { ++waits; }
+    bool WaitBeforeRetry() override {
+        ++waits;
+        return waitsAllowed;
+    }
+    bool waitsAllowed = true;
 
     void Set(const char* field, const std::string& text, bool ok = true) {
         info[field] = {ok, text};
@@ -121,6 +125,20 @@ TEST(SongInfo, WaitsWhileOpeningButNotForever) {
     stuck.playlist = {"[Opening] http://x"};
     EXPECT_EQ(kFileTitle, stuck.Build().title);
     EXPECT_EQ(kOpeningRetries, stuck.waits);
+    EXPECT_FALSE(stuck.Build().titleOpening);  // given up: the file name stays
+}
+
+// A caller that will not wait now gets the file name and a note to ask again.
+TEST(SongInfo, WithoutWaitingTheOpeningTitleIsLeftForLater) {
+    FakeHost host;
+    host.waitsAllowed = false;
+    host.playlist = {"[Opening] http://x", "A - B"};
+    const SongInfo info = host.Build();
+    EXPECT_EQ(kFileTitle, info.title);
+    EXPECT_TRUE(info.titleOpening);
+    EXPECT_EQ(1, host.waits);
+    EXPECT_TRUE(IsOpeningTitle("[Opening] x"));
+    EXPECT_FALSE(IsOpeningTitle("A - B"));
 }
 
 TEST(SongInfo, UnknownSongFallsBackToFileName) {
