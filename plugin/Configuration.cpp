@@ -60,6 +60,9 @@ void CLyricsPluginApp::Config(winampVisModule* module) {
     if (!RunOnWindowThread([&] { PrepareConfig(module, values, owner); })) {
         const auto lifecycle = LockLifecycle();
         EnsureFrameObject();  // the settings live in the frame object
+        m_pModule = module;
+        m_nHostVersion = SendToHost(IPC_GETVERSION);
+        ChooseSettingsFile(module);
         LoadSettings(module);
         values = ReadConfigValues();
         owner = module ? module->hwndParent : nullptr;

@@ -209,7 +209,7 @@ void CLyricsPluginApp::ShowLoadResults(bool found, int count, int baseCount, boo
         lines.push_back(found ? "Empty Lyrics" : "Lyrics unavailable");
         m_aTimeTags[0].nLine = -1;
     }
-    if (found && m_bShowSongInfo && !lines.empty()) {
+    if (found && SongInfoShown() && !lines.empty()) {
         std::string& title = lines[0];
         title += " (";
         title += static_cast<char>(m_doc.origin);
@@ -235,7 +235,7 @@ void CLyricsPluginApp::RestoreVisibleList(int savedSel) {
     if (savedSel >= 0) list->SetCurSel(savedSel);
     CenterSelection();
     if (list == DisplayList()) {
-        if (m_bFirstRender && HostHasParent() && m_bIsOneLine && !IsReducedHeight()) ToggleReducedMode();
+        if (m_bFirstRender && m_bIsOneLine && !IsReducedHeight()) ToggleReducedMode();
         m_bFirstRender = 0;
         if (list->m_bAdjustWidth && !HostHasParent()) AdjustHostWidth();
     }
@@ -338,7 +338,7 @@ void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
     int now = static_cast<int>(SendToHost(IPC_GETOUTPUTTIME, 0));
     now = now < 0 ? 0 : now;
     int target = NearestTagTime(line, now);
-    if (m_bShowSongInfo && line == 0) target = 0;
+    if (SongInfoShown() && line == 0) target = 0;
     const LRESULT state = SendToHost(IPC_ISPLAYING);
     if (state == kHostPaused) {
         if (target >= 0 && BeforeSongEnd(target)) SendToHost(IPC_JUMPTOTIME, static_cast<WPARAM>(target));

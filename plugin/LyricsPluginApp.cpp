@@ -121,6 +121,8 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
     EnsureFrameObject();
     if (!m_pFinder) m_pFinder = std::make_unique<CPluginSearch>(*this);
     m_nHostVersion = SendToHost(IPC_GETVERSION);
+    m_bClassicOneLine = false;
+    ChooseSettingsFile(module);
     LoadSettings(module);
 
     m_embedState.r.left = m_nScreenX;

@@ -55,6 +55,8 @@ public:
 // Title and artist keep at most this many bytes of UTF-8.
 constexpr size_t kSongTextBytes = 511;
 constexpr char kPluginCaption[] = "Velmor Lyrics plugin!!!!";
+// The module's name: the settings section.
+constexpr char kPluginSection[] = "Velmor Lyrics plugin";
 
 // Private message of the frame window: a search thread hands downloaded
 // lyrics to the window thread, which saves them (lParam: the request).
@@ -76,7 +78,7 @@ public:
     void PassToPlayer(UINT msg, WPARAM key, LPARAM lParam) override;
     void PassToPlayerWithoutShift(WPARAM key) override;
     int InfoLineCount() const override { return m_nInfoLines; }
-    bool ShowsSongInfo() const override { return m_bShowSongInfo != 0; }
+    bool ShowsSongInfo() const override { return SongInfoShown(); }
     std::string SongTitle() const override { return m_strTitle; }
     std::string SongArtist() const override { return m_strArtist; }
     void OnFrameSize() override { LayoutChildren(); }
@@ -131,7 +133,13 @@ public:
     void ShowOffsetNotice();
 
     // Settings.
+    // The settings file chosen at Init (or by Config without Init).
     std::string GetIniPath(winampVisModule* module) const;
+    std::string IniBesideLibrary(winampVisModule* module) const;
+    void ChooseSettingsFile(winampVisModule* module);
+    std::string PlayerSettingsFolder() const;
+    // The section of the search's addresses in the settings file.
+    std::string SearchSettingsSection() const;
     // A folder setting (its code-page key and the UTF-8 key beside it).
     std::string ReadFolderSetting(const std::string& file, const char* section, const char* key,
                                   const std::string& current) const;
@@ -144,6 +152,10 @@ public:
     HWND FindHostFrame() const;
     bool IsReducedHeight();
     void ToggleReducedMode();
+    void ToggleClassicOneLine();
+    // The song-information lines show: on in the settings, and not in the
+    // classic skin's one-line mode.
+    bool SongInfoShown() const { return m_bShowSongInfo && !m_bClassicOneLine; }
     void AdjustHostWidth();
     void ComputeCenteredTop(int line, int& top, int& newTop) const;
     void CenterSelection() override;
@@ -271,6 +283,9 @@ public:
     TimeTag m_aTimeTags[kTimeTagSlots];
     // When the host last called Render.
     std::atomic<DWORD> m_nLastHostRender{0};
+    // The settings file, and whether it is the one the player's plugins share.
+    std::string m_strSettingsFile;
+    bool m_bSharedSettingsFile = false;
     // IPC_GETVERSION of the host, asked at Init.
     LRESULT m_nHostVersion = 0;
     // Since when the host names the song "[Opening] ..." (0: it does not),
@@ -309,6 +324,7 @@ public:
     int m_nOscWidth = 152, m_nOscHeight = 50;
     int m_nMarqueeX = 202;
     BOOL m_bIsOneLine = 0;
+    bool m_bClassicOneLine = false;  // one-line mode in the classic skin, this run
     BOOL m_bFirstRender = 1;
     LOGFONTW m_lfChosen = {};
     std::string m_strDownloadLRCPath;

@@ -128,7 +128,8 @@ std::string Utf8Key(const char* key) { return std::string(key) + "Utf8"; }
 
 }  // namespace
 
-std::string CLyricsPluginApp::GetIniPath(winampVisModule* module) const {
+// plugin.ini beside the library.
+std::string CLyricsPluginApp::IniBesideLibrary(winampVisModule* module) const {
     std::vector<wchar_t> path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD len = ::GetModuleFileNameW(module ? module->hDllInstance : nullptr, path.data(),
@@ -143,6 +144,90 @@ std::string CLyricsPluginApp::GetIniPath(winampVisModule* module) const {
     const std::string file = fw::Narrow(std::wstring_view(path.data(), path.size()));
     const size_t slash = file.rfind('\\');
     return slash == std::string::npos ? std::string("plugin.ini") : file.substr(0, slash + 1) + "plugin.ini";
+}
+
+std::string CLyricsPluginApp::GetIniPath(winampVisModule* module) const {
+    return m_strSettingsFile.empty() ? IniBesideLibrary(module) : m_strSettingsFile;
+}
+
+std::string CLyricsPluginApp::SearchSettingsSection() const {
+    return m_bSharedSettingsFile ? std::string(kPluginSection) + " Search" : std::string("Search");
+}
+
+namespace {
+
+// A folder takes files when a probe file can be made there (and goes with
+// its handle). Where a folder of the probe's name stands, it cannot.
+bool FolderTakesFiles(const std::string& folder) {
+    const std::wstring probe = fw::Widen(folder + "velmor-write-probe.tmp");
+    fw::UniqueFile file(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return static_cast<bool>(file);
+}
+
+std::string FolderOf(const std::string& file) {
+    const size_t slash = file.rfind('\\');
+    return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+}
+
+std::string LongPath(const std::wstring& path) {
+    const DWORD needed = ::GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (needed == 0) return fw::Narrow(path);
+    std::vector<wchar_t> buffer(needed + 1, L'\0');
+    const DWORD got = ::GetLongPathNameW(path.c_str(), buffer.data(), needed + 1);
+    return got == 0 || got > needed ? fw::Narrow(path) : fw::Narrow(std::wstring_view(buffer.data(), got));
+}
+
+// The section's keys of one INI file, copied into a section of another.
+void CopySection(const std::wstring& from, const wchar_t* fromSection, const std::wstring& to,
+                 const wchar_t* toSection) {
+    std::vector<wchar_t> keys(65536, L'\0');
+    const DWORD len = ::GetPrivateProfileSectionW(fromSection, keys.data(), static_cast<DWORD>(keys.size()),
+                                                  from.c_str());
+    if (len == 0) return;
+    ::WritePrivateProfileSectionW(toSection, keys.data(), to.c_str());
+}
+
+}  // namespace
+
+// The player's settings folder, as its version tells it (wide from 5.58).
+std::string CLyricsPluginApp::PlayerSettingsFolder() const {
+    std::string folder;
+    if (m_nHostVersion >= kWideIniDirectoryVersion) {
+        const LRESULT answer = SendToHost(IPC_GETINIDIRECTORYW);
+        if (answer != 0 && answer != 1) folder = fw::Narrow(reinterpret_cast<const wchar_t*>(answer));
+    }
+    if (folder.empty()) {
+        const LRESULT answer = SendToHost(IPC_GETINIDIRECTORY);
+        if (answer != 0 && answer != 1)
+            folder = LongPath(fw::Widen(fw::SystemCodePage().ToUtf8(reinterpret_cast<const char*>(answer))));
+    }
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+// Beside the library when that folder takes files; otherwise the file the
+// player's plugins share, "Plugins\plugin.ini" in its settings folder,
+// seeded once from the copy beside the library.
+void CLyricsPluginApp::ChooseSettingsFile(winampVisModule* module) {
+    const std::string beside = IniBesideLibrary(module);
+    m_strSettingsFile = beside;
+    m_bSharedSettingsFile = false;
+    if (FolderTakesFiles(FolderOf(beside))) return;
+    const std::string playerFolder = PlayerSettingsFolder();
+    if (playerFolder.empty()) return;
+    const std::string plugins = playerFolder + "Plugins\\";
+    ::CreateDirectoryW(fw::Widen(plugins).c_str(), nullptr);
+    m_strSettingsFile = plugins + "plugin.ini";
+    m_bSharedSettingsFile = true;
+    const std::wstring shared = fw::Widen(m_strSettingsFile);
+    const std::wstring mine = fw::Widen(kPluginSection);
+    wchar_t probe[4] = L"";
+    const bool seeded = ::GetPrivateProfileSectionW(mine.c_str(), probe, 4, shared.c_str()) > 0;
+    const std::wstring old = fw::Widen(beside);
+    if (seeded || ::GetFileAttributesW(old.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    CopySection(old, mine.c_str(), shared, mine.c_str());
+    CopySection(old, L"Search", shared, fw::Widen(SearchSettingsSection()).c_str());
 }
 
 // A folder the code page cannot hold is also written, as percent-encoded

@@ -34,7 +34,7 @@ private:
 void CLyricsPluginApp::BuildSongInfo(winampVisModule* module, const std::string& songFile, int& count) {
     m_pModule = module;
     HostSongInfo source(*this, songFile);
-    SongInfo info = BuildSongInfoLines(source, songFile, m_bShowSongInfo != 0, &Id3v1Genre);
+    SongInfo info = BuildSongInfoLines(source, songFile, SongInfoShown(), &Id3v1Genre);
     m_strTitle = std::move(info.title);
     m_strArtist = std::move(info.artist);
     if (!info.titleOpening) {

@@ -27,13 +27,13 @@ HostFrameGeometry MeasureHostFrame(HWND frame, HWND pluginFrame) {
     return g;
 }
 
-// Resizes the host frame keeping its left and top edges.
+// Resizes the host frame keeping its left and top edges. The host may
+// round the size to what its skin allows (it sees the change coming).
 void ResizeHostFrame(const HostFrameGeometry& g, int width, int height) {
     POINT topLeft = {g.outer.left, g.outer.top};
     HWND parent = ::GetParent(g.frame);
     if (parent && (::GetWindowLongPtrW(g.frame, GWL_STYLE) & WS_CHILD)) ::ScreenToClient(parent, &topLeft);
-    ::SetWindowPos(g.frame, nullptr, topLeft.x, topLeft.y, width, height,
-                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING | SWP_SHOWWINDOW);
+    ::SetWindowPos(g.frame, nullptr, topLeft.x, topLeft.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     ::InvalidateRect(g.frame, nullptr, TRUE);
 }
 
@@ -108,9 +108,14 @@ void CLyricsPluginApp::MeasureLineHeight(HWND measuringWindow) {
     }
 }
 
+// In a skin's frame the window can be one line high, and whether it is
+// says whether the mode is on. The classic skin's window cannot (it is at
+// least 116 pixels high and grows in 29-pixel steps): there the mode is
+// what the last toggle made it.
 bool CLyricsPluginApp::IsReducedHeight() {
     CLyricsListBox* list = DisplayList();
     if (!list || !list->IsWindow() || !m_hHostWnd) return false;
+    if (!HostHasParent()) return m_bClassicOneLine;
     MeasureLineHeight(list->m_hWnd);
     RECT host = {};
     ::GetWindowRect(m_hHostWnd, &host);
@@ -123,6 +128,10 @@ bool CLyricsPluginApp::IsReducedHeight() {
 void CLyricsPluginApp::ToggleReducedMode() {
     CLyricsListBox* list = DisplayList();
     if (!IsUsable(list, true, false)) return;
+    if (!HostHasParent()) {
+        ToggleClassicOneLine();
+        return;
+    }
     const HostFrameGeometry g = MeasureHostFrame(FindHostFrame(), m_pWnd->m_hWnd);
     const int line = list->m_nTallestItem;
     const int extra = (g.client.top - g.outer.top) + (g.outer.bottom - g.client.bottom);
@@ -138,6 +147,28 @@ void CLyricsPluginApp::ToggleReducedMode() {
     }
     ResizeHostFrame(g, g.outer.right - g.outer.left, newHeight);
     m_nScreenHeight = newHeight;
+    CenterSelection();
+}
+
+// The classic skin's one-line mode: the bar and the song information go,
+// and the window takes the smallest height the skin allows; toggled back,
+// it gets the height it had. ScreenHeight keeps that height, so the next
+// start opens at it and, with IsOneLine set, shrinks again.
+void CLyricsPluginApp::ToggleClassicOneLine() {
+    const HostFrameGeometry g = MeasureHostFrame(FindHostFrame(), m_pWnd->m_hWnd);
+    const int width = g.outer.right - g.outer.left;
+    if (!m_bClassicOneLine) {
+        m_nScreenHeight = g.outer.bottom - g.outer.top;
+        m_bClassicOneLine = true;
+        m_bIsOneLine = 1;
+        ResizeHostFrame(g, width, 0);  // the skin's smallest height
+    } else {
+        m_bClassicOneLine = false;
+        m_bIsOneLine = 0;
+        ResizeHostFrame(g, width, m_nScreenHeight);
+    }
+    LayoutChildren();
+    Refresh(true);  // the song information comes and goes with the mode
     CenterSelection();
 }
 

@@ -97,8 +97,10 @@ enum WinampIpc : LPARAM {
     IPC_GETPLAYLISTFILEW = 214,
     IPC_GET_EXTENDED_FILE_INFO = 290,
     IPC_GET_EXTENDED_FILE_INFOW = 3026,  // from 5.13
+    IPC_GETINIDIRECTORY = 335,     // the player's settings folder, code page
     IPC_GET_EMBEDIF = 505,
     IPC_SETVISWND = 611,
+    IPC_GETINIDIRECTORYW = 1335,   // wide: from 5.58
 };
 
 // IPC_ISPLAYING answers.
@@ -111,6 +113,7 @@ constexpr LRESULT kEmbedWindowVersion = 0x5000;
 // The first player versions that answer the wide messages.
 constexpr LRESULT kWidePlaylistVersion = 0x5030;
 constexpr LRESULT kWideFileInfoVersion = 0x5013;
+constexpr LRESULT kWideIniDirectoryVersion = 0x5058;
 
 // The player's vis drawer buttons, sent as WM_COMMAND to the window
 // registered with IPC_SETVISWND. A random command whose HIWORD is 0xFFFF
