@@ -34,8 +34,8 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     std::string out;
-    if (FileInFolder(text.substr(0, size / 2), text, "LRC", out) && out.size() > kMaxPathChars) std::abort();
-    if (FileBesideSong(text, "TXT", out) && out.size() > kMaxPathChars) std::abort();
+    if (FileInFolder(text.substr(0, size / 2), text, "LRC", out) && out.size() > 3 * kMaxPathUnits) std::abort();
+    if (FileBesideSong(text, "TXT", out) && out.size() > 3 * kMaxPathUnits) std::abort();
     IsMp3Path(text);
     GenreName(text, Genre);
     FuzzSource source(text);
