@@ -49,11 +49,11 @@ public:
 
     // Any thread. A result that arrives after the search stopped, or past
     // the 100th, is dropped.
-    void AddResult(const std::string& text, const std::string& siteName, int codePage);
+    void AddResult(SearchResult result);
     void DirectSiteDone();
     void ResetDirectDone() { m_nDirectDone = 0; }
 
-    // Window updates, carried out on the window thread. A text marked
+    // Window updates, carried out on the window thread; texts are UTF-8. A text marked
     // whileRunning is dropped when the search has stopped by the time it
     // would be shown, so late progress never covers a final message.
     void SetText(HWND target, const std::string& text, bool whileRunning = false, bool repaintNow = false);
