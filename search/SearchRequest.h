@@ -30,7 +30,7 @@ public:
     std::atomic<int> bDriverActive{1};
 
     // Input, fixed before the driver starts.
-    std::string rawTitle, rawArtist;
+    std::string rawTitle, rawArtist;  // UTF-8, as the host names the song
     int bRetryWithoutArtist = 0;
     SearchAddresses addresses;
     std::string searchSongFile;  // the playing song when the search started
@@ -38,7 +38,7 @@ public:
     SearchTargets targets;
     SaveTarget downloadTarget = SaveTarget::TempFolder;
 
-    // Driver thread only.
+    // Driver thread only; the cleaned words, UTF-8.
     char szTitle[kSearchFieldSize] = "";
     char szArtist[kSearchFieldSize] = "";
     int nDirectSites = 0;

@@ -25,8 +25,8 @@ std::string Trim(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
-// Each run of punctuation becomes a single space, so that no punctuation
-// reaches the search addresses, where nothing else is escaped.
+// Each run of punctuation characters becomes a single space: the search
+// terms are words.
 std::string PunctuationToSpaces(const std::string& text) {
     std::string out;
     out.reserve(text.size());
