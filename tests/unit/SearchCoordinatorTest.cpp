@@ -199,6 +199,25 @@ TEST_F(SearchCoordinator, ResultsKeepTheCharacterSetTheyWereReadIn) {
     }
 }
 
+// A song, a site and lyrics outside code page 1252: the requests carry the
+// song as UTF-8 and every line of the editor shows its own characters.
+TEST_F(SearchCoordinator, TheEditorsLinesKeepTheSongsOwnCharacters) {
+    const std::string title = u8"\u671D\u306E\u5149";  // 朝の光
+    const std::string artist = u8"\u041A\u0438\u043D\u043E";  // Кино
+    const std::string site = u8"\u03A3\u03B5\u03BB\u03AF\u03B4\u03B1";  // Σελίδα, by entities in the table
+    server.Serve("/sites", Row(server.Url("/a/<artistName>/<songName>"), "&#931;&#949;&#955;&#943;&#948;&#945;",
+                               "parsearHTMLDirectWorker"));
+    server.Serve("/a/%D0%9A%D0%B8%D0%BD%D0%BE/%E6%9C%9D%E3%81%AE%E5%85%89", Page(title + "<br>" + artist));
+    finder.SetTitle(title);
+    finder.SetArtist(artist);
+    ASSERT_TRUE(finder.StartSearch(false));
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(EditorWindows::Text(ui.t.searchingText), "Searching " + artist + " - " + title);
+    EXPECT_EQ(EditorWindows::Text(ui.t.counterText), "Lyrics 1 of 1 found - " + site);
+    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), title + "\r\n" + artist);
+    EXPECT_EQ(server.CountRequests("/search?q=%D0%9A%D0%B8%D0%BD%D0%BE+%E6%9C%9D%E3%81%AE%E5%85%89"), 1);
+}
+
 TEST_F(SearchCoordinator, ASecondPassSearchesByTitleAlone) {
     server.Serve("/sites", Row(server.Url("/t/<artistName>/<songName>"), "Titles", "parsearHTMLDirectWorker"));
     server.Serve("/t//Morning%20Lights", Page("Found by title"));
