@@ -22,6 +22,10 @@ bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b);
 // RFC 3986 percent-encoding: unreserved characters stay, every other byte
 // becomes %XX (upper-case hex). The result is plain ASCII.
 std::string PercentEncode(const std::string& bytes);
+// A URL as it may be sent: every control byte, space, DEL and byte of a
+// non-ASCII character (UTF-8) percent-encoded; everything else, '%'
+// included, left as it is, so an address already encoded stays the same.
+std::string EscapeUrl(const std::string& url);
 // The bytes of a percent-encoded text; false when a '%' is not followed by
 // two hex digits.
 bool PercentDecode(const std::string& text, std::string& bytes);

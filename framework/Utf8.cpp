@@ -58,6 +58,11 @@ std::size_t InvalidLength(std::string_view text, std::size_t pos) {
 
 }  // namespace
 
+std::size_t DecodeUtf8At(std::string_view utf8, std::size_t pos, char32_t& codePoint) {
+    if (pos >= utf8.size()) return 0;
+    return SequenceLength(utf8, pos, codePoint);
+}
+
 bool IsValidUtf8(std::string_view bytes) {
     char32_t cp = 0;
     for (std::size_t pos = 0; pos < bytes.size();) {

@@ -14,6 +14,9 @@ bool IsAscii(std::string_view bytes);
 // Invalid sequences and lone surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);
 std::u16string Utf8ToUtf16(std::string_view utf8);
+// The character that starts at utf8[pos] (pos < size): its length in bytes
+// (1 to 4), or 0 when the bytes there are no well-formed character.
+std::size_t DecodeUtf8At(std::string_view utf8, std::size_t pos, char32_t& codePoint);
 // Appends one code point (U+FFFD for values that are no character).
 void AppendUtf8(std::string& out, char32_t codePoint);
 // The largest length <= maxBytes that does not end inside a UTF-8 sequence.

@@ -13,7 +13,7 @@ constexpr WORD kHtmlResource = 23;  // RT_HTML
 HMODULE OwnModule() {
     HMODULE module = nullptr;
     const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
-    if (!::GetModuleHandleExA(flags, reinterpret_cast<LPCSTR>(&OwnModule), &module)) return nullptr;
+    if (!::GetModuleHandleExW(flags, reinterpret_cast<LPCWSTR>(&OwnModule), &module)) return nullptr;
     return module;
 }
 
@@ -22,7 +22,7 @@ HMODULE OwnModule() {
 std::string BuiltinSitesText() {
     const HMODULE module = OwnModule();
     if (module == nullptr) return std::string();
-    const HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(IDR_SITES_TABLE), MAKEINTRESOURCEA(kHtmlResource));
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(IDR_SITES_TABLE), MAKEINTRESOURCEW(kHtmlResource));
     if (found == nullptr) return std::string();
     // A loaded resource belongs to the module image: nothing to free.
     const HGLOBAL loaded = ::LoadResource(module, found);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-// The bytes of the table resource of the module this code is linked into
+// The bytes of the table resource (decoded like a page by whoever reads it) of the module this code is linked into
 // (the plugin DLL, or a test program that links the plugin's resources);
 // empty when the module carries none.
 std::string BuiltinSitesText();

@@ -1,8 +1,11 @@
 #include "search/HttpClient.h"
 
+#include "framework/SystemCodePage.h"
+#include "framework/TextUtil.h"
+#include "framework/Unicode.h"
+
 #include <cstring>
-
-
+#include <vector>
 
 namespace {
 
@@ -12,7 +15,7 @@ constexpr DWORD kUrlFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_PRAGMA_NOCACHE;
 
 bool SetTimeoutOption(HINTERNET handle, DWORD option, DWORD ms) {
-    return ::InternetSetOptionA(handle, option, &ms, sizeof(ms)) != FALSE;
+    return ::InternetSetOptionW(handle, option, &ms, sizeof(ms)) != FALSE;
 }
 
 DWORD AtLeastOne(long long ms) { return ms < 1 ? 1 : static_cast<DWORD>(ms); }
@@ -31,7 +34,8 @@ long long RemainingMs(long long budgetMs, DWORD t0) {
 }
 
 BOOL CeHttp::Open(DWORD timeoutMs, const char* agent) {
-    m_hInternet.reset(::InternetOpenA(agent ? agent : kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    const std::wstring agentName = fw::Widen(agent ? agent : kAgent);
+    m_hInternet.reset(::InternetOpenW(agentName.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!m_hInternet) return FALSE;
     m_timeoutMs = timeoutMs;
     if (!SetTimeoutOption(m_hInternet.get(), INTERNET_OPTION_CONNECT_TIMEOUT, timeoutMs)) return FALSE;
@@ -52,42 +56,56 @@ void CeHttp::LimitTimeouts(DWORD timeoutMs) {
     }
 }
 
-// What InternetOpenUrlA does for HTTP, in its steps, so that the time-outs
+// What InternetOpenUrlW does for HTTP, in its steps, so that the time-outs
 // sit on the request before anything is sent: WinINet implementations differ
 // in whether a URL handle inherits the root handle's receive time-out (Wine's
 // does not, and a silent server would then hold the fetch for good).
 BOOL CeHttp::OpenUrl(const std::string& url) {
     if (!m_hInternet) return FALSE;
-    char host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = "";
-    std::string path(url.size() + 1, '\0');
-    URL_COMPONENTSA parts = {};
+    const std::wstring address = fw::Widen(fw::EscapeUrl(url));
+    wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = L"";
+    std::wstring path(address.size() + 1, L'\0');
+    URL_COMPONENTSW parts = {};
     parts.dwStructSize = sizeof(parts);
     parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof(host);
+    parts.dwHostNameLength = ARRAYSIZE(host);
     parts.lpszUrlPath = &path[0];
     parts.dwUrlPathLength = static_cast<DWORD>(path.size());
     parts.dwExtraInfoLength = 1;  // query and fragment stay in the path
-    if (!::InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return FALSE;
+    if (!::InternetCrackUrlW(address.c_str(), static_cast<DWORD>(address.size()), 0, &parts)) return FALSE;
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return FALSE;
     path.resize(parts.dwUrlPathLength);
     if (parts.lpszExtraInfo && parts.dwExtraInfoLength) path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    if (path.empty()) path = "/";
+    if (path.empty()) path = L"/";
     const DWORD_PTR context = reinterpret_cast<DWORD_PTR>(this);
-    m_hConnect.reset(::InternetConnectA(m_hInternet.get(), host, parts.nPort, nullptr, nullptr,
+    m_hConnect.reset(::InternetConnectW(m_hInternet.get(), host, parts.nPort, nullptr, nullptr,
                                         INTERNET_SERVICE_HTTP, 0, context));
     if (!m_hConnect) return FALSE;
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0;
-    m_hRequest.reset(::HttpOpenRequestA(m_hConnect.get(), "GET", path.c_str(), nullptr, nullptr, nullptr,
+    m_hRequest.reset(::HttpOpenRequestW(m_hConnect.get(), L"GET", path.c_str(), nullptr, nullptr, nullptr,
                                         kUrlFlags | secure, context));
     if (!m_hRequest) return FALSE;
     LimitTimeouts(m_timeoutMs);
-    if (!::HttpSendRequestA(m_hRequest.get(), nullptr, 0, nullptr, 0)) return FALSE;
+    if (!::HttpSendRequestW(m_hRequest.get(), nullptr, 0, nullptr, 0)) return FALSE;
     DWORD status = 0;
     DWORD length = sizeof(status);
-    if (!::HttpQueryInfoA(m_hRequest.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length,
+    if (!::HttpQueryInfoW(m_hRequest.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length,
                           nullptr))
         return FALSE;
     return status != 404;
+}
+
+std::string CeHttp::ContentType() const {
+    if (!m_hRequest) return std::string();
+    std::vector<wchar_t> value(256);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+        if (::HttpQueryInfoW(m_hRequest.get(), HTTP_QUERY_CONTENT_TYPE, value.data(), &bytes, nullptr))
+            return fw::Narrow(std::wstring_view(value.data(), bytes / sizeof(wchar_t)));
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+        value.resize(bytes / sizeof(wchar_t) + 1);  // bytes now holds the size needed
+    }
+    return std::string();
 }
 
 bool CeHttp::ReadChunk(char* chunk, DWORD& n, int timeoutMs, DWORD t0) {
@@ -102,10 +120,10 @@ bool CeHttp::ReadChunk(char* chunk, DWORD& n, int timeoutMs, DWORD t0) {
     return ::InternetReadFile(m_hRequest.get(), chunk, want, &n) != FALSE;
 }
 
-std::string CeHttp::ReadText(int timeoutMs) {
+std::string CeHttp::ReadBody(int timeoutMs) {
     const DWORD t0 = ::GetTickCount();
-    std::string text;
-    if (!m_hRequest) return text;
+    std::string body;
+    if (!m_hRequest) return body;
     char chunk[kChunkRequest + 1];
     for (;;) {
         DWORD n = 0;
@@ -115,10 +133,9 @@ std::string CeHttp::ReadText(int timeoutMs) {
         }
         if (RemainingMs(timeoutMs, t0) < 0) return std::string();  // before the end-of-data test
         if (n == 0) break;
-        chunk[n] = '\0';
-        text.append(chunk, std::strlen(chunk));  // a zero byte cuts its chunk short
+        body.append(chunk, n);  // every byte: the charset decides what they are
     }
-    return text;
+    return body;
 }
 
 int CeHttp::ReadBytes(unsigned char* buffer, int capacity, int timeoutMs) {
@@ -174,14 +191,23 @@ void Fetch(const std::string& url, DWORD budgetMs, const std::atomic<int>& runni
 
 }  // namespace
 
-std::string FetchPage(const std::string& url, DWORD budgetMs, const std::atomic<int>& running, int* codePage,
-                      const char* agent) {
-    std::string page;
+HttpBody FetchBody(const std::string& url, DWORD budgetMs, const std::atomic<int>& running, const char* agent) {
+    HttpBody body;
     Fetch(url, budgetMs, running, agent, [&](CeHttp& http, int remaining) {
-        page = http.ReadText(remaining);
-        if (codePage) *codePage = 0;
+        body.bytes = http.ReadBody(remaining);
+        if (!body.bytes.empty()) body.contentType = http.ContentType();
     });
-    return page;
+    return body;
+}
+
+DecodedPage FetchDecodedPage(const std::string& url, DWORD budgetMs, const std::atomic<int>& running) {
+    const HttpBody body = FetchBody(url, budgetMs, running);
+    if (body.bytes.empty()) return DecodedPage{};
+    return ReadPage(body.bytes, CharsetOfContentType(body.contentType), fw::SystemCodePages());
+}
+
+std::string FetchPage(const std::string& url, DWORD budgetMs, const std::atomic<int>& running) {
+    return FetchDecodedPage(url, budgetMs, running).utf8;
 }
 
 int FetchFile(const std::string& url, unsigned char* buffer, int capacity, DWORD budgetMs,
@@ -191,5 +217,3 @@ int FetchFile(const std::string& url, unsigned char* buffer, int capacity, DWORD
           [&](CeHttp& http, int remaining) { size = http.ReadBytes(buffer, capacity, remaining); });
     return size;
 }
-
-

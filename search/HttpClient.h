@@ -1,14 +1,16 @@
 // HTTP GET of absolute URLs over WinINet (http:// and https:// alike), with a
-// time budget per fetch. One client object serves exactly one fetch.
+// time budget per fetch. One client object serves exactly one fetch. URLs
+// and agents are UTF-8; bodies come back as the bytes sent, with their
+// Content-Type, or as UTF-8 decoded by their charset.
 #pragma once
 
 #include <windows.h>
 #include <wininet.h>
 
+#include "search/PageCharset.h"
+
 #include <atomic>
 #include <string>
-
-
 
 // Owner of one WinINet handle.
 class InternetHandle {
@@ -42,9 +44,13 @@ public:
     // request already open) to what is left of the budget.
     void LimitTimeouts(DWORD timeoutMs);
     // FALSE when the URL cannot be opened, the status is unknown or 404.
+    // Bytes a URL may not hold (spaces, controls, non-ASCII) are
+    // percent-encoded first.
     BOOL OpenUrl(const std::string& url);
-    // The whole body as text; empty on time-out.
-    std::string ReadText(int timeoutMs);
+    // The response's Content-Type header; empty when it has none.
+    std::string ContentType() const;
+    // The whole body, zero bytes included; empty on time-out.
+    std::string ReadBody(int timeoutMs);
     // The whole body into buffer; 0 on time-out or when it does not fit.
     int ReadBytes(unsigned char* buffer, int capacity, int timeoutMs);
     void Close();
@@ -59,17 +65,23 @@ private:
     DWORD m_timeoutMs = 0;
 };
 
+struct HttpBody {
+    std::string bytes;
+    std::string contentType;
+};
+
 // Whole responses with a budget in milliseconds counted from the call. A
 // cleared running flag skips every step not begun yet; an empty result (or
-// 0) means nothing usable came back. codePage, when given, receives 0 once
-// the body was read.
-std::string FetchPage(const std::string& url, DWORD budgetMs, const std::atomic<int>& running,
-                      int* codePage = nullptr, const char* agent = nullptr);
+// 0) means nothing usable came back.
+HttpBody FetchBody(const std::string& url, DWORD budgetMs, const std::atomic<int>& running,
+                   const char* agent = nullptr);
+// A page as UTF-8, decoded by the charset of its Content-Type, its <meta>
+// declaration or else its bytes (ReadPage), with the code page it was read in.
+DecodedPage FetchDecodedPage(const std::string& url, DWORD budgetMs, const std::atomic<int>& running);
+std::string FetchPage(const std::string& url, DWORD budgetMs, const std::atomic<int>& running);
 int FetchFile(const std::string& url, unsigned char* buffer, int capacity, DWORD budgetMs,
               const std::atomic<int>& running);
 
 // Milliseconds of budget left since t0 (may be negative); the tick counter
 // wraps harmlessly.
 long long RemainingMs(long long budgetMs, DWORD t0);
-
-

@@ -6,13 +6,9 @@
 #include "search/SearchThreads.h"
 #include "search/SitesLoader.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace {
 
 constexpr DWORD kStopPatienceMs = 10000;
-
 
 }  // namespace
 
@@ -103,9 +99,7 @@ void CLyricsFinder::EnableTarget(HWND target, bool enable) {
 void CLyricsFinder::ShowResultOfList(ResultList& list, int index) {
     list.SetCurrent(index);
     const SearchResult& result = list.At(index);
-    const std::string text =
-        result.codePage != kCodePageAnsi ? ConvertCodePage(result.text, result.codePage) : result.text;
-    WriteText(m_targets.textEdit, text);
+    WriteText(m_targets.textEdit, result.Shown());
     // The character-set line follows a result only while the search runs.
     if (m_current->bRunning) WriteText(m_targets.codePageText, CodePageLine(result.codePage));
 }
@@ -144,17 +138,18 @@ void CLyricsFinder::ShowPreviousResult() {
 }
 
 void CLyricsFinder::ChangeCodePage(int codePage) {
-    std::string text = m_strEditorText;
+    std::string bytes = m_strEditorText;
     if (ResultsAreForTheEditor()) {
         ResultList& list = m_current->Results();
         std::lock_guard<std::mutex> guard(list.Lock());
         if (list.Count() > 0) {
             SearchResult& result = list.At(list.Current());
             result.codePage = codePage;
-            text = result.text;
+            result.reread = true;
+            bytes = result.bytes;
         }
     }
-    WriteText(m_targets.textEdit, ConvertCodePage(text, codePage));
+    WriteText(m_targets.textEdit, ConvertCodePage(bytes, codePage));
     WriteText(m_targets.codePageText, CodePageLine(codePage));
 }
 

@@ -189,6 +189,16 @@ std::string DecodeWith(const text::CodePage& codePage, std::string_view bytes) {
     return utf8;
 }
 
+unsigned CodePageOfForm(text::Encoding encoding, const text::CodePageSource& codePages) {
+    switch (encoding) {
+    case text::Encoding::Utf8: return text::kUtf8CodePage;
+    case text::Encoding::Utf16LE: return text::kUtf16LECodePage;
+    case text::Encoding::Utf16BE: return text::kUtf16BECodePage;
+    case text::Encoding::CodePage: break;
+    }
+    return codePages.System().Id();
+}
+
 }  // namespace
 
 std::string CharsetOfContentType(std::string_view contentType) {
@@ -249,10 +259,15 @@ std::string CharsetOfMeta(std::string_view page) {
 }
 
 std::string DecodePage(std::string_view bytes, std::string_view httpCharset, const text::CodePageSource& codePages) {
+    return ReadPage(bytes, httpCharset, codePages).utf8;
+}
+
+DecodedPage ReadPage(std::string_view bytes, std::string_view httpCharset, const text::CodePageSource& codePages) {
     if (!text::StartsWithByteOrderMark(bytes)) {
-        if (const text::CodePage* page = CodePageOfLabel(httpCharset, codePages)) return DecodeWith(*page, bytes);
-        if (const text::CodePage* page = CodePageOfLabel(CharsetOfMeta(bytes), codePages))
-            return DecodeWith(*page, bytes);
+        const text::CodePage* page = CodePageOfLabel(httpCharset, codePages);
+        if (page == nullptr) page = CodePageOfLabel(CharsetOfMeta(bytes), codePages);
+        if (page != nullptr) return DecodedPage{DecodeWith(*page, bytes), page->Id()};
     }
-    return text::DecodeBytes(bytes, codePages.System()).utf8;
+    text::DecodedText decoded = text::DecodeBytes(bytes, codePages.System());
+    return DecodedPage{std::move(decoded.utf8), CodePageOfForm(decoded.form.encoding, codePages)};
 }

@@ -36,3 +36,11 @@ std::string CharsetOfMeta(std::string_view page);
 // (null) counts as none, except that GB18030 is then read as GBK and
 // ISO-8859-8-I as ISO-8859-8. Otherwise the UTF-8 or system code page rule.
 std::string DecodePage(std::string_view bytes, std::string_view httpCharset, const text::CodePageSource& codePages);
+
+// The same, with the code page the page was read in: 65001 for UTF-8, 1200
+// or 1201 for UTF-16, else the Id() of the code page used.
+struct DecodedPage {
+    std::string utf8;
+    unsigned codePage = text::kUtf8CodePage;
+};
+DecodedPage ReadPage(std::string_view bytes, std::string_view httpCharset, const text::CodePageSource& codePages);

@@ -1,19 +1,22 @@
 #include "search/SearchAddresses.h"
 
+#include "framework/Unicode.h"
+
 #include <windows.h>
 
 #include <vector>
 
 namespace {
 
-const char kSection[] = "Search";
-const char kMissing[] = "\x01missing";
+const wchar_t kSection[] = L"Search";
+const wchar_t kMissing[] = L"\x01missing";
 
-std::string ReadKey(const std::string& iniPath, const char* key, const std::string& fallback) {
-    std::vector<char> buf(4096);
-    ::GetPrivateProfileStringA(kSection, key, kMissing, buf.data(), static_cast<DWORD>(buf.size()), iniPath.c_str());
-    const std::string value = buf.data();
-    return value == kMissing ? fallback : value;
+std::string ReadKey(const std::string& iniPath, const wchar_t* key, const std::string& fallback) {
+    std::vector<wchar_t> buf(4096);
+    ::GetPrivateProfileStringW(kSection, key, kMissing, buf.data(), static_cast<DWORD>(buf.size()),
+                               fw::Widen(iniPath).c_str());
+    const std::wstring value = buf.data();
+    return value == kMissing ? fallback : fw::Narrow(value);
 }
 
 }  // namespace
@@ -32,8 +35,8 @@ SearchAddresses DefaultSearchAddresses() {
 SearchAddresses ReadSearchAddresses(const std::string& iniPath) {
     SearchAddresses a = DefaultSearchAddresses();
     if (iniPath.empty()) return a;
-    a.sitesUrl = ReadKey(iniPath, "SitesUrl", a.sitesUrl);
-    a.probeUrl = ReadKey(iniPath, "ProbeUrl", a.probeUrl);
-    a.webSearchUrl = ReadKey(iniPath, "WebSearchUrl", a.webSearchUrl);
+    a.sitesUrl = ReadKey(iniPath, L"SitesUrl", a.sitesUrl);
+    a.probeUrl = ReadKey(iniPath, L"ProbeUrl", a.probeUrl);
+    a.webSearchUrl = ReadKey(iniPath, L"WebSearchUrl", a.webSearchUrl);
     return a;
 }

@@ -1,14 +1,13 @@
 #include "search/SearchDriver.h"
 
 #include "framework/Handles.h"
+#include "framework/TextUtil.h"
 #include "search/HttpClient.h"
 #include "search/SearchThreads.h"
 #include "search/SearchWorkers.h"
 #include "search/SitesLoader.h"
+#include "search/SongUrls.h"
 #include "search/SongWords.h"
-
-#include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -16,16 +15,8 @@ constexpr int kWorkerSlots = 4;
 constexpr DWORD kSlotWaitMs = 500;
 constexpr DWORD kResultsPageBudgetMs = 20000;
 
-void CopyField(char* field, size_t size, const std::string& text) {
-    const size_t n = std::min(text.size(), size - 1);  // longer values are cut at the field
-    std::memcpy(field, text.data(), n);
-    field[n] = '\0';
-}
-
-void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
-        text.replace(at, what.size(), with);
-}
+// Longer values are cut at the field, never inside a character.
+void CopyField(char* field, size_t size, const std::string& text) { fw::CopyBounded(field, size, text); }
 
 // The worker threads of one search; the driver alone uses them.
 class WorkerSlots {
@@ -184,18 +175,6 @@ private:
 };
 
 }  // namespace
-
-std::string WebSearchUrl(const std::string& urlTemplate, const std::string& title, const std::string& artist) {
-    std::string t = title;
-    ReplaceAll(t, " ", "+");
-    std::string a = artist;
-    ReplaceAll(a, " ", "+");
-    if (!a.empty()) a += "+";
-    std::string url = urlTemplate;
-    ReplaceAll(url, "<songName>", t);
-    ReplaceAll(url, "<artistName>", a);
-    return url;
-}
 
 void RunSearch(const std::shared_ptr<SearchRequest>& request) {
     Driver(request).Run();

@@ -8,6 +8,3 @@
 #include <memory>
 
 void RunSearch(const std::shared_ptr<SearchRequest>& request);
-
-// The web-search address for a title and an artist (spaces become "+").
-std::string WebSearchUrl(const std::string& urlTemplate, const std::string& title, const std::string& artist);

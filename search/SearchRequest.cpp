@@ -1,5 +1,16 @@
 #include "search/SearchRequest.h"
 
+#include "framework/Unicode.h"
+
+namespace {
+
+void ShowText(HWND target, const std::string& text) {
+    ::SetWindowTextW(target, fw::Widen(text).c_str());
+    ::InvalidateRect(target, nullptr, TRUE);  // owner-drawn panels show their text when painted
+}
+
+}  // namespace
+
 SearchRequest::SearchRequest(SearchHost& host, SitesStore& sites, std::shared_ptr<fw::WindowTaskQueue> ui)
     : m_host(host), m_sites(sites), m_ui(std::move(ui)), m_results(std::make_shared<ResultList>()) {}
 
@@ -13,8 +24,7 @@ void SearchRequest::SetText(HWND target, const std::string& text, bool whileRunn
     OnWindowThread([self = shared_from_this(), target, text, whileRunning, repaintNow] {
         if (whileRunning && !self->bRunning) return;
         if (!::IsWindow(target)) return;
-        ::SetWindowTextA(target, text.c_str());
-        ::InvalidateRect(target, nullptr, TRUE);  // owner-drawn panels show their text when painted
+        ShowText(target, text);
         if (repaintNow) ::RedrawWindow(target, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     });
 }
@@ -36,7 +46,7 @@ void SearchRequest::ShowSearchButtons(bool searching) {
     }
 }
 
-void SearchRequest::AddResult(const std::string& text, const std::string& siteName, int codePage) {
+void SearchRequest::AddResult(SearchResult result) {
     bool saveFirst = false;
     std::string shown;
     std::string shownSite;
@@ -44,15 +54,16 @@ void SearchRequest::AddResult(const std::string& text, const std::string& siteNa
         std::lock_guard<std::mutex> guard(m_results->Lock());
         ResultList& list = *m_results;
         if (!bRunning || list.IsFull()) return;
-        if (LooksLikeUtf8(text)) codePage = kCodePageUtf8;
-        list.Append(SearchResult{text, siteName, codePage});
+        list.Append(std::move(result));
         const int count = list.Count();
         if (bRunning)
             SetText(targets.counterText, CounterLine(list.Current() + 1, count, list.At(list.Current()).siteName));
         if (count == 1) {
             list.SetCurrent(0);
-            shown = codePage != kCodePageAnsi ? ConvertCodePage(text, codePage) : text;
-            shownSite = siteName;
+            const SearchResult& first = list.At(0);
+            const int codePage = first.codePage;
+            shown = first.Shown();
+            shownSite = first.siteName;
             SetText(targets.textEdit, shown);
             if (targets.displayList) {
                 bRunning = 0;  // an automatic search ends with its first result
@@ -72,9 +83,7 @@ void SearchRequest::SaveFirstResult(const std::string& text, const std::string& 
     OnWindowThread([self = shared_from_this(), text, siteName] {
         const HWND status = self->targets.statusText;
         auto show = [status](const std::string& line) {
-            if (!status || !::IsWindow(status)) return;
-            ::SetWindowTextA(status, line.c_str());
-            ::InvalidateRect(status, nullptr, TRUE);
+            if (status && ::IsWindow(status)) ShowText(status, line);
         };
         // The song is checked where the save runs, so it cannot change in between.
         if (self->m_host.CurrentSongFile() != self->searchSongFile) {

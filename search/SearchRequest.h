@@ -30,7 +30,7 @@ public:
     std::atomic<int> bDriverActive{1};
 
     // Input, fixed before the driver starts.
-    std::string rawTitle, rawArtist;
+    std::string rawTitle, rawArtist;  // UTF-8, as the host names the song
     int bRetryWithoutArtist = 0;
     SearchAddresses addresses;
     std::string searchSongFile;  // the playing song when the search started
@@ -38,7 +38,7 @@ public:
     SearchTargets targets;
     SaveTarget downloadTarget = SaveTarget::TempFolder;
 
-    // Driver thread only.
+    // Driver thread only; the cleaned words, UTF-8.
     char szTitle[kSearchFieldSize] = "";
     char szArtist[kSearchFieldSize] = "";
     int nDirectSites = 0;
@@ -49,11 +49,11 @@ public:
 
     // Any thread. A result that arrives after the search stopped, or past
     // the 100th, is dropped.
-    void AddResult(const std::string& text, const std::string& siteName, int codePage);
+    void AddResult(SearchResult result);
     void DirectSiteDone();
     void ResetDirectDone() { m_nDirectDone = 0; }
 
-    // Window updates, carried out on the window thread. A text marked
+    // Window updates, carried out on the window thread; texts are UTF-8. A text marked
     // whileRunning is dropped when the search has stopped by the time it
     // would be shown, so late progress never covers a final message.
     void SetText(HWND target, const std::string& text, bool whileRunning = false, bool repaintNow = false);

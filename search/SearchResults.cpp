@@ -1,16 +1,10 @@
 #include "search/SearchResults.h"
 
+#include "framework/SystemCodePage.h"
 #include "framework/Unicode.h"
+#include "framework/Utf8.h"
 
 #include <windows.h>
-
-#include <cstdio>
-
-bool LooksLikeUtf8(const std::string& text) {
-    for (const char marker : {'\xC3', '\xC2', '\xC4'})
-        if (text.find(marker) != std::string::npos) return true;
-    return text.find("\x80\x99") != std::string::npos;
-}
 
 namespace {
 
@@ -24,18 +18,29 @@ std::wstring Decode(const std::string& bytes, UINT from) {
     return utf16;
 }
 
-// Text as the system code page holds it, characters it lacks as its default.
-std::string ToSystemCodePage(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int wide = static_cast<int>(text.size());
-    const int narrow = ::WideCharToMultiByte(CP_ACP, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-    if (narrow <= 0) return std::string();
-    std::string out(static_cast<size_t>(narrow), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), wide, &out[0], narrow, nullptr, nullptr);
+// Text as the system code page holds it. A character it lacks keeps its
+// UTF-8 bytes (never a '?'): it was not encoded twice, and read as UTF-8
+// again it stays itself.
+std::string ToSystemCodePage(const std::wstring& wide) {
+    const std::string utf8 = fw::Narrow(wide);
+    const text::CodePage& system = fw::SystemCodePage();
+    std::string out;
+    if (system.FromUtf8(utf8, out)) return out;
+    out.clear();
+    for (size_t pos = 0; pos < utf8.size();) {
+        char32_t c = 0;
+        const size_t n = fw::DecodeUtf8At(utf8, pos, c);
+        const std::string character = utf8.substr(pos, n == 0 ? 1 : n);
+        std::string bytes;
+        out += system.FromUtf8(character, bytes) ? bytes : character;
+        pos += n == 0 ? 1 : n;
+    }
     return out;
 }
 
 }  // namespace
+
+std::string SearchResult::Shown() const { return reread ? ConvertCodePage(bytes, codePage) : text; }
 
 // "Twice" undoes text that was encoded once too often: the first decoding
 // gives characters whose code-page bytes are the real text's bytes.

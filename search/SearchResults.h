@@ -1,6 +1,7 @@
 // The results of one search: up to 100 texts in arrival order with the
-// name of the site that gave each and its code page, and the presentation
-// helpers for the counter and character-set lines.
+// name of the site that gave each, the bytes each was decoded from and their
+// character set, and the presentation helpers for the counter and
+// character-set lines.
 #pragma once
 
 #include <mutex>
@@ -18,14 +19,20 @@ constexpr int kCodePageUtf8Twice = 30000;
 constexpr int kCodePageUtf7Twice = 30001;
 
 struct SearchResult {
-    std::string text;  // as delivered, never re-decoded in place
+    std::string text;   // UTF-8 as decoded where it came in; never re-decoded in place
+    std::string bytes;  // what the character-set menu reads again
     std::string siteName;
-    int codePage = kCodePageAnsi;
+    // What bytes were decoded from (a code page other than the system's
+    // keeps its own number), then the menu's choice.
+    int codePage = kCodePageUtf8;
+    bool reread = false;  // the menu chose codePage: the text shown is bytes read in it
+
+    // The text to show: text, or bytes read in the chosen character set.
+    std::string Shown() const;
 };
 
-// True for the bytes that mark a text as UTF-8 whatever its source said.
-bool LooksLikeUtf8(const std::string& text);
-// Bytes decoded in a character set of the list above, as UTF-8.
+// Bytes decoded in a character set of the list above (or any other Windows
+// code page), as UTF-8.
 std::string ConvertCodePage(const std::string& bytes, int codePage);
 std::string CodePageLine(int codePage);
 std::string CounterLine(int current, int count, const std::string& siteName);

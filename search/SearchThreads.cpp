@@ -28,7 +28,7 @@ DWORD WINAPI SearchThreadProc(LPVOID param) {
 
 fw::UniqueKernelHandle StartSearchThread(std::function<void()> body) {
     HMODULE module = nullptr;
-    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&SearchThreadProc),
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&SearchThreadProc),
                               &module))
         return fw::UniqueKernelHandle();
     auto start = std::make_unique<ThreadStart>(ThreadStart{std::move(body), module});

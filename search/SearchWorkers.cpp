@@ -1,8 +1,13 @@
 #include "search/SearchWorkers.h"
 
+#include "framework/CaseFold.h"
+#include "framework/SystemCodePage.h"
+#include "search/DecodedResult.h"
+#include "search/HtmlEntities.h"
 #include "search/HttpClient.h"
 #include "search/JsonLyricsWorker.h"
 #include "search/LyricsExtraction.h"
+#include "search/SongUrls.h"
 #include "search/SongWords.h"
 #include "search/ZipLrc.h"
 
@@ -10,27 +15,13 @@
 
 namespace {
 
-void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
-        text.replace(at, what.size(), with);
-}
-
-std::string SpacesAs(std::string text, const char* with) {
-    ReplaceAll(text, " ", with);
-    return text;
-}
-
-// Lower case as the system code page has it.
-std::string AnsiLower(std::string text) {
-    if (!text.empty()) ::CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
-
+// The markers are matched in the page's UTF-8 text; the result keeps the
+// code page the page was read in.
 void DeliverFromPage(WorkerRequest& w, const std::string& url) {
-    int codePage = 0;
-    const std::string page = FetchPage(url, kLyricsPageBudgetMs, w.search->bRunning, &codePage);
-    const std::string text = ExtractLyrics(page, *w.pRow);
-    if (!text.empty()) w.search->AddResult(text, w.pRow->szName, codePage);
+    const DecodedPage page = FetchDecodedPage(url, kLyricsPageBudgetMs, w.search->bRunning);
+    std::string text = ExtractLyrics(page.utf8, *w.pRow);
+    if (!text.empty())
+        w.search->AddResult(ResultOfDecodedText(std::move(text), page.codePage, w.pRow->szName, fw::SystemCodePages()));
 }
 
 // One page from the web-search results.
@@ -38,10 +29,7 @@ void HtmlWorker(WorkerRequest& w) { DeliverFromPage(w, w.szLink); }
 
 // One page whose address is the row's template with artist and title.
 void HtmlDirectWorker(WorkerRequest& w) {
-    std::string url = w.pRow->szUrl;
-    ReplaceAll(url, "<songName>", SpacesAs(w.szTitle, "%20"));
-    ReplaceAll(url, "<artistName>", SpacesAs(w.szArtist, "%20"));
-    DeliverFromPage(w, url);
+    DeliverFromPage(w, FillSongUrl(w.pRow->szUrl, w.szTitle, w.szArtist));
     w.search->DirectSiteDone();
 }
 
@@ -60,17 +48,19 @@ bool TakeArchive(WorkerRequest& w, const std::string& href) {
     if (size <= 0) return false;
     const int n = ExtractLrcFromZip(archive.data(), size, text.data(), kArchiveBlockSize, ".lrc");
     if (n <= 0) return false;
-    w.search->AddResult(text.data(), w.pRow->szName, 0);  // the text ends at a zero byte in it
+    // An LRC file's bytes: its mark, UTF-8 validity or the system code page say what they are.
+    const std::string bytes(text.data(), static_cast<size_t>(n));
+    w.search->AddResult(ResultOfBytes(bytes, w.pRow->szName, fw::SystemCodePages()));
     return true;
 }
 
 // A list page of links to zipped LRC files.
 void ZipListWorker(WorkerRequest& w) {
     const SiteRow& row = *w.pRow;
-    const std::string listUrl = row.szUrl;
+    const std::string listUrl = FillSongUrl(row.szUrl, w.szTitle, w.szArtist);
     const std::string base = BaseOf(listUrl);
-    const std::string title = AnsiLower(w.szTitle);
-    const std::string artist = AnsiLower(w.szArtist);
+    const std::string title = fw::FoldCase(w.szTitle);
+    const std::string artist = fw::FoldCase(w.szArtist);
     const std::string page = FetchPage(listUrl, kArchiveListBudgetMs, w.search->bRunning);
     const std::string open = "<a href=\"";
     int found = 0;
@@ -81,7 +71,7 @@ void ZipListWorker(WorkerRequest& w) {
         if (anchor.find(row.szSiteFilter) == std::string::npos) continue;
         const size_t gt = page.find('>', at);
         if (end == std::string::npos || gt == std::string::npos || gt >= end) continue;
-        const std::string name = page.substr(gt + 1, end - gt - 1);
+        const std::string name = DecodeEntities(page.substr(gt + 1, end - gt - 1));
         if (!MatchLinkName(name, title, artist)) continue;
         const size_t quote = anchor.find('"', 10);
         std::string href = anchor.size() > 9 ? anchor.substr(9, quote == std::string::npos ? std::string::npos

@@ -1,6 +1,8 @@
 #include "search/SitesLoader.h"
 
+#include "framework/SystemCodePage.h"
 #include "search/BuiltinSites.h"
+#include "search/PageCharset.h"
 
 #include <chrono>
 
@@ -23,7 +25,7 @@ bool SitesStore::LoadSites(const SitesLoadContext& context, const std::atomic<in
     if (text.empty() && context.fetch(context.probeUrl, kSitesBudgetMs).empty()) return false;
     // A host's error page ("temporarily unavailable", "moved temporarily").
     if (text.find("Temporarily") != std::string::npos) text.clear();
-    if (text.empty()) text = BuiltinSitesText();
+    if (text.empty()) text = DecodePage(BuiltinSitesText(), "", fw::SystemCodePages());
     m_count = ParseSitesTable(text, m_rows, kMaxSites);
     return true;
 }

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <string>
 
-// What one load reaches outside: fetches (with a budget in ms) and the
-// status line. Tests supply their own.
+// What one load reaches outside: fetches (with a budget in ms) that give the
+// page as UTF-8, and the status line. Tests supply their own.
 struct SitesLoadContext {
     std::function<std::string(const std::string& url, DWORD budgetMs)> fetch;
     std::function<void(const std::string& text)> showStatus;

@@ -1,10 +1,10 @@
 #include "search/SitesTable.h"
 
+#include "framework/TextUtil.h"
 #include "search/HtmlEntities.h"
 #include "search/TextFinder.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -16,12 +16,11 @@ struct TableTags {
     TextFinder cellEnd{"</td>"};
 };
 
-// Copies value into a field of `size` bytes, cutting what does not fit.
+// Copies value into a field of N bytes, cutting what does not fit at the
+// last whole UTF-8 character.
 template <size_t N>
 void CopyField(char (&field)[N], const std::string& value) {
-    const size_t n = std::min(value.size(), N - 1);
-    std::memcpy(field, value.data(), n);
-    field[n] = '\0';
+    fw::CopyBounded(field, N, value);
 }
 
 // "NULL" in cells 3 to 6 means no value.

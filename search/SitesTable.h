@@ -29,9 +29,10 @@ struct SiteRow {
     int bLinksAllowed;                   // 1: a text that still holds "<a href" is accepted
 };
 
-// Parses the table text into rows[0..], at most min(capacity, kMaxSites)
-// rows, and returns how many were filled. Every filled row is written whole;
-// a cell longer than its field is cut to the field (299 or 99 bytes). A row
+// Parses the table text (UTF-8, decoded from the table page's bytes) into
+// rows[0..], at most min(capacity, kMaxSites) rows, and returns how many were
+// filled. Every filled row is written whole; a cell longer than its field is
+// cut to the field (299 or 99 bytes) at the last whole character. A row
 // whose eight cells are not all there (the text ends first) is not counted.
 int ParseSitesTable(const std::string& tableText, SiteRow* rows, int capacity);
 

@@ -1,5 +1,7 @@
 #include "search/SongWords.h"
 
+#include "framework/CaseFold.h"
+#include "framework/Utf8.h"
 #include "lyrics/Token.h"
 
 namespace {
@@ -23,27 +25,32 @@ std::string Trim(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
-// Each run of punctuation becomes a single space, so that no punctuation
-// reaches the search addresses, where nothing else is escaped.
+// Each run of punctuation characters becomes a single space: the search
+// terms are words.
 std::string PunctuationToSpaces(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     bool inRun = false;
-    for (char c : text) {
-        const bool word = IsWordChar(static_cast<unsigned char>(c));
-        if (word) out += c;
+    for (size_t pos = 0; pos < text.size();) {
+        char32_t c = 0;
+        size_t n = fw::DecodeUtf8At(text, pos, c);
+        const bool word = n == 0 || IsWordChar(c);  // a byte that is no character stays
+        if (n == 0) n = 1;
+        if (word) out.append(text, pos, n);
         else if (!inRun) out += ' ';
         inRun = !word;
+        pos += n;
     }
     return out;
 }
 
 // Cut to the field after the last whole word, so the search does not get a
-// piece of a word (or half of a double-byte character).
+// piece of a word (and never a piece of a character).
 std::string FitField(const std::string& text) {
     if (text.size() <= kSearchWordsChars) return text;
     const size_t space = text.rfind(' ', kSearchWordsChars);
-    const size_t cut = space != std::string::npos && space > 0 ? space : kSearchWordsChars;
+    const size_t cut =
+        space != std::string::npos && space > 0 ? space : fw::Utf8CutPoint(text, kSearchWordsChars);
     return Trim(text.substr(0, cut));
 }
 
@@ -53,10 +60,10 @@ std::string SearchWords(const std::string& text) {
 
 }  // namespace
 
-bool IsWordChar(unsigned char c) {
+bool IsWordChar(char32_t c) {
     if ((c >= 33 && c <= 47) || (c >= 58 && c <= 64) || (c >= 91 && c <= 96) || (c >= 123 && c <= 126))
         return false;
-    return c != 161 && c != 180 && c != 191;
+    return c != 0xA1 && c != 0xB4 && c != 0xBF;
 }
 
 std::string CleanTitle(const std::string& title) {
@@ -66,20 +73,6 @@ std::string CleanTitle(const std::string& title) {
 std::string CleanArtist(const std::string& artist) {
     if (artist == kNoArtist) return std::string();
     return SearchWords(artist);
-}
-
-std::string LowerAnsi(const std::string& text) {
-    std::string out = text;
-    for (char& ch : out) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if ((c >= 'A' && c <= 'Z') || (c >= 192 && c <= 222 && c != 215))
-            ch = static_cast<char>(c + 32);
-        else if (c == 138 || c == 140 || c == 142)  // S, OE and Z with caron or ligature
-            ch = static_cast<char>(c + 16);
-        else if (c == 159)  // Y with diaeresis
-            ch = static_cast<char>(255);
-    }
-    return out;
 }
 
 bool IsStopWord(const std::string& word) {
@@ -120,7 +113,7 @@ bool MatchWords(const std::string& text, const std::string& words, int minimum) 
 
 bool MatchLinkName(const std::string& linkText, const std::string& titleLower,
                    const std::string& artistLower, std::string (*lower)(const std::string&)) {
-    const std::string name = lower != nullptr ? lower(linkText) : LowerAnsi(linkText);
+    const std::string name = lower != nullptr ? lower(linkText) : fw::FoldCase(linkText);
     std::string artistPart;
     std::string titlePart = name;
     const size_t dash = name.find('-');
@@ -134,5 +127,5 @@ bool MatchLinkName(const std::string& linkText, const std::string& titleLower,
 
 bool MatchLinkName(const std::string& linkText, const std::string& titleLower,
                    const std::string& artistLower) {
-    return MatchLinkName(linkText, titleLower, artistLower, LowerAnsi);
+    return MatchLinkName(linkText, titleLower, artistLower, nullptr);
 }

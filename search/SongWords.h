@@ -5,29 +5,27 @@
 
 #include <string>
 
-// Title and artist go to the search in 100-byte fields.
+// Title and artist go to the search in 100-byte fields (UTF-8).
 constexpr size_t kSearchWordsChars = 99;
 
-// False for ASCII punctuation (codes 33-47, 58-64, 91-96, 123-126) and for
-// the codes 161, 180 and 191; true for everything else, space included.
-bool IsWordChar(unsigned char c);
+// False for ASCII punctuation (33-47, 58-64, 91-96, 123-126) and for
+// U+00A1, U+00B4 and U+00BF (inverted exclamation mark, acute accent,
+// inverted question mark); true for every other code point, space included.
+bool IsWordChar(char32_t c);
 
 // The title as search terms: every run of punctuation becomes one space,
 // white space is trimmed at both ends, and a result longer than
-// kSearchWordsChars is cut after its last whole word that fits (or at the
-// limit when the first word alone is longer).
+// kSearchWordsChars bytes is cut after its last whole word that fits (or at
+// the last whole character within the limit when the first word alone is
+// longer). Text is UTF-8; bytes that are no character are kept.
 std::string CleanTitle(const std::string& title);
 
 // The same for the artist; "(Artist unavailable)" gives the empty string.
 std::string CleanArtist(const std::string& artist);
 
-// Lower case of code page 1252: A-Z, the accented capitals 192-222 (not 215)
-// and the four capitals of 128-159 that have small letters.
-std::string LowerAnsi(const std::string& text);
-
 // Whether the visible text of a list-page link ("Artist - Title") names the
-// song. title and artist are given in lower case; the link text is lowered
-// with `lower` (LowerAnsi by default).
+// song. title and artist are given case-folded (fw::FoldCase); the link text
+// is folded with `lower` (fw::FoldCase by default).
 bool MatchLinkName(const std::string& linkText, const std::string& titleLower,
                    const std::string& artistLower);
 bool MatchLinkName(const std::string& linkText, const std::string& titleLower,

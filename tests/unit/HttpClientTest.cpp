@@ -1,5 +1,6 @@
 // The HTTP client against the loopback server: statuses, budgets, the
-// capacity rule, zero bytes, redirects and the running flag.
+// capacity rule, zero bytes, redirects, the running flag, the Content-Type
+// and the charsets pages are decoded by, and addresses made safe to send.
 #include "search/HttpClient.h"
 #include "tests/support/LoopbackHttpServer.h"
 
@@ -29,9 +30,7 @@ TEST_F(HttpClient, StatusesAndTheAgent) {
     server.Serve("/ok", "<html>fine</html>");
     server.Serve("/gone", HttpReply{404, "<html>missing page</html>"});
     server.Serve("/broken", HttpReply{500, "<html>server error body</html>"});
-    int codePage = -1;
-    EXPECT_EQ(FetchPage(server.Url("/ok"), 5000, g_running, &codePage), "<html>fine</html>");
-    EXPECT_EQ(codePage, 0);
+    EXPECT_EQ(Page("/ok"), "<html>fine</html>");
     EXPECT_EQ(Page("/gone"), "");  // a 404 is nothing, whatever its body
     EXPECT_EQ(Page("/broken"), "<html>server error body</html>");
     const std::vector<SeenRequest> seen = server.Requests();
@@ -55,13 +54,63 @@ TEST_F(HttpClient, ChunkedBodiesAndZeroBytes) {
     server.Serve("/chunked", chunked);
     EXPECT_EQ(Page("/chunked"), std::string(5000, 'c'));
 
-    // The zero byte cuts the rest of its 1023-byte read; later reads stay.
+    // Every byte arrives, a zero byte too: what the bytes are is for the
+    // charset to say (UTF-16 is full of them).
     std::string body = "abc";
     body += '\0';
     body += std::string(1023 - body.size(), 'y');
     body += "tail";
     server.Serve("/zero", body);
-    EXPECT_EQ(Page("/zero"), "abctail");
+    EXPECT_EQ(FetchBody(server.Url("/zero"), 5000, g_running).bytes, body);
+    EXPECT_EQ(Page("/zero"), body);
+}
+
+TEST_F(HttpClient, TheContentTypeComesWithTheBody) {
+    HttpReply typed{200, "x"};
+    typed.headers = {{"Content-Type", "text/html; charset=Shift_JIS"}};
+    server.Serve("/typed", typed);
+    server.Serve("/untyped", "x");
+    EXPECT_EQ(FetchBody(server.Url("/typed"), 5000, g_running).contentType, "text/html; charset=Shift_JIS");
+    EXPECT_EQ(FetchBody(server.Url("/untyped"), 5000, g_running).contentType, "");
+}
+
+TEST_F(HttpClient, PagesAreDecodedByTheirCharset) {
+    const std::string sjis = "\x93\xFA\x96\x7B";  // 日本 in Shift_JIS
+    const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC";
+    const std::string meta = "<meta charset=\"shift_jis\">";
+    const struct {
+        const char* target;
+        std::string body;
+        const char* contentType;
+        std::string utf8;
+        unsigned codePage;
+    } rows[] = {
+        {"/http-sjis", sjis, "text/html; charset=Shift_JIS", nihon, 932},
+        {"/meta-sjis", meta + sjis, "text/html", meta + nihon, 932},
+        {"/http-over-meta", "<meta charset=utf-8>\xE9", "text/html; charset=windows-1252",
+         "<meta charset=utf-8>\xC3\xA9", 1252},
+        {"/utf8", "caf\xC3\xA9", "", "caf\xC3\xA9", 65001},
+        {"/koi8", "\xEB\xC9\xCE\xCF", "text/html; charset=koi8-r", "\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE", 20866},
+        {"/system", "caf\xE9", "", "caf\xC3\xA9", 1252},  // the tests' system code page
+    };
+    for (const auto& row : rows) {
+        HttpReply reply{200, row.body};
+        if (*row.contentType) reply.headers = {{"Content-Type", row.contentType}};
+        server.Serve(row.target, reply);
+        const DecodedPage page = FetchDecodedPage(server.Url(row.target), 5000, g_running);
+        EXPECT_EQ(page.utf8, row.utf8) << row.target;
+        EXPECT_EQ(page.codePage, row.codePage) << row.target;
+    }
+}
+
+TEST_F(HttpClient, AddressesAreSentPercentEncoded) {
+    server.ServePrefix("/", "found");
+    EXPECT_EQ(Page("/caf\xC3\xA9 noir/\xE6\x97\xA5?q=a b"), "found");
+    EXPECT_EQ(Page("/line\r\nX-Injected: 1"), "found");
+    const std::vector<SeenRequest> seen = server.Requests();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].target, "/caf%C3%A9%20noir/%E6%97%A5?q=a%20b");
+    EXPECT_EQ(seen[1].target, "/line%0D%0AX-Injected:%201");
 }
 
 TEST_F(HttpClient, ABudgetOfZeroRequestsNothing) {

@@ -119,6 +119,30 @@ TEST(DecodePage, MarkThenHttpThenMetaThenTheBytes) {
     for (const auto& row : rows) EXPECT_EQ(DecodePage(row.bytes, row.httpCharset, TestCodePages()), row.utf8) << row.what;
 }
 
+TEST(ReadPage, TellsTheCodePageThePageWasReadIn) {
+    const struct {
+        std::string bytes;
+        const char* httpCharset;
+        unsigned codePage;
+        const char* what;
+    } rows[] = {
+        {"caf\xC3\xA9", "", 65001, "valid UTF-8"},
+        {"caf\xE9", "", 1252, "the system code page"},
+        {"plain", "", 1252, "ASCII"},
+        {"caf\xC3\xA9", "iso-8859-1", 1252, "a label read as windows-1252"},
+        {"caf\xE9", "utf-8", 65001, "a UTF-8 label"},
+        {"<meta charset=utf-8>caf\xE9", "", 65001, "a meta declaration"},
+        {"\xEF\xBB\xBFx", "windows-1252", 65001, "a UTF-8 mark"},
+        {std::string("\xFE\xFF\0x", 4), "", 1201, "a UTF-16BE mark"},
+        {std::string("x\0", 2), "utf-16le", 1200, "a UTF-16 label"},
+    };
+    for (const auto& row : rows) {
+        const DecodedPage page = ReadPage(row.bytes, row.httpCharset, TestCodePages());
+        EXPECT_EQ(page.codePage, row.codePage) << row.what;
+        EXPECT_EQ(page.utf8, DecodePage(row.bytes, row.httpCharset, TestCodePages())) << row.what;
+    }
+}
+
 // A code page that only says which it is.
 class NamedPage : public text::CodePage {
 public:

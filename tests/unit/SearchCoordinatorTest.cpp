@@ -1,7 +1,9 @@
 // The coordinator with the windows a lyrics editor lends it, on the test
-// thread, against the loopback server: collecting and paging results, code
-// pages, the second pass by title alone, stop requests, the worker limit,
-// the result limit, and hostile pages and archives.
+// thread, against the loopback server: collecting and paging results, the
+// character sets results were read in and read again in, the second pass by
+// title alone, stop requests, the worker limit, the result limit, and
+// hostile pages and archives.
+#include "framework/Unicode.h"
 #include "search/LyricsFinder.h"
 #include "tests/support/AppHarness.h"
 #include "search/SitesLoader.h"
@@ -60,10 +62,11 @@ struct EditorWindows {
         t.nextButton = make("BUTTON");
     }
     ~EditorWindows() { ::DestroyWindow(dialog); }
+    // UTF-8, read through the window's UTF-16.
     static std::string Text(HWND w) {
-        std::string text(70000, '\0');
-        text.resize(static_cast<size_t>(::GetWindowTextA(w, &text[0], static_cast<int>(text.size()))));
-        return text;
+        std::wstring text(70000, L'\0');
+        text.resize(static_cast<size_t>(::GetWindowTextW(w, &text[0], static_cast<int>(text.size()))));
+        return fw::Narrow(text);
     }
     HWND dialog;
     SearchTargets t;
@@ -128,7 +131,7 @@ TEST_F(SearchCoordinator, CollectsResultsAndPagesThroughThem) {
     EXPECT_EQ(Status(), "Search ends");
     EXPECT_EQ(EditorWindows::Text(ui.t.searchingText), "Searching Velmor - Morning Lights");
     EXPECT_EQ(EditorWindows::Text(ui.t.counterText), "Lyrics 1 of 2 found - Site A");
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), "Caf\xC3\xA9 twice");  // decoded once as UTF-8
+    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), u8"Caf\u00C3\u00A9 twice");  // decoded once, as valid UTF-8
     EXPECT_EQ(EditorWindows::Text(ui.t.codePageText),
               "Actual character set: UTF8. Right click here to change the character set....");
     EXPECT_TRUE(::IsWindowEnabled(ui.t.findButton));
@@ -148,14 +151,71 @@ TEST_F(SearchCoordinator, CollectsResultsAndPagesThroughThem) {
     EXPECT_FALSE(::IsWindowEnabled(ui.t.prevButton));
 
     finder.ChangeCodePage(30000);
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), "Caf\xE9 twice");
+    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), u8"Caf\u00E9 twice");
     EXPECT_EQ(EditorWindows::Text(ui.t.codePageText),
               "Actual character set: Right click here to change the character set....");
+    // The page's bytes read as the system code page, 1252.
+    const std::string asAnsi = u8"Caf\u00C3\u0192\u00C2\u00A9 twice";
     finder.ChangeCodePage(0);
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), "Caf\xC3\x83\xC2\xA9 twice");  // as delivered
+    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), asAnsi);
     finder.ShowNextResult();
     finder.ShowPreviousResult();
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), "Caf\xC3\x83\xC2\xA9 twice");  // the choice stays with the result
+    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), asAnsi);  // the choice stays with the result
+}
+
+// Each page read in its own character set; the line names the set the
+// result was read in, and the system code page reads the page's own bytes.
+TEST_F(SearchCoordinator, ResultsKeepTheCharacterSetTheyWereReadIn) {
+    const std::string kUtf8Line = "Actual character set: UTF8. Right click here to change the character set....";
+    const std::string kAnsiLine = "Actual character set: ANSI. Right click here to change the character set....";
+    const std::string kOtherLine = "Actual character set: Right click here to change the character set....";
+    const struct {
+        std::string page;
+        const char* contentType;
+        std::string shown;
+        std::string line;
+        std::string asAnsi;
+        const char* what;
+    } rows[] = {
+        {Page("\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE"), "", u8"\u041A\u0438\u043D\u043E", kUtf8Line,
+         u8"\u00D0\u0161\u00D0\u00B8\u00D0\u00BD\u00D0\u00BE", "UTF-8 by validity"},
+        {Page("\x93\xFA\x96\x7B"), "text/html; charset=Shift_JIS", u8"\u65E5\u672C", kOtherLine,
+         u8"\u201C\u00FA\u2013{", "Shift_JIS by the HTTP charset"},
+        {Page("caf\xE9 \x92"), "", u8"caf\u00E9 \u2019", kAnsiLine, u8"caf\u00E9 \u2019", "the system code page"},
+        {Page("caf\xE9 &#x65E5;"), "", u8"caf\u00E9 \u65E5", kUtf8Line, u8"caf\u00C3\u00A9 \u00E6\u2014\u00A5",
+         "a character 1252 lacks keeps the result in UTF-8"},
+    };
+    server.Serve("/sites", Row(server.Url("/p/<songName>"), "Site P", "parsearHTMLDirectWorker"));
+    for (const auto& row : rows) {
+        HttpReply reply{200, row.page};
+        if (*row.contentType) reply.headers = {{"Content-Type", row.contentType}};
+        server.Serve("/p/Morning%20Lights", reply);
+        ASSERT_TRUE(finder.StartSearch(false)) << row.what;
+        ASSERT_TRUE(WaitForEnd()) << row.what;
+        EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), row.shown) << row.what;
+        EXPECT_EQ(EditorWindows::Text(ui.t.codePageText), row.line) << row.what;
+        finder.ChangeCodePage(0);
+        EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), row.asAnsi) << row.what;
+    }
+}
+
+// A song, a site and lyrics outside code page 1252: the requests carry the
+// song as UTF-8 and every line of the editor shows its own characters.
+TEST_F(SearchCoordinator, TheEditorsLinesKeepTheSongsOwnCharacters) {
+    const std::string title = u8"\u671D\u306E\u5149";  // 朝の光
+    const std::string artist = u8"\u041A\u0438\u043D\u043E";  // Кино
+    const std::string site = u8"\u03A3\u03B5\u03BB\u03AF\u03B4\u03B1";  // Σελίδα, by entities in the table
+    server.Serve("/sites", Row(server.Url("/a/<artistName>/<songName>"), "&#931;&#949;&#955;&#943;&#948;&#945;",
+                               "parsearHTMLDirectWorker"));
+    server.Serve("/a/%D0%9A%D0%B8%D0%BD%D0%BE/%E6%9C%9D%E3%81%AE%E5%85%89", Page(title + "<br>" + artist));
+    finder.SetTitle(title);
+    finder.SetArtist(artist);
+    ASSERT_TRUE(finder.StartSearch(false));
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(EditorWindows::Text(ui.t.searchingText), "Searching " + artist + " - " + title);
+    EXPECT_EQ(EditorWindows::Text(ui.t.counterText), "Lyrics 1 of 1 found - " + site);
+    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), title + "\r\n" + artist);
+    EXPECT_EQ(server.CountRequests("/search?q=%D0%9A%D0%B8%D0%BD%D0%BE+%E6%9C%9D%E3%81%AE%E5%85%89"), 1);
 }
 
 TEST_F(SearchCoordinator, ASecondPassSearchesByTitleAlone) {
@@ -262,7 +322,9 @@ TEST_F(SearchCoordinator, TheEditorSavesOnlyWhileItsSongPlays) {
     // Without results the code-page menu decodes the editor's own text.
     finder.SetEditorContext("Caf\xC3\xA9", "");
     finder.ChangeCodePage(65001);
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), "Caf\xE9");
+    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), u8"Caf\u00E9");
+    finder.ChangeCodePage(0);
+    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), u8"Caf\u00C3\u00A9");
 }
 
 TEST_F(SearchCoordinator, WindowsClosedDuringASearchAreLeftAlone) {

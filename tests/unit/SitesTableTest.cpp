@@ -136,6 +136,38 @@ TEST(SitesTable, LongCellsAreCutToTheirFields) {
     EXPECT_EQ(std::string(fits[0].szStartMarker).size(), 99u);
 }
 
+TEST(SitesTable, LongCellsAreNeverCutInsideACharacter) {
+    // 98 bytes and then a two-byte letter (by entity or as it is), or a
+    // Japanese character of three bytes from byte 97 on: the field of 99
+    // bytes keeps what comes before it.
+    const std::string a98(98, 'a');
+    const std::string a97(97, 'a');
+    const struct {
+        std::string cell;
+        std::string field;
+    } rows[] = {
+        {a98 + "\xC3\xA9", a98},
+        {a98 + "&eacute;", a98},
+        {a97 + "\xE6\x97\xA5", a97},
+        {a97 + "&#x65E5;", a97},
+        {a97 + "\xC3\xA9", a97 + "\xC3\xA9"},  // exactly 99 bytes fit
+    };
+    for (const auto& row : rows) {
+        const std::vector<SiteRow> parsed =
+            Parse(Table(Row(Cells("u", row.cell, "parsearHTMLWorker", row.cell, row.cell, row.cell))));
+        ASSERT_EQ(parsed.size(), 1u);
+        EXPECT_EQ(std::string(parsed[0].szName), row.field) << row.cell;
+        EXPECT_EQ(std::string(parsed[0].szSiteFilter), row.field) << row.cell;
+        EXPECT_EQ(std::string(parsed[0].szStartMarker), row.field) << row.cell;
+        EXPECT_EQ(std::string(parsed[0].szEndMarker), row.field) << row.cell;
+    }
+    // The address field of 299 bytes likewise.
+    const std::string url = std::string(298, 'u') + "\xC3\xA9";
+    const std::vector<SiteRow> parsed = Parse(Table(Row(Cells(url, "n", "parsearHTMLDirectWorker"))));
+    ASSERT_EQ(parsed.size(), 1u);
+    EXPECT_EQ(std::string(parsed[0].szUrl), std::string(298, 'u'));
+}
+
 TEST(SitesTable, NeverWritesPastTheRowsItMayFill) {
     std::string rowsText;
     for (int i = 0; i < 130; ++i) rowsText += Row(Cells("u" + std::to_string(i), "n", "parsearHTMLWorker"));

@@ -9,21 +9,34 @@
 namespace {
 
 TEST(IsWordChar, PunctuationRangesAndThreeLatinSigns) {
-    for (int c = 0; c < 256; ++c) {
+    for (char32_t c = 0; c < 0x800; ++c) {
         const bool punctuation = (c >= 33 && c <= 47) || (c >= 58 && c <= 64) || (c >= 91 && c <= 96) ||
-                                 (c >= 123 && c <= 126) || c == 161 || c == 180 || c == 191;
-        EXPECT_EQ(IsWordChar(static_cast<unsigned char>(c)), !punctuation) << c;
+                                 (c >= 123 && c <= 126) || c == 0xA1 || c == 0xB4 || c == 0xBF;
+        EXPECT_EQ(IsWordChar(c), !punctuation) << c;
     }
 }
 
 TEST(CleanTitle, PunctuationRunsBecomeOneSpaceAndEndsAreTrimmed) {
-    EXPECT_EQ(CleanTitle("Hello!!"), "Hello");
-    EXPECT_EQ(CleanTitle("AC/DC"), "AC DC");
-    EXPECT_EQ(CleanTitle("What's up?!?"), "What s up");
-    EXPECT_EQ(CleanTitle("  \xBFQu\xE9 pasa?  "), "Qu\xE9 pasa");  // inverted question mark; e acute stays
-    EXPECT_EQ(CleanTitle("Rock & Roll"), "Rock   Roll");          // the spaces around were there already
-    EXPECT_EQ(CleanTitle("...---..."), "");
-    EXPECT_EQ(CleanTitle(""), "");
+    const struct {
+        const char* title;
+        const char* terms;
+    } rows[] = {
+        {"Hello!!", "Hello"},
+        {"AC/DC", "AC DC"},
+        {"What's up?!?", "What s up"},
+        {"  \xC2\xBFQu\xC3\xA9 pasa?  ", "Qu\xC3\xA9 pasa"},  // inverted question mark goes; e acute stays
+        {"Rock & Roll", "Rock   Roll"},                         // the spaces around were there already
+        {"...---...", ""},
+        {"", ""},
+        // Letters whose UTF-8 holds the bytes of the Latin-1 signs: a acute
+        // (C3 A1), i acute (C3 AD), Cyrillic (D0 BF), Japanese (E3 81 BF).
+        {"\xC3\xA1rbol", "\xC3\xA1rbol"},
+        {"\xD0\xBF\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F!", "\xD0\xBF\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F"},
+        {"\xE3\x81\xBF\xE3\x81\xAA\xC2\xA1", "\xE3\x81\xBF\xE3\x81\xAA"},
+        {"\xC2\xB4quote\xC2\xB4", "quote"},
+        {"bad \xFF byte", "bad \xFF byte"},  // no character: kept, not taken for punctuation
+    };
+    for (const auto& row : rows) EXPECT_EQ(CleanTitle(row.title), row.terms) << row.title;
 }
 
 TEST(CleanArtist, UnavailableArtistIsEmpty) {
@@ -42,15 +55,15 @@ TEST(CleanTitle, LongTitlesAreCutAfterTheLastWholeWordThatFits) {
 
     const std::string oneWord(150, 'x');
     EXPECT_EQ(CleanTitle(oneWord), oneWord.substr(0, kSearchWordsChars));
+    // A word longer than the field is cut before the character the limit
+    // falls in: 49 three-byte characters are 147 bytes, 33 of them fit.
+    std::string kana;
+    for (int i = 0; i < 49; ++i) kana += "\xE3\x81\x82";
+    EXPECT_EQ(CleanTitle(kana), kana.substr(0, 99));
+    EXPECT_EQ(CleanTitle("x" + kana), ("x" + kana).substr(0, 97));
     // Exactly 99 characters ending a word are kept whole.
     const std::string fits = std::string(49, 'a') + " " + std::string(49, 'b') + " tail";
     EXPECT_EQ(CleanArtist(fits), fits.substr(0, 99));
-}
-
-TEST(LowerAnsi, LettersOfCodePage1252) {
-    EXPECT_EQ(LowerAnsi("ABC xyz 09"), "abc xyz 09");
-    EXPECT_EQ(LowerAnsi("\xC0\xC9\xD1\xDE \x8A\x8C\x8E\x9F"), "\xE0\xE9\xF1\xFE \x9A\x9C\x9E\xFF");
-    EXPECT_EQ(LowerAnsi("\xD7\xDF\xE9"), "\xD7\xDF\xE9");  // times sign, sharp s and small letters stay
 }
 
 TEST(ContainsWord, OnlyWholeWordsBetweenNonLetters) {
@@ -59,7 +72,7 @@ TEST(ContainsWord, OnlyWholeWordsBetweenNonLetters) {
     EXPECT_FALSE(ContainsWord("brain", "rain"));
     EXPECT_TRUE(ContainsWord("raining, rain", "rain"));  // a later occurrence counts
     EXPECT_TRUE(ContainsWord("rain2", "rain"));          // digits are not letters
-    EXPECT_TRUE(ContainsWord("rain\xE9", "rain"));       // nor are accented letters
+    EXPECT_TRUE(ContainsWord("rain\xC3\xA9", "rain"));   // nor are accented letters
     EXPECT_TRUE(ContainsWord("(rain)", "rain"));
     EXPECT_FALSE(ContainsWord("Rain", "rain"));          // case-sensitive
     EXPECT_FALSE(ContainsWord("", "rain"));
@@ -94,9 +107,30 @@ TEST(MatchLinkName, ArtistPartBeforeTheDashTitlePartAfterIt) {
     EXPECT_TRUE(MatchLinkName("Let It Be.zip", "let it be", "someone else"));
     // Without an artist part the artist is not compared either.
     EXPECT_TRUE(MatchLinkName(" - Let It Be", "let it be", "nobody"));
-    // Link texts are lowered; title and artist come lowered already.
-    EXPECT_TRUE(MatchLinkName("\xC9LAN - CAF\xC9", "caf\xE9", "\xE9lan"));
+    // Link texts are folded; title and artist come folded already.
     EXPECT_FALSE(MatchLinkName("Artist - Song", "Song", "artist"));
+}
+
+TEST(MatchLinkName, LinkNamesOfEveryScriptAreFolded) {
+    const struct {
+        const char* link;
+        const char* title;
+        const char* artist;
+    } rows[] = {
+        {"\xC3\x89LAN - CAF\xC3\x89", "caf\xC3\xA9", "\xC3\xA9lan"},                   // ÉLAN - CAFÉ
+        {"\xC5\x81ZY - \xC5\x9AWIT", "\xC5\x9Bwit", "\xC5\x82zy"},                     // ŁZY - ŚWIT
+        {"\xCE\x91\xCE\xA3\xCE\xA4\xCE\x95\xCE\xA1\xCE\x99 - \xCE\x9D\xCE\xAD\xCE\xBF",  // ΑΣΤΕΡΙ - Νέο
+         "\xCE\xBD\xCE\xAD\xCE\xBF", "\xCE\xB1\xCF\x83\xCF\x84\xCE\xB5\xCF\x81\xCE\xB9"},
+        {"\xD0\x9A\xD0\x98\xD0\x9D\xD0\x9E - \xD0\x93\xD1\x80\xD1\x83\xD0\xBF\xD0\xBF\xD0\xB0 \xD0\x9A\xD1\x80\xD0\xBE\xD0\xB2\xD0\xB8",
+         "\xD0\xB3\xD1\x80\xD1\x83\xD0\xBF\xD0\xBF\xD0\xB0 \xD0\xBA\xD1\x80\xD0\xBE\xD0\xB2\xD0\xB8",
+         "\xD0\xBA\xD0\xB8\xD0\xBD\xD0\xBE"},                                        // КИНО - Группа Крови
+        {"\xE3\x82\xA2\xE3\x83\xBC\xE3\x83\x86\xE3\x82\xA3\xE3\x82\xB9\xE3\x83\x88 - \xE6\x9C\x9D",
+         "\xE6\x9C\x9D", "\xE3\x82\xA2\xE3\x83\xBC\xE3\x83\x86\xE3\x82\xA3\xE3\x82\xB9\xE3\x83\x88"},  // no case: as it is
+    };
+    for (const auto& row : rows) EXPECT_TRUE(MatchLinkName(row.link, row.title, row.artist)) << row.link;
+    // Another Cyrillic word is no match.
+    EXPECT_FALSE(MatchLinkName("\xD0\x9A\xD0\x98\xD0\x9D\xD0\x9E - \xD0\x97\xD0\xB2\xD0\xB5\xD0\xB7\xD0\xB4\xD0\xB0",
+                               "\xD0\xB3\xD1\x80\xD1\x83\xD0\xBF\xD0\xBF\xD0\xB0", "\xD0\xBA\xD0\xB8\xD0\xBD\xD0\xBE"));
 }
 
 TEST(MatchLinkName, LoweringCanBeSupplied) {
