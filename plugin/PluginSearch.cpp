@@ -31,6 +31,8 @@ std::string CPluginSearch::CurrentSongFile() { return m_app.GetCurrentSongFile()
 
 std::string CPluginSearch::SettingsPath() { return m_app.GetIniPath(m_app.m_pModule); }
 
+std::string CPluginSearch::SearchSection() { return m_app.SearchSettingsSection(); }
+
 SaveTarget CPluginSearch::DownloadTarget() { return DownloadSaveTarget(m_app.m_nTipoDownload); }
 
 bool CPluginSearch::SaveDownloadedLyrics(SaveTarget target, const std::string& text) {

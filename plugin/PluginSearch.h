@@ -21,6 +21,7 @@ public:
 private:
     std::string CurrentSongFile() override;
     std::string SettingsPath() override;
+    std::string SearchSection() override;
     SaveTarget DownloadTarget() override;
     bool SaveDownloadedLyrics(SaveTarget target, const std::string& text) override;
     void OnNewLyrics() override;

@@ -35,7 +35,7 @@ std::shared_ptr<SearchRequest> CLyricsFinder::NewRequest(bool retryWithoutArtist
     request->rawTitle = m_strTitle;
     request->rawArtist = m_strArtist;
     request->bRetryWithoutArtist = retryWithoutArtist ? 1 : 0;
-    request->addresses = ReadSearchAddresses(m_host.SettingsPath());
+    request->addresses = ReadSearchAddresses(m_host.SettingsPath(), m_host.SearchSection());
     request->searchSongFile = m_host.CurrentSongFile();
     request->lengthSeconds = m_host.TrackLengthSeconds();
     request->targets = m_targets;

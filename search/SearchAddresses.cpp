@@ -8,12 +8,12 @@
 
 namespace {
 
-const wchar_t kSection[] = L"Search";
 const wchar_t kMissing[] = L"\x01missing";
 
-std::string ReadKey(const std::string& iniPath, const wchar_t* key, const std::string& fallback) {
+std::string ReadKey(const std::string& iniPath, const std::string& section, const wchar_t* key,
+                    const std::string& fallback) {
     std::vector<wchar_t> buf(4096);
-    ::GetPrivateProfileStringW(kSection, key, kMissing, buf.data(), static_cast<DWORD>(buf.size()),
+    ::GetPrivateProfileStringW(fw::Widen(section).c_str(), key, kMissing, buf.data(), static_cast<DWORD>(buf.size()),
                                fw::Widen(iniPath).c_str());
     const std::wstring value = buf.data();
     return value == kMissing ? fallback : fw::Narrow(value);
@@ -32,11 +32,11 @@ SearchAddresses DefaultSearchAddresses() {
     return a;
 }
 
-SearchAddresses ReadSearchAddresses(const std::string& iniPath) {
+SearchAddresses ReadSearchAddresses(const std::string& iniPath, const std::string& section) {
     SearchAddresses a = DefaultSearchAddresses();
     if (iniPath.empty()) return a;
-    a.sitesUrl = ReadKey(iniPath, L"SitesUrl", a.sitesUrl);
-    a.probeUrl = ReadKey(iniPath, L"ProbeUrl", a.probeUrl);
-    a.webSearchUrl = ReadKey(iniPath, L"WebSearchUrl", a.webSearchUrl);
+    a.sitesUrl = ReadKey(iniPath, section, L"SitesUrl", a.sitesUrl);
+    a.probeUrl = ReadKey(iniPath, section, L"ProbeUrl", a.probeUrl);
+    a.webSearchUrl = ReadKey(iniPath, section, L"WebSearchUrl", a.webSearchUrl);
     return a;
 }

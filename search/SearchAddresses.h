@@ -13,4 +13,6 @@ struct SearchAddresses {
 };
 
 SearchAddresses DefaultSearchAddresses();
-SearchAddresses ReadSearchAddresses(const std::string& iniPath);
+// The keys of `section` in the settings file ("Search" beside the plugin;
+// the plugin's own name and " Search" in a file the player's plugins share).
+SearchAddresses ReadSearchAddresses(const std::string& iniPath, const std::string& section = "Search");

@@ -15,6 +15,8 @@ public:
     virtual std::string CurrentSongFile() = 0;
     // The settings file; its [Search] section tells where the search goes.
     virtual std::string SettingsPath() = 0;
+    // Its section that holds the search's keys.
+    virtual std::string SearchSection() { return "Search"; }
     // Where downloaded lyrics go, from the TipoDownload setting.
     virtual SaveTarget DownloadTarget() = 0;
     // The text is UTF-8.
