@@ -31,6 +31,7 @@ bool IsLoggedMessage(UINT message) {
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
     case WM_CHAR:
         return true;
     default:
