@@ -101,9 +101,27 @@ enum WinampIpc : LPARAM {
     IPC_SETVISWND = 611,
 };
 
+// IPC_ISPLAYING answers.
+constexpr LRESULT kHostStopped = 0;
+constexpr LRESULT kHostPlaying = 1;
+constexpr LRESULT kHostPaused = 3;
+
+// The first player with embedded windows (IPC_GET_EMBEDIF).
+constexpr LRESULT kEmbedWindowVersion = 0x5000;
 // The first player versions that answer the wide messages.
 constexpr LRESULT kWidePlaylistVersion = 0x5030;
 constexpr LRESULT kWideFileInfoVersion = 0x5013;
+
+// The player's vis drawer buttons, sent as WM_COMMAND to the window
+// registered with IPC_SETVISWND. A random command whose HIWORD is 0xFFFF
+// asks whether random is on: the answer is IPC_CB_VISRANDOM with 0 or 1.
+#define ID_VIS_NEXT 40382
+#define ID_VIS_PREV 40383
+#define ID_VIS_RANDOM 40384
+#define ID_VIS_FS 40389
+#define ID_VIS_CFG 40390
+#define ID_VIS_MENU 40391
+constexpr LPARAM IPC_CB_VISRANDOM = 628;
 
 // WM_COMMAND / WM_SYSCOMMAND ids of the Winamp main window.
 #define WINAMP_BUTTON2 40045

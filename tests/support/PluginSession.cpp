@@ -67,7 +67,7 @@ bool PluginSession::Start() {
         WriteFileBytes(IniPath(), ini + "\r\n[Search]\r\nSitesUrl=http://127.0.0.1:9/sites.html\r\n"
                                         "ProbeUrl=http://127.0.0.1:9/\r\nWebSearchUrl=http://127.0.0.1:9/search\r\n");
     }
-    if (!m_host.Module() && !Load()) return false;
+    if (!m_host.HasPlugin() && !Load()) return false;
     if (!m_host.Start()) return false;
     WaitRenders(2);
     return true;
@@ -108,6 +108,12 @@ RECT PluginSession::ClientRect(HWND wnd) const {
 }
 
 void PluginSession::WaitRenders(int n) {
+    // Frames come only while a song plays; otherwise let the plugin's
+    // thread go once round its loop.
+    if (!m_host.IsPlaying()) {
+        m_host.RunOnVisThread([] {});
+        return;
+    }
     const int target = m_host.RenderCount() + n;
     m_host.WaitFor([&] { return m_host.RenderCount() >= target; }, 5000);
 }

@@ -41,7 +41,8 @@ public:
     RECT Placement(HWND child) const;
     RECT ClientRect(HWND wnd) const;
 
-    // Lets the plugin render at least n more frames.
+    // Lets the plugin render at least n more frames while a song plays;
+    // otherwise lets its thread handle what is queued for it.
     void WaitRenders(int n);
     // Sends a key to a window on the plugin thread with Shift/Ctrl held as given.
     void Key(HWND target, WPARAM vk, bool shift = false, bool ctrl = false);
