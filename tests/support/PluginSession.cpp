@@ -4,6 +4,9 @@
 #include "framework/Wnd.h"
 #include "tests/support/KeyPress.h"
 
+#include <atomic>
+#include <memory>
+
 namespace {
 
 struct FindDialog {
@@ -108,10 +111,16 @@ RECT PluginSession::ClientRect(HWND wnd) const {
 }
 
 void PluginSession::WaitRenders(int n) {
-    // Frames come only while a song plays; otherwise let the plugin's
-    // thread go once round its loop.
+    // Frames come only while a song plays, and one after a stop; the loop
+    // renders that one in the round that runs the first task, so the second
+    // task runs after it.
+    // A modal loop of the plugin's runs no task: wait no longer than for frames.
     if (!m_host.IsPlaying()) {
-        m_host.RunOnVisThread([] {});
+        for (int round = 0; round < 2; ++round) {
+            auto done = std::make_shared<std::atomic<bool>>(false);
+            if (!m_host.PostToVisThread([done] { *done = true; })) return;
+            m_host.WaitFor([&] { return done->load(); }, 5000);
+        }
         return;
     }
     const int target = m_host.RenderCount() + n;
