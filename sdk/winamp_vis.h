@@ -126,17 +126,6 @@ constexpr LRESULT kWideIniDirectoryVersion = 0x5058;
 #define ID_VIS_MENU 40391
 constexpr LPARAM IPC_CB_VISRANDOM = 628;
 
-// The player's vis drawer buttons, sent as WM_COMMAND to the window
-// registered with IPC_SETVISWND. A random command whose HIWORD is 0xFFFF
-// asks whether random is on: the answer is IPC_CB_VISRANDOM with 0 or 1.
-#define ID_VIS_NEXT 40382
-#define ID_VIS_PREV 40383
-#define ID_VIS_RANDOM 40384
-#define ID_VIS_FS 40389
-#define ID_VIS_CFG 40390
-#define ID_VIS_MENU 40391
-constexpr LPARAM IPC_CB_VISRANDOM = 628;
-
 // WM_COMMAND / WM_SYSCOMMAND ids of the Winamp main window.
 #define WINAMP_BUTTON2 40045
 #define WINAMP_EDIT_ID3 40188

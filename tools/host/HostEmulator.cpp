@@ -294,7 +294,10 @@ bool HostEmulator::Knows(LPARAM ipc) const {
         return true;
     case IPC_GET_EMBEDIF:
     case IPC_CB_VISRANDOM:
+    case IPC_GETINIDIRECTORY:
         return Version() >= kEmbedWindowVersion;
+    case IPC_GETINIDIRECTORYW:
+        return Version() >= kWideIniDirectoryVersion;
     case IPC_GETPLAYLISTTITLEW:
     case IPC_GETPLAYLISTFILEW:
         return Version() >= kWidePlaylistVersion;
@@ -351,9 +354,28 @@ LRESULT HostEmulator::AnswerIpc(WPARAM wParam, LPARAM ipc) {
     case IPC_CB_VISRANDOM:
         visRandom_ = wParam ? 1 : 0;
         return 0;
+    case IPC_GETINIDIRECTORY:
+        CopyTerminated(settingsAnswer_, kAnswerChars, CodePagePath(SettingsFolder()));
+        return reinterpret_cast<LRESULT>(settingsAnswer_);
+    case IPC_GETINIDIRECTORYW:
+        CopyTerminated(settingsAnswerW_, kAnswerChars, SettingsFolder());
+        return reinterpret_cast<LRESULT>(settingsAnswerW_);
     default:
         return kUnknownIpcAnswer;
     }
+}
+
+// Without a trailing backslash, as the player gives it.
+std::wstring HostEmulator::SettingsFolder() const {
+    std::wstring folder = fw::Widen(options_.settingsFolder);
+    if (folder.empty()) {
+        wchar_t temp[MAX_PATH] = L"";
+        ::GetTempPathW(MAX_PATH, temp);
+        folder = std::wstring(temp) + L"velmor-player-settings";
+    }
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
 }
 
 // The player has one buffer for file names and titles: each answer

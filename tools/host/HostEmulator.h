@@ -60,6 +60,10 @@ struct HostOptions {
     // A player before Winamp 5: the version is kWinamp295 unless one below
     // 5.0 is set.
     bool olderHost = false;
+    // The player's settings folder (IPC_GETINIDIRECTORY, and its wide form
+    // from 5.58); "" gives a folder of the emulator's own in the temporary
+    // folder. Made when it is missing.
+    std::string settingsFolder;
     int nCh = 2;
     int sRate = 44100;
     // Render comes from a thread of its own (as from a host's audio thread)
@@ -203,6 +207,7 @@ public:
 private:
     static constexpr std::size_t kLogLimit = 100000;  // oldest entries drop first
     static constexpr std::size_t kAnswerChars = 2048;  // the player's name buffers
+    std::wstring SettingsFolder() const;
 
     bool OnMainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     std::string StatusText() const override;
@@ -254,6 +259,9 @@ private:
     // IPC_GETPLAYLISTTITLE, one for their wide forms. Main thread only.
     char nameAnswer_[kAnswerChars] = "";
     wchar_t nameAnswerW_[kAnswerChars] = L"";
+    // The settings folder as IPC_GETINIDIRECTORY(W) give it (buffers of their own).
+    char settingsAnswer_[kAnswerChars] = "";
+    wchar_t settingsAnswerW_[kAnswerChars] = L"";
 
     mutable std::mutex mutex_;  // guards the members below up to notes_
     std::wstring pluginPath_;
