@@ -48,7 +48,7 @@ void RunInterleaved(std::vector<Case>& cases) {
 int main() {
     AppHarness h;
     CLyricsPluginApp& app = h.App();
-    app.m_bShowOsciloscope = 1;
+    app.m_settings.showOsciloscope = 1;
     app.LayoutChildren();
     app.CreateOscilloscopeSurface();
     AppHarness::SetItems(h.Display(), {"Title of the song", "The first line, sung at the start",

@@ -11,7 +11,7 @@ void CLyricsPluginApp::RunCommand(Command command) {
     if (!m_pWnd) return;
     CLyricsListBox& display = m_pWnd->m_displayList;
     switch (command) {
-    case Command::SeekToSelection: SeekToLine(m_pModule, -1); break;
+    case Command::SeekToSelection: SeekToLine(m_host.module, -1); break;
     case Command::SelectLastLine: SelectLastLine(); break;
     case Command::ShiftSooner: ShiftTiming(100); break;
     case Command::ShiftLater: ShiftTiming(-100); break;
@@ -21,17 +21,17 @@ void CLyricsPluginApp::RunCommand(Command command) {
     case Command::AutoCompleteTags: AutoCompleteTags(); break;
     case Command::SelectFileLine: SelectFileLine(); break;
     case Command::Save: SaveFromKeys(); break;
-    case Command::ShowHelp: ShowHelpDialog(m_hHostWnd); break;
+    case Command::ShowHelp: ShowHelpDialog(m_host.embedWindow); break;
     case Command::ToggleMenu:
-        m_bShowMenu = !m_bShowMenu;
+        m_settings.showMenu = !m_settings.showMenu;
         LayoutChildren();
         break;
     case Command::ToggleOscilloscope:
-        m_bShowOsciloscope = (!m_bShowOsciloscope || !m_bShowMenu) ? 1 : 0;
-        if (m_bShowOsciloscope) m_bShowMenu = 1;
+        m_settings.showOsciloscope = (!m_settings.showOsciloscope || !m_settings.showMenu) ? 1 : 0;
+        if (m_settings.showOsciloscope) m_settings.showMenu = 1;
         LayoutChildren();
         break;
-    case Command::ToggleMoveBar: m_bMoveBar = !m_bMoveBar; break;
+    case Command::ToggleMoveBar: m_settings.moveBar = !m_settings.moveBar; break;
     case Command::OpenEditor: OpenLyricsEditor(); break;
     case Command::Refresh: Refresh(true); break;
     case Command::SongInfo: ShowFileInfo(); break;
@@ -42,7 +42,7 @@ void CLyricsPluginApp::RunCommand(Command command) {
         break;
     case Command::ToggleReducedMode: ToggleReducedMode(); break;
     case Command::ToggleSongInfo:
-        m_bShowSongInfo = !m_bShowSongInfo;
+        m_settings.showSongInfo = !m_settings.showSongInfo;
         Refresh(true);
         break;
     case Command::ToggleTimeTags: ToggleTagEditMode(); break;
@@ -50,13 +50,13 @@ void CLyricsPluginApp::RunCommand(Command command) {
         display.m_bCentered = !display.m_bCentered;
         Refresh(true);
         break;
-    case Command::Configure: Config(m_pModule); break;
+    case Command::Configure: Config(m_host.module); break;
     case Command::HelpOrSave:
         if (IsUsable(EditList(), true, true)) SaveLyrics(0);
-        else ShowHelpDialog(m_hHostWnd);
+        else ShowHelpDialog(m_host.embedWindow);
         break;
     case Command::ShowMenu: ShowCommandMenu(); break;
-    case Command::AnswerRandomPoll: SendToHost(IPC_CB_VISRANDOM, 0); break;  // never random
+    case Command::AnswerRandomPoll: m_host.Send(IPC_CB_VISRANDOM, 0); break;  // never random
     case Command::Nothing: break;
     }
 }
@@ -91,7 +91,7 @@ void CLyricsPluginApp::SaveFromKeys() {
     if (IsUsable(EditList(), true, true)) {
         if (!SaveLyrics(0)) return;
         m_bReload = 1;
-        Render(m_pModule);
+        Render(m_host.module);
         if (EditList()) EditList()->SetFocus();
     } else if (IsUsable(DisplayList(), true, true)) {
         ToggleTagEditMode();

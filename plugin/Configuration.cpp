@@ -60,8 +60,8 @@ void CLyricsPluginApp::Config(winampVisModule* module) {
     if (!RunOnWindowThread([&] { PrepareConfig(module, values, owner); })) {
         const auto lifecycle = LockLifecycle();
         EnsureFrameObject();  // the settings live in the frame object
-        m_pModule = module;
-        m_nHostVersion = SendToHost(IPC_GETVERSION);
+        m_host.module = module;
+        m_host.version = m_host.Send(IPC_GETVERSION);
         ChooseSettingsFile(module);
         LoadSettings(module);
         values = ReadConfigValues();
@@ -84,7 +84,7 @@ void CLyricsPluginApp::Config(winampVisModule* module) {
 
 void CLyricsPluginApp::PrepareConfig(winampVisModule* module, ConfigValues& values, HWND& owner) {
     if (IsUsable(DisplayList(), true, true)) {
-        owner = m_hHostWnd;
+        owner = m_host.embedWindow;
     } else {
         LoadSettings(module);
         owner = module ? module->hwndParent : nullptr;
@@ -96,16 +96,16 @@ ConfigValues CLyricsPluginApp::ReadConfigValues() const {
     ConfigValues v;
     const CPluginWnd& f = *m_pWnd;
     const CLyricsListBox& list = f.m_displayList;
-    v.showSongInfo = m_bShowSongInfo;
-    v.showOsciloscope = m_bShowOsciloscope;
-    v.centerHighlight = m_bCenterHighlight;
-    v.moveBar = m_bMoveBar;
-    v.showMenu = m_bShowMenu;
-    v.searchLyrics = m_bSearchLyrics;
+    v.showSongInfo = m_settings.showSongInfo;
+    v.showOsciloscope = m_settings.showOsciloscope;
+    v.centerHighlight = m_settings.centerHighlight;
+    v.moveBar = m_settings.moveBar;
+    v.showMenu = m_settings.showMenu;
+    v.searchLyrics = m_settings.searchLyrics;
     v.adjustWidth = list.m_bAdjustWidth;
     v.verticalScroll = list.m_bVerticalScroll;
     v.centered = list.m_bCentered;
-    v.tipoDownload = m_nTipoDownload;
+    v.tipoDownload = m_settings.tipoDownload;
     v.background = f.m_crBackground;
     v.bar = f.m_crBar;
     v.text = list.m_crText;
@@ -119,8 +119,8 @@ ConfigValues CLyricsPluginApp::ReadConfigValues() const {
     v.textFont = list.m_fontText;
     v.titleFont = list.m_fontTitle;
     v.infoFont = list.m_fontInfo;
-    v.alternativePath = m_strAlternativeLRCPath;
-    v.downloadPath = m_strDownloadLRCPath;
+    v.alternativePath = m_settings.alternativeLRCPath;
+    v.downloadPath = m_settings.downloadLRCPath;
     return v;
 }
 
@@ -148,27 +148,27 @@ void CLyricsPluginApp::StoreConfigFont(ConfigFont font, const ConfigValues& valu
     m_bReload = 1;
     if (!IsUsable(list, true, false)) return;
     RedrawFrame(*m_pWnd);
-    Render(m_pModule);
+    Render(m_host.module);
     if (wasReduced && !IsReducedHeight()) ToggleReducedMode();
 }
 
 void CLyricsPluginApp::StoreConfigFolder(ConfigFolder folder, const ConfigValues& values) {
     if (folder == ConfigFolder::Alternative)
-        m_strAlternativeLRCPath = values.alternativePath;
+        m_settings.alternativeLRCPath = values.alternativePath;
     else
-        m_strDownloadLRCPath = values.downloadPath;
+        m_settings.downloadLRCPath = values.downloadPath;
 }
 
 void CLyricsPluginApp::StoreConfigSwitches(const ConfigValues& v) {
     CLyricsListBox& list = m_pWnd->m_displayList;
-    m_bShowSongInfo = v.showSongInfo;
-    m_bShowOsciloscope = v.showOsciloscope;
-    m_bCenterHighlight = v.centerHighlight;
-    m_bMoveBar = v.moveBar;
-    m_bShowMenu = v.showMenu;
-    m_bSearchLyrics = v.searchLyrics;
+    m_settings.showSongInfo = v.showSongInfo;
+    m_settings.showOsciloscope = v.showOsciloscope;
+    m_settings.centerHighlight = v.centerHighlight;
+    m_settings.moveBar = v.moveBar;
+    m_settings.showMenu = v.showMenu;
+    m_settings.searchLyrics = v.searchLyrics;
     list.m_bAdjustWidth = v.adjustWidth;
     list.m_bVerticalScroll = v.verticalScroll;
     list.m_bCentered = v.centered;
-    m_nTipoDownload = v.tipoDownload;
+    m_settings.tipoDownload = v.tipoDownload;
 }

@@ -26,7 +26,7 @@ void CLyricsPluginApp::Refresh(bool reload) {
         m_pWnd->Invalidate();
         m_pWnd->UpdateWindow();
     }
-    Render(m_pModule);
+    Render(m_host.module);
 }
 
 // Called by the search on its own threads: the reload runs on the window
@@ -50,7 +50,7 @@ int CLyricsPluginApp::RenderFromHost(winampVisModule* module) {
 
 void CLyricsPluginApp::FollowWhileNoRender() {
     if (::GetTickCount() - m_nLastHostRender < CPluginWnd::kFollowPeriodMs) return;
-    Render(m_pModule);
+    Render(m_host.module);
 }
 
 void CLyricsPluginApp::LeaveRender() {
@@ -69,12 +69,12 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
         return 0;
     }
     m_nRenderThread = ::GetCurrentThreadId();
-    m_pModule = module;
+    m_host.module = module;
     if (HasPendingDownloads()) TakeUpDownloadedLyrics(false);
 
-    std::string path = GetCurrentSongFile();
-    if (path.empty()) path = m_strSongFile;
-    const bool changed = path != m_strSongFile;
+    std::string path = m_host.CurrentSongFile();
+    if (path.empty()) path = m_song.file;
+    const bool changed = path != m_song.file;
     const bool searchRetry = m_bSearchPending && m_pFinder && m_pFinder->CanStartSearch();
 
     const bool reloadNow = ReloadMayRunNow(changed || m_bReload, m_bNewLyrics || searchRetry);
@@ -85,27 +85,27 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
             return 0;
         }
         m_nMarqueeX = m_nOscWidth + 50;
-        m_strSongFile = path;
+        m_song.file = path;
 
         CLyricsListBox* list = VisibleList();
         const bool display = list == DisplayList();
         int count = 0;
         const int savedSel = list->GetCurSel();
         list->SetRedraw(false);
-        m_infoLines.clear();
+        m_song.infoLines.clear();
         if (display) {
             m_nEditInfoLines = 0;
             m_nFileNameLine = 0;
-            BuildSongInfo(module, m_strSongFile, count);
-            m_nInfoLines = count;
+            BuildSongInfo(module, m_song.file, count);
+            m_song.infoLineCount = count;
             m_pWnd->m_songPanel.Invalidate();
         }
         const int baseCount = count;
-        m_strLyricsFile.clear();
-        m_doc.Clear();
+        m_song.lyricsFile.clear();
+        m_song.doc.Clear();
         m_aTimeTags[0].nLine = -1;
-        m_nFileOffsetMs = 0;                // read again with the lyrics
-        if (changed) m_nUserShiftMs = 0;    // a shift belongs to the lyrics it was made for
+        m_song.fileOffsetMs = 0;                // read again with the lyrics
+        if (changed) m_song.userShiftMs = 0;    // a shift belongs to the lyrics it was made for
 
         bool found = false;
         LoadLyricsSources(baseCount, count, found);
@@ -113,8 +113,8 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
         if (display) {
             ShowLoadResults(found, count, baseCount, newAtEntry);
             const bool usable = found && count > baseCount;
-            if (!m_bNewLyrics && (changed || searchRetry) && !usable && m_bSearchLyrics && m_pFinder) {
-                LyricsSearch::Request request{m_strTitle, m_strArtist, m_strSongFile, m_pWnd->m_hWnd,
+            if (!m_bNewLyrics && (changed || searchRetry) && !usable && m_settings.searchLyrics && m_pFinder) {
+                LyricsSearch::Request request{m_song.title, m_song.artist, m_song.file, m_pWnd->m_hWnd,
                                               m_pWnd->m_songPanel.m_hWnd, DisplayList()};
                 NoteSearchStarted();
                 m_bSearchPending = !m_pFinder->StartSearch(request, false);
@@ -129,7 +129,7 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
         TrackPlayTime();
     }
 
-    if (m_bShowMenu && m_bShowOsciloscope) DrawOscilloscope(module);
+    if (m_settings.showMenu && m_settings.showOsciloscope) DrawOscilloscope(module);
     if (reloadNow) m_bReload = 0;  // a request held back for a modal loop stays
     LeaveRender();
     return 0;
@@ -167,44 +167,44 @@ bool CLyricsPluginApp::HandleEditModeSongChange() {
 // found shows no line, and its result replaces the earlier one.
 void CLyricsPluginApp::LoadLyricsSources(int baseCount, int& count, bool& found) {
     const std::string temp = TempFolderPath();
-    const std::vector<LyricsCandidate> candidates = LyricsCandidates(m_strSongFile, m_strAlternativeLRCPath, temp);
+    const std::vector<LyricsCandidate> candidates = LyricsCandidates(m_song.file, m_settings.alternativeLRCPath, temp);
     LyricsOrigin origin = LyricsOrigin::External;
-    m_strLyricsExt = "LRC";
+    m_song.lyricsExt = "LRC";
     for (const LyricsCandidate& candidate : candidates) {
         if (found || candidate.place == LyricsPlace::TempFolder) continue;
         if (candidate.place == LyricsPlace::InsideSong) {
-            found = ReadTagLyrics(m_strSongFile, count) != FALSE;
+            found = ReadTagLyrics(m_song.file, count) != FALSE;
             origin = LyricsOrigin::InsideSong;
-            m_strLyricsFile.clear();
+            m_song.lyricsFile.clear();
             continue;
         }
-        m_strLyricsFile = candidate.path;
+        m_song.lyricsFile = candidate.path;
         found = ReadLyricsFile(candidate.path, count) != FALSE;
-        if (found) m_strLyricsExt = candidate.extension;
+        if (found) m_song.lyricsExt = candidate.extension;
     }
     if (!temp.empty() && (!found || count <= baseCount)) {
         found = false;
         for (const LyricsCandidate& candidate : candidates)
             if (candidate.place == LyricsPlace::TempFolder) found = ReadLyricsFile(candidate.path, count) != FALSE;
-        if (found) m_strLyricsExt = "LRC";
+        if (found) m_song.lyricsExt = "LRC";
         origin = LyricsOrigin::Downloaded;
-        m_strLyricsFile.clear();
+        m_song.lyricsFile.clear();
     }
-    if (!found) m_doc.Clear();
-    m_doc.origin = origin;
-    m_doc.sourcePath = m_strLyricsFile;
-    m_doc.extension = m_strLyricsExt;
+    if (!found) m_song.doc.Clear();
+    m_song.doc.origin = origin;
+    m_song.doc.sourcePath = m_song.lyricsFile;
+    m_song.doc.extension = m_song.lyricsExt;
 }
 
 // The display list gets the song information, then the lyrics or a line
 // saying there are none; the title line carries the origin label.
 void CLyricsPluginApp::ShowLoadResults(bool found, int count, int baseCount, bool newAtEntry) {
     if (m_bNewLyrics && (found || newAtEntry)) m_bNewLyrics = 0;
-    if (!found) m_strLyricsFile.clear();
-    std::vector<std::string> lines = m_infoLines;
+    if (!found) m_song.lyricsFile.clear();
+    std::vector<std::string> lines = m_song.infoLines;
     if (found && count > baseCount) {
-        for (const ShownLine& line : m_doc.Shown()) lines.push_back(line.text);
-        FillTimeTagTable(m_doc.ShownTags(), baseCount, m_aTimeTags);
+        for (const ShownLine& line : m_song.doc.Shown()) lines.push_back(line.text);
+        FillTimeTagTable(m_song.doc.ShownTags(), baseCount, m_aTimeTags);
     } else {
         lines.push_back(found ? "Empty Lyrics" : "Lyrics unavailable");
         m_aTimeTags[0].nLine = -1;
@@ -212,7 +212,7 @@ void CLyricsPluginApp::ShowLoadResults(bool found, int count, int baseCount, boo
     if (found && SongInfoShown() && !lines.empty()) {
         std::string& title = lines[0];
         title += " (";
-        title += static_cast<char>(m_doc.origin);
+        title += static_cast<char>(m_song.doc.origin);
         title += '.';
         if (m_aTimeTags[0].nLine != -1) title += "T.";
         title += "L)";
@@ -223,8 +223,8 @@ void CLyricsPluginApp::ShowLoadResults(bool found, int count, int baseCount, boo
 void CLyricsPluginApp::ShowDocumentInVisibleList() {
     CLyricsListBox* list = VisibleList();
     if (list == DisplayList()) return;  // composed by ShowLoadResults
-    list->SetLines(m_doc.RawLines());
-    FillTimeTagTable(m_doc.RawTags(), 0, m_aTimeTags);
+    list->SetLines(m_song.doc.RawLines());
+    FillTimeTagTable(m_song.doc.RawTags(), 0, m_aTimeTags);
 }
 
 void CLyricsPluginApp::RestoreVisibleList(int savedSel) {
@@ -235,7 +235,7 @@ void CLyricsPluginApp::RestoreVisibleList(int savedSel) {
     if (savedSel >= 0) list->SetCurSel(savedSel);
     CenterSelection();
     if (list == DisplayList()) {
-        if (m_bFirstRender && m_bIsOneLine && !IsReducedHeight()) ToggleReducedMode();
+        if (m_bFirstRender && m_settings.isOneLine && !IsReducedHeight()) ToggleReducedMode();
         m_bFirstRender = 0;
         if (list->m_bAdjustWidth && !HostHasParent()) AdjustHostWidth();
     }
@@ -260,8 +260,8 @@ void CLyricsPluginApp::ForgetTagSpan() {
 // a frame inside that span looks at nothing else.
 void CLyricsPluginApp::TrackPlayTime() {
     CLyricsListBox* list = DisplayList();
-    if (!m_bMoveBar || !IsUsable(list, true, true)) return;
-    const int t = static_cast<int>(SendToHost(IPC_GETOUTPUTTIME, 0));
+    if (!m_settings.moveBar || !IsUsable(list, true, true)) return;
+    const int t = static_cast<int>(m_host.Send(IPC_GETOUTPUTTIME, 0));
     if (t == -1) {
         if (list->GetCurSel() != 0) list->SetCurSel(0);
         CenterSelection();
@@ -294,7 +294,7 @@ void CLyricsPluginApp::TrackPlayTime() {
     if ((looked && p < 0) || (!hit && firstSecond)) {
         if (m_nTagLine != 0 || (!hit && firstSecond)) {
             const int sel = list->GetCurSel();
-            if (sel != 0 && (p < 0 || sel != m_nInfoLines)) list->SetCurSel(0);
+            if (sel != 0 && (p < 0 || sel != m_song.infoLineCount)) list->SetCurSel(0);
             CenterSelection();
             m_nTagLine = 0;
         }
@@ -302,14 +302,14 @@ void CLyricsPluginApp::TrackPlayTime() {
 }
 
 void CLyricsPluginApp::ShiftTiming(int deltaMs) {
-    const long long shift = static_cast<long long>(m_nUserShiftMs) + deltaMs;
-    m_nUserShiftMs = static_cast<int>(std::max<long long>(-kMaxOffsetMs, std::min<long long>(kMaxOffsetMs, shift)));
+    const long long shift = static_cast<long long>(m_song.userShiftMs) + deltaMs;
+    m_song.userShiftMs = static_cast<int>(std::max<long long>(-kMaxOffsetMs, std::min<long long>(kMaxOffsetMs, shift)));
     ForgetTagSpan();
     ShowOffsetNotice();
 }
 
 void CLyricsPluginApp::ResetTimingShift() {
-    m_nUserShiftMs = 0;
+    m_song.userShiftMs = 0;
     ForgetTagSpan();
     ShowOffsetNotice();
 }
@@ -329,26 +329,26 @@ void CLyricsPluginApp::ShowOffsetNotice() {
 // song's end is sought nowhere: the song never reaches it.
 void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
     if (!module) return;
-    m_pModule = module;
+    m_host.module = module;
     if (line < 0) {
         if (IsUsable(DisplayList(), true, true)) line = DisplayList()->GetCurSel();
         else if (IsUsable(EditList(), true, true)) line = EditList()->GetCurSel();
         if (line == -1) return;
     }
-    int now = static_cast<int>(SendToHost(IPC_GETOUTPUTTIME, 0));
+    int now = static_cast<int>(m_host.Send(IPC_GETOUTPUTTIME, 0));
     now = now < 0 ? 0 : now;
     int target = NearestTagTime(line, now);
     if (SongInfoShown() && line == 0) target = 0;
-    const LRESULT state = SendToHost(IPC_ISPLAYING);
+    const LRESULT state = m_host.Send(IPC_ISPLAYING);
     if (state == kHostPaused) {
-        if (target >= 0 && BeforeSongEnd(target)) SendToHost(IPC_JUMPTOTIME, static_cast<WPARAM>(target));
+        if (target >= 0 && BeforeSongEnd(target)) m_host.Send(IPC_JUMPTOTIME, static_cast<WPARAM>(target));
         return;
     }
     if (state != kHostPlaying) {
-        if (GetCurrentSongFile().empty()) return;  // nothing to play
-        ::PostMessageW(HostMainWindow(), WM_COMMAND, WINAMP_BUTTON2, 0);
+        if (m_host.CurrentSongFile().empty()) return;  // nothing to play
+        ::PostMessageW(m_host.MainWindow(), WM_COMMAND, WINAMP_BUTTON2, 0);
         for (int i = 0; i < 10; ++i) {
-            const bool playing = SendToHost(IPC_ISPLAYING) == kHostPlaying;
+            const bool playing = m_host.Send(IPC_ISPLAYING) == kHostPlaying;
             if (playing) break;
             ::Sleep(100);
         }
@@ -356,7 +356,7 @@ void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
     }
     if (target < 0 || !BeforeSongEnd(target)) return;
     // -1: the player is not playing after all; nothing more to do then.
-    m_nLastJumpResult = SendToHost(IPC_JUMPTOTIME, static_cast<WPARAM>(target));
+    m_nLastJumpResult = m_host.Send(IPC_JUMPTOTIME, static_cast<WPARAM>(target));
 }
 
 // The line's time on the play clock nearest to `now` (its written time less
@@ -378,6 +378,6 @@ int CLyricsPluginApp::NearestTagTime(int line, int now) const {
 
 // True when the song is longer than `ms`, or its length is unknown.
 bool CLyricsPluginApp::BeforeSongEnd(int ms) const {
-    const LRESULT length = SendToHost(IPC_GETOUTPUTTIME, 2);
+    const LRESULT length = m_host.Send(IPC_GETOUTPUTTIME, 2);
     return length <= 0 || ms < length;
 }

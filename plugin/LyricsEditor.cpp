@@ -25,7 +25,7 @@ public:
     void Open(HWND dialog, const std::string& text) override {
         m_owner = dialog;
         if (m_original.empty()) m_original = text;  // typed or downloaded lyrics: their UTF-8 is their bytes
-        m_songFile = m_app.GetCurrentSongFile();
+        m_songFile = m_app.m_host.CurrentSongFile();
         if (!m_finder) return;
         m_finder->SetEditorContext(m_original, m_songFile);  // the bytes its character sets read again
         m_finder->SetTargets(TargetsOf(dialog));
@@ -54,7 +54,7 @@ public:
     }
     bool CheckSongUnchanged() override {
         if (m_finder) return m_finder->CheckSongUnchanged();
-        if (m_app.GetCurrentSongFile() == m_songFile) return true;
+        if (m_app.m_host.CurrentSongFile() == m_songFile) return true;
         fw::ShowMessageBox(m_owner, "I can't update the lyrics. The actual song has been changed!!!", "Error",
                            MB_OK);  // the system's default caption
         return false;
@@ -102,22 +102,22 @@ void CLyricsPluginApp::OpenLyricsEditor() {
     CLyricsFinder* finder = nullptr;
     if (auto* search = dynamic_cast<CPluginSearch*>(m_pFinder.get())) {
         finder = &search->Finder();
-        finder->SetTitle(m_strTitle);
-        finder->SetArtist(m_strArtist);
-        finder->SetSongFile(m_strSongFile);
+        finder->SetTitle(m_song.title);
+        finder->SetArtist(m_song.artist);
+        finder->SetSongFile(m_song.file);
     }
     EditorSearchGlue search(*this, finder, raw.OriginalBytes());
     CDlgEditor dialog(m_pWnd.get(), search);
     dialog.SetText(raw.JoinedRawText());
     dialog.SetTextColour(m_pWnd->m_displayList.m_crText);
-    dialog.SetMp3Song(IsMp3Path(m_strSongFile));
+    dialog.SetMp3Song(IsMp3Path(m_song.file));
     dialog.DoModal();
     const int choice = dialog.Choice();
     if (choice == CDlgEditor::kSaveIntoMp3 || choice == CDlgEditor::kSaveAsLrc) {
-        m_doc.SetRawLines(CDlgEditor::SplitLines(dialog.Text()));
+        m_song.doc.SetRawLines(CDlgEditor::SplitLines(dialog.Text()));
         SaveLyrics(choice);
         m_bReload = 1;
-        Render(m_pModule);
+        Render(m_host.module);
     }
     if (IsUsable(DisplayList(), true, false)) DisplayList()->SetFocus();
 }
@@ -133,14 +133,14 @@ bool CLyricsPluginApp::FillEditListForEditor(LyricsDocument& raw) {
     display->ShowWindow(SW_HIDE);
     edit->ShowWindow(SW_SHOW);
     m_bReload = 1;
-    Render(m_pModule);
+    Render(m_host.module);
     const bool filled = IsUsable(edit, true, true);
-    raw = m_doc;
+    raw = m_song.doc;
     SetHelpSaveButton(false);
     display->ShowWindow(SW_SHOW);
     edit->ShowWindow(SW_HIDE);
     m_bModified = 0;
     m_bReload = 1;
-    Render(m_pModule);
+    Render(m_host.module);
     return filled;
 }

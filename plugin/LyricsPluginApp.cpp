@@ -30,7 +30,7 @@ bool CLyricsPluginApp::EnsureFrameObject() {
 void CLyricsPluginApp::OnFrameClosing() {
     m_bWindowsClosing = true;
     WaitForRenderToLeave();
-    SaveSettings(m_pModule);
+    SaveSettings(m_host.module);
     ReleaseMemDC();
 }
 
@@ -52,15 +52,15 @@ LRESULT CLyricsPluginApp::OnFrameMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 // reloads meanwhile); while the host calls no Render, the playlist is
 // followed.
 void CLyricsPluginApp::OnFrameTimer(UINT_PTR id) {
-    if (id == CPluginWnd::kModalFrameTimer && fw::ModalLoopsOpenOn(::GetCurrentThreadId()) > 0) Render(m_pModule);
+    if (id == CPluginWnd::kModalFrameTimer && fw::ModalLoopsOpenOn(::GetCurrentThreadId()) > 0) Render(m_host.module);
     if (id == CPluginWnd::kFollowTimer) FollowWhileNoRender();
 }
 
 void CLyricsPluginApp::PassToPlayer(UINT msg, WPARAM key, LPARAM lParam) {
-    if (HWND host = HostMainWindow()) ::PostMessageW(host, msg, key, lParam);
+    if (HWND host = m_host.MainWindow()) ::PostMessageW(host, msg, key, lParam);
 }
 
-void CLyricsPluginApp::PassToPlayerWithoutShift(WPARAM key) { InjectKey(HostMainWindow(), key, false, false, false); }
+void CLyricsPluginApp::PassToPlayerWithoutShift(WPARAM key) { InjectKey(m_host.MainWindow(), key, false, false, false); }
 
 void CLyricsPluginApp::OnFrameDestroyed() {
     m_hFrameWnd = nullptr;
@@ -87,16 +87,6 @@ bool CLyricsPluginApp::IsUsable(HWND hwnd, bool needWindow, bool needVisible) co
     return !needVisible || ::IsWindowVisible(hwnd);
 }
 
-bool CLyricsPluginApp::HostHasParent() const {
-    if (!m_hHostWnd || !::IsWindow(m_hHostWnd)) return false;
-    return (::GetWindowLongPtrW(m_hHostWnd, GWL_STYLE) & WS_CHILD) && ::GetParent(m_hHostWnd);
-}
-
-LRESULT CLyricsPluginApp::SendToHost(LPARAM ipc, WPARAM wParam) const {
-    HWND host = HostMainWindow();
-    return host ? ::SendMessageW(host, WM_WA_IPC, wParam, ipc) : 0;
-}
-
 void CLyricsPluginApp::ReleaseMemDC() {
     if (m_hMemDC && m_hOldBitmap) ::SelectObject(m_hMemDC.get(), m_hOldBitmap);
     m_hMemDC.reset();
@@ -108,49 +98,49 @@ void CLyricsPluginApp::ReleaseMemDC() {
 
 LRESULT CALLBACK CLyricsPluginApp::HostWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return fw::NoThrow<LRESULT>(0, [&] {
-        WNDPROC old = TheApp().m_pfnOldHostProc;
+        WNDPROC old = TheApp().m_host.embedWindowProc;
         return old ? ::CallWindowProcW(old, hwnd, msg, wParam, lParam) : ::DefWindowProcW(hwnd, msg, wParam, lParam);
     });
 }
 
 int CLyricsPluginApp::Init(winampVisModule* module) {
     const auto lifecycle = LockLifecycle();
-    m_pModule = module;
+    m_host.module = module;
     m_bWindowsClosing = false;
     ForgetLoadedSong();  // a start after a stop shows the playing song at once
     EnsureFrameObject();
     if (!m_pFinder) m_pFinder = std::make_unique<CPluginSearch>(*this);
-    m_nHostVersion = SendToHost(IPC_GETVERSION);
+    m_host.version = m_host.Send(IPC_GETVERSION);
     m_bClassicOneLine = false;
     ChooseSettingsFile(module);
     LoadSettings(module);
 
-    m_embedState.r.left = m_nScreenX;
-    m_embedState.r.top = m_nScreenY < 0 ? 0 : m_nScreenY;
-    m_embedState.r.right = m_nScreenX + m_nScreenWidth;
-    m_embedState.r.bottom = m_nScreenY + m_nScreenHeight;
+    m_host.embedState.r.left = m_settings.screenX;
+    m_host.embedState.r.top = m_settings.screenY < 0 ? 0 : m_settings.screenY;
+    m_host.embedState.r.right = m_settings.screenX + m_settings.screenWidth;
+    m_host.embedState.r.bottom = m_settings.screenY + m_settings.screenHeight;
 
     // Players before 5.0 have no embedded windows; they answer 1 to the
     // embed request, as to every message they do not know.
-    const LRESULT embedAnswer = m_nHostVersion >= kEmbedWindowVersion ? SendToHost(IPC_GET_EMBEDIF) : 0;
+    const LRESULT embedAnswer = m_host.version >= kEmbedWindowVersion ? m_host.Send(IPC_GET_EMBEDIF) : 0;
     if (embedAnswer == 0 || embedAnswer == 1) {
         fw::ShowMessageBox(module->hwndParent, "This plugin requires Winamp 5.0+", kPluginCaption, MB_OK);
         return 1;
     }
     auto embed = reinterpret_cast<EmbedWindowFunc>(embedAnswer);
-    m_hHostWnd = embed(&m_embedState);
-    m_pfnOldHostProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CLyricsPluginApp::HostWndProc)));
+    m_host.embedWindow = embed(&m_host.embedState);
+    m_host.embedWindowProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(m_host.embedWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CLyricsPluginApp::HostWndProc)));
 
-    m_pWnd->CreateWindows(m_hHostWnd);
+    m_pWnd->CreateWindows(m_host.embedWindow);
     m_hFrameWnd = m_pWnd->m_hWnd;
     m_pMainWnd = m_pWnd.get();
-    ::SetWindowTextW(m_embedState.me, fw::Widen(module->description).c_str());
-    SendToHost(IPC_SETVISWND, reinterpret_cast<WPARAM>(m_pWnd->m_hWnd));
-    m_bVisWindowRegistered = true;
+    ::SetWindowTextW(m_host.embedState.me, fw::Widen(module->description).c_str());
+    m_host.Send(IPC_SETVISWND, reinterpret_cast<WPARAM>(m_pWnd->m_hWnd));
+    m_host.visWindowRegistered = true;
     // Showing the embedded window lays the frame out in it: the host places
     // and sizes its first child itself.
-    ::ShowWindow(m_hHostWnd, SW_SHOWNORMAL);
+    ::ShowWindow(m_host.embedWindow, SW_SHOWNORMAL);
 
     CreateOscilloscopeSurface();
     m_bFirstRender = 1;
@@ -159,13 +149,13 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
 }
 
 void CLyricsPluginApp::ForgetLoadedSong() {
-    m_strSongFile.clear();
-    m_strLyricsFile.clear();
-    m_doc.Clear();
+    m_song.file.clear();
+    m_song.lyricsFile.clear();
+    m_song.doc.Clear();
     m_aTimeTags[0].nLine = -1;
     ForgetTagSpan();
-    m_nFileOffsetMs = 0;
-    m_nUserShiftMs = 0;
+    m_song.fileOffsetMs = 0;
+    m_song.userShiftMs = 0;
     m_nTagLine = -1;
     m_bModified = 0;
 }
@@ -193,8 +183,8 @@ void CLyricsPluginApp::CreateOscilloscopeSurface() {
 // whatever Quit needs of it was asked at Init.
 void CLyricsPluginApp::Quit(winampVisModule* module) {
     const auto lifecycle = LockLifecycle();
-    m_pModule = module;
-    if (m_bVisWindowRegistered.exchange(false)) SendToHost(IPC_SETVISWND, 0);
+    m_host.module = module;
+    if (m_host.visWindowRegistered.exchange(false)) m_host.Send(IPC_SETVISWND, 0);
     m_bWindowsClosing = true;
     WaitForRenderToLeave();
     if (!RunOnWindowThread([&] { CloseWindows(module); }, /*evenWhileClosing=*/true)) CloseWindows(module);
@@ -203,13 +193,13 @@ void CLyricsPluginApp::Quit(winampVisModule* module) {
 void CLyricsPluginApp::CloseWindows(winampVisModule* module) {
     if (m_pFinder) m_pFinder->Shutdown();  // searches stop at once; nothing waits for them
     TakeUpDownloadedLyrics(/*closing=*/true);  // never left behind unsaved
-    if (m_pfnOldHostProc && m_hHostWnd && ::IsWindow(m_hHostWnd))
-        ::SetWindowLongPtrW(m_hHostWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnOldHostProc));
-    m_pfnOldHostProc = nullptr;
+    if (m_host.embedWindowProc && m_host.embedWindow && ::IsWindow(m_host.embedWindow))
+        ::SetWindowLongPtrW(m_host.embedWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_host.embedWindowProc));
+    m_host.embedWindowProc = nullptr;
     SaveSettings(module);
-    if (m_embedState.me) {
-        if (::IsWindow(m_embedState.me)) ::DestroyWindow(m_embedState.me);
-        m_embedState.me = nullptr;
+    if (m_host.embedState.me) {
+        if (::IsWindow(m_host.embedState.me)) ::DestroyWindow(m_host.embedState.me);
+        m_host.embedState.me = nullptr;
         if (module && module->hwndParent) ::SetForegroundWindow(module->hwndParent);
     }
     // The frame is gone with the embedded window: a later load of the

@@ -8,6 +8,9 @@
 #include "lyrics/LrcReader.h"
 #include "lyrics/LyricsDocument.h"
 #include "lyrics/LyricsLocations.h"
+#include "plugin/HostLink.h"
+#include "plugin/PluginSettings.h"
+#include "plugin/SongSession.h"
 #include "sdk/winamp_vis.h"
 #include "ui/ViewHost.h"
 
@@ -77,10 +80,10 @@ public:
     void RunCommand(Command command) override;
     void PassToPlayer(UINT msg, WPARAM key, LPARAM lParam) override;
     void PassToPlayerWithoutShift(WPARAM key) override;
-    int InfoLineCount() const override { return m_nInfoLines; }
+    int InfoLineCount() const override { return m_song.infoLineCount; }
     bool ShowsSongInfo() const override { return SongInfoShown(); }
-    std::string SongTitle() const override { return m_strTitle; }
-    std::string SongArtist() const override { return m_strArtist; }
+    std::string SongTitle() const override { return m_song.title; }
+    std::string SongArtist() const override { return m_song.artist; }
     void OnFrameSize() override { LayoutChildren(); }
     void OnFrameTimer(UINT_PTR id) override;
     LRESULT OnFrameMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -105,13 +108,6 @@ public:
 
     bool IsUsable(const fw::CWnd* wnd, bool needWindow, bool needVisible) const;
     bool IsUsable(HWND hwnd, bool needWindow, bool needVisible) const;
-    // The file of the current playlist entry, "" when the host gives none.
-    std::string GetCurrentSongFile() const;
-    // The host's texts as Unicode, through its wide messages where its
-    // version has them (HostText.cpp).
-    std::string PlaylistFile(LRESULT pos) const;
-    bool PlaylistTitle(LRESULT pos, std::string& title) const;
-    bool ExtendedFileInfo(const std::string& file, const char* field, std::string& value) const;
     void CreateOscilloscopeSurface();
     void ReleaseMemDC();
 
@@ -126,7 +122,7 @@ public:
     // Timing shift of the loaded lyrics: ±ms, or back to the file's own.
     void ShiftTiming(int deltaMs);
     void ResetTimingShift();
-    int TotalOffsetMs() const { return m_nFileOffsetMs + m_nUserShiftMs; }
+    int TotalOffsetMs() const { return m_song.fileOffsetMs + m_song.userShiftMs; }
     // The next frame looks for the highlighted tag again.
     void ForgetTagSpan();
     // "Offset +0.3 s" in the song panel for two seconds.
@@ -137,7 +133,6 @@ public:
     std::string GetIniPath(winampVisModule* module) const;
     std::string IniBesideLibrary(winampVisModule* module) const;
     void ChooseSettingsFile(winampVisModule* module);
-    std::string PlayerSettingsFolder() const;
     // The section of the search's addresses in the settings file.
     std::string SearchSettingsSection() const;
     // A folder setting (its code-page key and the UTF-8 key beside it).
@@ -155,7 +150,7 @@ public:
     void ToggleClassicOneLine();
     // The song-information lines show: on in the settings, and not in the
     // classic skin's one-line mode.
-    bool SongInfoShown() const { return m_bShowSongInfo && !m_bClassicOneLine; }
+    bool SongInfoShown() const { return m_settings.showSongInfo && !m_bClassicOneLine; }
     void AdjustHostWidth();
     void ComputeCenteredTop(int line, int& top, int& newTop) const;
     void CenterSelection() override;
@@ -175,7 +170,7 @@ public:
     void ShowDocumentInVisibleList();
 
     // Song information: title and artist, and the lines above the lyrics
-    // (in m_infoLines); count is the number of those lines.
+    // (in m_song.infoLines); count is the number of those lines.
     void BuildSongInfo(winampVisModule* module, const std::string& songFile, int& count);
     // Asks for a title the host still showed as "[Opening] ..." (Render).
     void RetryOpeningTitle();
@@ -252,33 +247,15 @@ public:
     CLyricsListBox* EditList() const;
     // The list the lyrics go to: the display list when visible, else the edit list.
     CLyricsListBox* VisibleList() const;
-    HWND HostMainWindow() const { return m_pModule ? m_pModule->hwndParent : nullptr; }
     // True when the host window sits inside another window (modern skins).
-    bool HostHasParent() const override;
-    LRESULT SendToHost(LPARAM ipc, WPARAM wParam = 0) const;
+    bool HostHasParent() const override { return m_host.HasParent(); }
 
     static LRESULT CALLBACK HostWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-    winampVisModule* m_pModule = nullptr;
-    embedWindowState m_embedState = {};
-    int m_nScreenX = 50, m_nScreenY = 50, m_nScreenWidth = 600, m_nScreenHeight = 300;
-    BOOL m_bCenterHighlight = 1, m_bMoveBar = 1, m_bShowMenu = 1, m_bShowSongInfo = 1,
-         m_bShowOsciloscope = 1, m_bSearchLyrics = 1;
-    std::string m_strAlternativeLRCPath;
-    // The lyric file being tried or last loaded; "" when the lyrics came
-    // from inside the song or none were found.
-    std::string m_strLyricsFile;
-    HWND m_hHostWnd = nullptr;
-    WNDPROC m_pfnOldHostProc = nullptr;
+    HostLink m_host;
+    PluginSettings m_settings;
+    SongSession m_song;
     std::unique_ptr<CPluginWnd> m_pWnd;
-    std::string m_strSongFile;
-    std::string m_strTitle;
-    std::string m_strArtist;
-    std::string m_strLyricsExt = "LRC";
-    // The loaded lyrics; the lists show them.
-    LyricsDocument m_doc;
-    // Song information lines of the display list.
-    std::vector<std::string> m_infoLines;
     // The time tags of the visible view (display or edit list indices).
     TimeTag m_aTimeTags[kTimeTagSlots];
     // When the host last called Render.
@@ -286,15 +263,8 @@ public:
     // The settings file, and whether it is the one the player's plugins share.
     std::string m_strSettingsFile;
     bool m_bSharedSettingsFile = false;
-    // IPC_GETVERSION of the host, asked at Init.
-    LRESULT m_nHostVersion = 0;
-    // Since when the host names the song "[Opening] ..." (0: it does not),
-    // and when it was asked last.
-    DWORD m_nOpeningSince = 0;
-    DWORD m_nOpeningAsked = 0;
+    // How often a title the host still names "[Opening] ..." is asked again.
     static constexpr DWORD kOpeningRetryMs = 100;
-    // The host holds our frame as its visualization window (until Quit).
-    std::atomic<bool> m_bVisWindowRegistered{false};
     std::atomic<LONG> m_bInRender{0};
     std::atomic<DWORD> m_nRenderThread{0};
     // Set from the start of Quit (or of the frame's destruction) to the next
@@ -304,17 +274,12 @@ public:
     std::recursive_mutex m_lifecycle;
     BOOL m_bReload = 0;
     BOOL m_bModified = 0;
-    int m_nInfoLines = 0;
     int m_nEditInfoLines = 0;
     int m_nFileNameLine = 0;
     // The play times between which the highlighted tag stays the same; a
     // frame whose time falls inside changes nothing.
     int m_nTagSpanStartMs = 1;
     int m_nTagSpanEndMs = 0;
-    // The loaded lyrics' "[offset:]" and the user's shift of it (Ctrl+Shift+
-    // Left/Right), both in ms, positive: the lines show sooner.
-    int m_nFileOffsetMs = 0;
-    int m_nUserShiftMs = 0;
     int m_nTagLine = -1;
     fw::UniqueMemoryDc m_hMemDC;
     fw::UniqueBitmap m_hMemBitmap;
@@ -323,12 +288,9 @@ public:
     std::unique_ptr<OscilloscopeCache> m_pOscCache;  // what frames of the oscilloscope keep
     int m_nOscWidth = 152, m_nOscHeight = 50;
     int m_nMarqueeX = 202;
-    BOOL m_bIsOneLine = 0;
     bool m_bClassicOneLine = false;  // one-line mode in the classic skin, this run
     BOOL m_bFirstRender = 1;
     LOGFONTW m_lfChosen = {};
-    std::string m_strDownloadLRCPath;
-    int m_nTipoDownload = 1;
     std::unique_ptr<LyricsSearch> m_pFinder;
     std::atomic<BOOL> m_bNewLyrics{0};
     std::atomic<BOOL> m_bSearchPending{0};

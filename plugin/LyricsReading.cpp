@@ -40,10 +40,10 @@ int CLyricsPluginApp::VisibleLinesOf(const LyricsDocument& doc) const {
 BOOL CLyricsPluginApp::ReadLyricsFile(const std::string& path, int& nextIndex) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) return FALSE;
-    m_doc.ReadBytes(std::move(bytes), fw::SystemCodePage());
-    m_nFileOffsetMs = m_doc.OffsetMs();
-    if (VisibleList() == DisplayList()) m_nEditInfoLines = m_doc.LeftOutLines();
-    nextIndex += VisibleLinesOf(m_doc);
+    m_song.doc.ReadBytes(std::move(bytes), fw::SystemCodePage());
+    m_song.fileOffsetMs = m_song.doc.OffsetMs();
+    if (VisibleList() == DisplayList()) m_nEditInfoLines = m_song.doc.LeftOutLines();
+    nextIndex += VisibleLinesOf(m_song.doc);
     return TRUE;
 }
 
@@ -52,9 +52,9 @@ BOOL CLyricsPluginApp::ReadTagLyrics(const std::string& songFile, int& nextIndex
     if (!ReadSongTagLyrics(songFile, fw::SystemCodePage(), lyrics)) return FALSE;
     // 8-bit tag text keeps its bytes for the editor's character sets.
     const text::TextForm form{lyrics.eightBit ? text::Encoding::CodePage : text::Encoding::Utf8, false};
-    m_doc.Read(lyrics.utf8, form, lyrics.eightBit ? lyrics.bytes : lyrics.utf8);
-    m_nFileOffsetMs = m_doc.OffsetMs();
-    if (VisibleList() == DisplayList()) m_nEditInfoLines = m_doc.LeftOutLines();
-    nextIndex += VisibleLinesOf(m_doc);
+    m_song.doc.Read(lyrics.utf8, form, lyrics.eightBit ? lyrics.bytes : lyrics.utf8);
+    m_song.fileOffsetMs = m_song.doc.OffsetMs();
+    if (VisibleList() == DisplayList()) m_nEditInfoLines = m_song.doc.LeftOutLines();
+    nextIndex += VisibleLinesOf(m_song.doc);
     return TRUE;
 }

@@ -27,13 +27,13 @@ bool CPluginSearch::StartSearch(const Request& request, bool retryWithoutArtist)
 
 void CPluginSearch::Shutdown() { m_finder.Shutdown(); }
 
-std::string CPluginSearch::CurrentSongFile() { return m_app.GetCurrentSongFile(); }
+std::string CPluginSearch::CurrentSongFile() { return m_app.m_host.CurrentSongFile(); }
 
-std::string CPluginSearch::SettingsPath() { return m_app.GetIniPath(m_app.m_pModule); }
+std::string CPluginSearch::SettingsPath() { return m_app.GetIniPath(m_app.m_host.module); }
 
 std::string CPluginSearch::SearchSection() { return m_app.SearchSettingsSection(); }
 
-SaveTarget CPluginSearch::DownloadTarget() { return DownloadSaveTarget(m_app.m_nTipoDownload); }
+SaveTarget CPluginSearch::DownloadTarget() { return DownloadSaveTarget(m_app.m_settings.tipoDownload); }
 
 bool CPluginSearch::SaveDownloadedLyrics(SaveTarget target, const std::string& text) {
     // For the song of the search, unless the user saved lyrics of their own since.
@@ -43,6 +43,6 @@ bool CPluginSearch::SaveDownloadedLyrics(SaveTarget target, const std::string& t
 void CPluginSearch::OnNewLyrics() { m_app.OnNewLyrics(); }
 
 int CPluginSearch::TrackLengthSeconds() {
-    const LRESULT seconds = m_app.SendToHost(IPC_GETOUTPUTTIME, 1);
+    const LRESULT seconds = m_app.m_host.Send(IPC_GETOUTPUTTIME, 1);
     return seconds > 0 && seconds < INT_MAX ? static_cast<int>(seconds) : 0;
 }

@@ -83,16 +83,16 @@ HWND CLyricsPluginApp::FrameWindow() const {
 }
 
 BOOL CLyricsPluginApp::SaveLyrics(int mode) {
-    if (m_strSongFile.empty()) return FALSE;
+    if (m_song.file.empty()) return FALSE;
     // Without the edit list there are no lines to save; writing nothing
     // would only wipe the user's file.
     if (!IsUsable(EditList(), true, false)) return FALSE;
-    if (m_strLyricsFile.empty()) {
-        m_strLyricsExt = "LRC";
-        FileBesideSong(m_strSongFile, m_strLyricsExt, m_strLyricsFile);
+    if (m_song.lyricsFile.empty()) {
+        m_song.lyricsExt = "LRC";
+        FileBesideSong(m_song.file, m_song.lyricsExt, m_song.lyricsFile);
     }
     bool intoMp3 = false;
-    if (IsMp3Path(m_strSongFile)) {
+    if (IsMp3Path(m_song.file)) {
         if (mode == -1) {
             intoMp3 = true;
         } else if (mode == 0) {
@@ -105,46 +105,46 @@ BOOL CLyricsPluginApp::SaveLyrics(int mode) {
     m_bModified = 0;
     ++m_nUserSaves;  // a search that began before this save must not overwrite it
     // The shift is now the lyrics' own offset.
-    m_nFileOffsetMs = TotalOffsetMs();
-    m_nUserShiftMs = 0;
+    m_song.fileOffsetMs = TotalOffsetMs();
+    m_song.userShiftMs = 0;
     return TRUE;
 }
 
 // The raw lines as they are saved: with the timing the user set as their
 // offset header.
 std::string CLyricsPluginApp::LyricsTextToSave() const {
-    return WithOffsetHeader(m_doc.JoinedRawText(), TotalOffsetMs());
+    return WithOffsetHeader(m_song.doc.JoinedRawText(), TotalOffsetMs());
 }
 
 BOOL CLyricsPluginApp::SaveLyricsIntoMp3() {
     const std::string text = LyricsTextToSave();
     fw::ShowMessageBox(FrameWindow(), text, "Error", MB_OK);  // "Error" is the system's default caption
-    const Mp3Result result = WriteLyricsIntoSong(m_strSongFile, text, fw::SystemCodePage());
+    const Mp3Result result = WriteLyricsIntoSong(m_song.file, text, fw::SystemCodePage());
     if (result.outcome == Mp3Outcome::Failed) {
         fw::ShowMessageBox(FrameWindow(),
-                           std::string("The lyrics could not be saved into the MP3 file\n") + m_strSongFile + "\n" +
+                           std::string("The lyrics could not be saved into the MP3 file\n") + m_song.file + "\n" +
                                WithoutTrailingBlanks(SystemErrorText(result.error)) +
                                "\nThe file was left unchanged.",
                            kPluginCaption, MB_OK | MB_ICONWARNING);
         return FALSE;
     }
     // Lyric files beside the song would hide what the MP3 now holds.
-    if (result.outcome == Mp3Outcome::Saved) OfferToRemoveLyricsFiles(m_strSongFile);
+    if (result.outcome == Mp3Outcome::Saved) OfferToRemoveLyricsFiles(m_song.file);
     return TRUE;
 }
 
 BOOL CLyricsPluginApp::SaveLyricsAsFile() {
     const std::string text = LyricsTextToSave();
-    DWORD error = WriteFileSafely(m_strLyricsFile, LyricFileBytes(text, m_doc, m_strLyricsFile));
+    DWORD error = WriteFileSafely(m_song.lyricsFile, LyricFileBytes(text, m_song.doc, m_song.lyricsFile));
     if (!error) return TRUE;
-    if (m_strAlternativeLRCPath.empty()) {
+    if (m_settings.alternativeLRCPath.empty()) {
         fw::ShowMessageBox(FrameWindow(), "Error saving LRC. Please configure an user path.", kPluginCaption, MB_OK);
         return FALSE;
     }
     std::string alternative;
-    if (FileInFolder(m_strAlternativeLRCPath, m_strSongFile, m_strLyricsExt, alternative)) {
-        m_strLyricsFile = alternative;
-        error = WriteFileSafely(alternative, LyricFileBytes(text, m_doc, alternative));
+    if (FileInFolder(m_settings.alternativeLRCPath, m_song.file, m_song.lyricsExt, alternative)) {
+        m_song.lyricsFile = alternative;
+        error = WriteFileSafely(alternative, LyricFileBytes(text, m_song.doc, alternative));
         if (!error) return TRUE;
     } else {
         error = ERROR_FILENAME_EXCED_RANGE;
@@ -154,7 +154,7 @@ BOOL CLyricsPluginApp::SaveLyricsAsFile() {
 }
 
 void CLyricsPluginApp::OfferToRemoveLyricsFiles(const std::string& song) {
-    for (const LyricsCandidate& candidate : LyricsCandidates(song, m_strAlternativeLRCPath, ""))
+    for (const LyricsCandidate& candidate : LyricsCandidates(song, m_settings.alternativeLRCPath, ""))
         if (!candidate.path.empty()) AskRemoveLyricsFile(candidate.path);
 }
 
@@ -192,7 +192,7 @@ void CLyricsPluginApp::ShowFileError(HWND owner, DWORD code, const char* caption
 // the song they were found for, and dropped when that song no longer plays
 // or when the user saved lyrics of their own after the search began.
 
-DownloadOrigin CLyricsPluginApp::CurrentDownloadOrigin() const { return DownloadOrigin{m_strSongFile, m_nUserSaves}; }
+DownloadOrigin CLyricsPluginApp::CurrentDownloadOrigin() const { return DownloadOrigin{m_song.file, m_nUserSaves}; }
 
 void CLyricsPluginApp::NoteSearchStarted() {
     std::lock_guard<std::mutex> lock(m_downloadLock);
@@ -247,7 +247,7 @@ BOOL CLyricsPluginApp::TakeUpDownloadedLyrics(bool closing) {
         }
         // Closing, the player is asked nothing: the song loaded last stands for
         // the one that plays.
-        const std::string playing = closing ? m_strSongFile : GetCurrentSongFile();
+        const std::string playing = closing ? m_song.file : m_host.CurrentSongFile();
         if (item.origin.songFile != playing || item.origin.userSaves != m_nUserSaves) {
             result = FALSE;
             continue;
@@ -284,20 +284,20 @@ BOOL CLyricsPluginApp::SaveDownloadedHere(SaveTarget target, const std::string& 
 
 // In the place the target names, else in the temporary folder.
 BOOL CLyricsPluginApp::SaveDownloadedAsFile(SaveTarget target, const std::string& text, const std::string& song) {
-    m_strLyricsExt = "LRC";
+    m_song.lyricsExt = "LRC";
     const std::string temp = TempFolderPath();
     const std::string bytes = NewLyricFileBytes(text);
     if (target == SaveTarget::IntoSong) target = SaveTarget::TempFolder;
     std::string file;
     DWORD error = ERROR_PATH_NOT_FOUND;
-    if (SaveTargetFile(target, song, m_strDownloadLRCPath, temp, file)) {
-        m_strLyricsFile = file;
+    if (SaveTargetFile(target, song, m_settings.downloadLRCPath, temp, file)) {
+        m_song.lyricsFile = file;
         error = WriteFileSafely(file, bytes);
     } else if (target == SaveTarget::TempFolder) {
         return FALSE;
     }
     if (!error) return TRUE;
-    if (!SaveTargetFile(SaveTarget::TempFolder, song, m_strDownloadLRCPath, temp, file)) return FALSE;
-    m_strLyricsFile = file;
+    if (!SaveTargetFile(SaveTarget::TempFolder, song, m_settings.downloadLRCPath, temp, file)) return FALSE;
+    m_song.lyricsFile = file;
     return WriteFileSafely(file, bytes) == 0;
 }

@@ -28,17 +28,17 @@ struct Setting {
 std::vector<Setting> SettingsOf(CLyricsPluginApp& app, CPluginWnd& wnd) {
     CLyricsListBox& list = wnd.m_displayList;
     return {
-        {"Screen_x", Kind::Int, &app.m_nScreenX},
-        {"Screen_y", Kind::Int, &app.m_nScreenY},
-        {"ScreenWidth", Kind::Int, &app.m_nScreenWidth},
-        {"ScreenHeight", Kind::Int, &app.m_nScreenHeight},
-        {"CenterHighlight", Kind::Int, &app.m_bCenterHighlight},
-        {"MoveBar", Kind::Int, &app.m_bMoveBar},
-        {"ShowMenu", Kind::Int, &app.m_bShowMenu},
-        {"ShowSongInfo", Kind::Int, &app.m_bShowSongInfo},
-        {"ShowOsciloscope", Kind::Int, &app.m_bShowOsciloscope},
-        {"SearchLyrics", Kind::Int, &app.m_bSearchLyrics},
-        {"TipoDownload", Kind::Int, &app.m_nTipoDownload},
+        {"Screen_x", Kind::Int, &app.m_settings.screenX},
+        {"Screen_y", Kind::Int, &app.m_settings.screenY},
+        {"ScreenWidth", Kind::Int, &app.m_settings.screenWidth},
+        {"ScreenHeight", Kind::Int, &app.m_settings.screenHeight},
+        {"CenterHighlight", Kind::Int, &app.m_settings.centerHighlight},
+        {"MoveBar", Kind::Int, &app.m_settings.moveBar},
+        {"ShowMenu", Kind::Int, &app.m_settings.showMenu},
+        {"ShowSongInfo", Kind::Int, &app.m_settings.showSongInfo},
+        {"ShowOsciloscope", Kind::Int, &app.m_settings.showOsciloscope},
+        {"SearchLyrics", Kind::Int, &app.m_settings.searchLyrics},
+        {"TipoDownload", Kind::Int, &app.m_settings.tipoDownload},
         {"ShowCentered", Kind::Int, &list.m_bCentered},
         {"AdjustWidth", Kind::Int, &list.m_bAdjustWidth},
         {"ShowVerticalScroll", Kind::Int, &list.m_bVerticalScroll},
@@ -63,9 +63,9 @@ std::vector<Setting> SettingsOf(CLyricsPluginApp& app, CPluginWnd& wnd) {
         {"FontWeightInfo", Kind::Int, &list.m_fontInfo.weight},
         {"FontSizeInfo", Kind::AbsoluteInt, &list.m_fontInfo.points},
         {"FontItalicInfo", Kind::Int, &list.m_fontInfo.italic},
-        {"AlternativeLRCPath", Kind::Folder, &app.m_strAlternativeLRCPath},
-        {"DownloadLRCPath", Kind::Folder, &app.m_strDownloadLRCPath},
-        {"IsOneLine", Kind::Int, &app.m_bIsOneLine},
+        {"AlternativeLRCPath", Kind::Folder, &app.m_settings.alternativeLRCPath},
+        {"DownloadLRCPath", Kind::Folder, &app.m_settings.downloadLRCPath},
+        {"IsOneLine", Kind::Int, &app.m_settings.isOneLine},
     };
 }
 
@@ -170,14 +170,6 @@ std::string FolderOf(const std::string& file) {
     return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
 }
 
-std::string LongPath(const std::wstring& path) {
-    const DWORD needed = ::GetLongPathNameW(path.c_str(), nullptr, 0);
-    if (needed == 0) return fw::Narrow(path);
-    std::vector<wchar_t> buffer(needed + 1, L'\0');
-    const DWORD got = ::GetLongPathNameW(path.c_str(), buffer.data(), needed + 1);
-    return got == 0 || got > needed ? fw::Narrow(path) : fw::Narrow(std::wstring_view(buffer.data(), got));
-}
-
 // The section's keys of one INI file, copied into a section of another.
 void CopySection(const std::wstring& from, const wchar_t* fromSection, const std::wstring& to,
                  const wchar_t* toSection) {
@@ -190,22 +182,6 @@ void CopySection(const std::wstring& from, const wchar_t* fromSection, const std
 
 }  // namespace
 
-// The player's settings folder, as its version tells it (wide from 5.58).
-std::string CLyricsPluginApp::PlayerSettingsFolder() const {
-    std::string folder;
-    if (m_nHostVersion >= kWideIniDirectoryVersion) {
-        const LRESULT answer = SendToHost(IPC_GETINIDIRECTORYW);
-        if (answer != 0 && answer != 1) folder = fw::Narrow(reinterpret_cast<const wchar_t*>(answer));
-    }
-    if (folder.empty()) {
-        const LRESULT answer = SendToHost(IPC_GETINIDIRECTORY);
-        if (answer != 0 && answer != 1)
-            folder = LongPath(fw::Widen(fw::SystemCodePage().ToUtf8(reinterpret_cast<const char*>(answer))));
-    }
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    return folder;
-}
-
 // Beside the library when that folder takes files; otherwise the file the
 // player's plugins share, "Plugins\plugin.ini" in its settings folder,
 // seeded once from the copy beside the library.
@@ -214,7 +190,7 @@ void CLyricsPluginApp::ChooseSettingsFile(winampVisModule* module) {
     m_strSettingsFile = beside;
     m_bSharedSettingsFile = false;
     if (FolderTakesFiles(FolderOf(beside))) return;
-    const std::string playerFolder = PlayerSettingsFolder();
+    const std::string playerFolder = m_host.PlayerSettingsFolder();
     if (playerFolder.empty()) return;
     const std::string plugins = playerFolder + "Plugins\\";
     ::CreateDirectoryW(fw::Widen(plugins).c_str(), nullptr);
@@ -291,7 +267,7 @@ void CLyricsPluginApp::LoadSettings(winampVisModule* module) {
 
 void CLyricsPluginApp::SaveSettings(winampVisModule* module) {
     if (!module || !IsUsable(static_cast<HWND>(nullptr), false, false)) return;
-    if (!IsReducedHeight()) m_bIsOneLine = 0;
+    if (!IsReducedHeight()) m_settings.isOneLine = 0;
     const std::string file = GetIniPath(module);
     const char* section = module->description;
     const IniFile ini(file, section);

@@ -30,10 +30,10 @@ void CLyricsPluginApp::EnterTagEditMode() {
     display.ShowWindow(SW_HIDE);
     edit.ShowWindow(SW_SHOW);
     m_bReload = 1;
-    Render(m_pModule);  // fills the edit list, raw, from the same sources
+    Render(m_host.module);  // fills the edit list, raw, from the same sources
     if (!IsUsable(&edit, true, true)) return;  // a song change took the mode back
     edit.SetFocus();
-    const int line = displaySel + m_nEditInfoLines - m_nInfoLines;
+    const int line = displaySel + m_nEditInfoLines - m_song.infoLineCount;
     edit.SetCurSel(line < 0 ? 0 : line);
 }
 
@@ -56,19 +56,19 @@ void CLyricsPluginApp::LeaveTagEditMode() {
     edit.ShowWindow(SW_HIDE);
     m_bModified = 0;
     m_bReload = 1;
-    Render(m_pModule);  // unsaved edits are dropped: the stored lyrics come back
+    Render(m_host.module);  // unsaved edits are dropped: the stored lyrics come back
     display.SetFocus();
-    const int line = editSel + m_nInfoLines - m_nEditInfoLines;
+    const int line = editSel + m_song.infoLineCount - m_nEditInfoLines;
     display.SetCurSel(line <= 0 ? 1 : line);
 }
 
 std::string CLyricsPluginApp::RawLine(int index) const {
-    const std::vector<std::string>& lines = m_doc.RawLines();
+    const std::vector<std::string>& lines = m_song.doc.RawLines();
     return index >= 0 && static_cast<size_t>(index) < lines.size() ? lines[static_cast<size_t>(index)] : std::string();
 }
 
 void CLyricsPluginApp::SetRawLine(int index, const std::string& text) {
-    if (!m_doc.ReplaceRawLine(static_cast<size_t>(index), text)) return;
+    if (!m_song.doc.ReplaceRawLine(static_cast<size_t>(index), text)) return;
     if (CLyricsListBox* edit = EditList()) edit->ReplaceLine(index, text);
 }
 
@@ -78,7 +78,7 @@ int CLyricsPluginApp::InsertTimeTag(int timeMs) {
     m_bModified = 1;
     if (sel < 0) return timeMs < 0 ? 0 : timeMs / 1000;
     if (timeMs < 0) {
-        timeMs = static_cast<int>(SendToHost(IPC_GETOUTPUTTIME));
+        timeMs = static_cast<int>(m_host.Send(IPC_GETOUTPUTTIME));
         if (timeMs < 0) timeMs = 0;
     }
     SetRawLine(sel, InsertTimeTagText(RawLine(sel), FormatTimeTag(timeMs)));
@@ -126,5 +126,5 @@ void CLyricsPluginApp::AutoCompleteTags() {
         lastSecond = earlier.last + shift;
         InsertTimeTag(lastSecond * 1000);
     }
-    if (lastLineTimed) SendToHost(IPC_JUMPTOTIME, static_cast<WPARAM>(lastSecond) * 1000);
+    if (lastLineTimed) m_host.Send(IPC_JUMPTOTIME, static_cast<WPARAM>(lastSecond) * 1000);
 }

@@ -60,10 +60,10 @@ void CLyricsPluginApp::LayoutChildren() {
     const RECT client = f.GetClientRect();
     const int w = client.right, h = client.bottom;
     CollapseChildren(w, h);
-    if (IsReducedHeight() || !m_bShowMenu) return;
+    if (IsReducedHeight() || !m_settings.showMenu) return;
 
     const int bar = m_nOscHeight;
-    const int osc = m_bShowOsciloscope ? m_nOscWidth : 0;
+    const int osc = m_settings.showOsciloscope ? m_nOscWidth : 0;
     Place(f.m_displayList, 0, 0, w, h - bar);
     Place(f.m_editList, 0, 0, w, h - bar);
     Place(f.m_oscPanel, 0, h - bar, osc, bar);
@@ -81,8 +81,8 @@ void CLyricsPluginApp::LayoutChildren() {
 }
 
 HWND CLyricsPluginApp::FindHostFrame() const {
-    HWND frame = m_hHostWnd;
-    HWND main = HostMainWindow();
+    HWND frame = m_host.embedWindow;
+    HWND main = m_host.MainWindow();
     while (frame) {
         if (!(::GetWindowLongPtrW(frame, GWL_STYLE) & WS_CHILD)) break;
         HWND parent = ::GetParent(frame);
@@ -97,7 +97,7 @@ void CLyricsPluginApp::MeasureLineHeight(HWND measuringWindow) {
     CLyricsListBox* list = DisplayList();
     list->m_nTallestItem = 0;
     const fw::FontDescription* fonts[] = {&list->m_fontText, &list->m_fontTitle, &list->m_fontInfo};
-    const int count = m_bShowSongInfo ? 3 : 1;
+    const int count = m_settings.showSongInfo ? 3 : 1;
     for (int i = 0; i < count; ++i) {
         fw::WindowDc dc(measuringWindow);
         fw::UniqueFont font = fw::CreateFontFor(*fonts[i], dc.get(), &m_lfChosen);
@@ -114,11 +114,11 @@ void CLyricsPluginApp::MeasureLineHeight(HWND measuringWindow) {
 // what the last toggle made it.
 bool CLyricsPluginApp::IsReducedHeight() {
     CLyricsListBox* list = DisplayList();
-    if (!list || !list->IsWindow() || !m_hHostWnd) return false;
+    if (!list || !list->IsWindow() || !m_host.embedWindow) return false;
     if (!HostHasParent()) return m_bClassicOneLine;
     MeasureLineHeight(list->m_hWnd);
     RECT host = {};
-    ::GetWindowRect(m_hHostWnd, &host);
+    ::GetWindowRect(m_host.embedWindow, &host);
     const RECT client = m_pWnd->GetClientRect();
     const int expected = list->m_nTallestItem + ((host.bottom - host.top) - client.bottom);
     const int height = host.bottom - host.top;
@@ -140,13 +140,13 @@ void CLyricsPluginApp::ToggleReducedMode() {
         newHeight = line + extra;
         CLyricsListBox* visible = VisibleList();
         if (visible && visible->GetCurSel() >= 0) visible->SetTopIndex(visible->GetCurSel());
-        m_bIsOneLine = 1;
+        m_settings.isOneLine = 1;
     } else {
-        newHeight = (m_nInfoLines + 5) * line + extra + m_nOscHeight;
-        m_bIsOneLine = 0;
+        newHeight = (m_song.infoLineCount + 5) * line + extra + m_nOscHeight;
+        m_settings.isOneLine = 0;
     }
     ResizeHostFrame(g, g.outer.right - g.outer.left, newHeight);
-    m_nScreenHeight = newHeight;
+    m_settings.screenHeight = newHeight;
     CenterSelection();
 }
 
@@ -158,14 +158,14 @@ void CLyricsPluginApp::ToggleClassicOneLine() {
     const HostFrameGeometry g = MeasureHostFrame(FindHostFrame(), m_pWnd->m_hWnd);
     const int width = g.outer.right - g.outer.left;
     if (!m_bClassicOneLine) {
-        m_nScreenHeight = g.outer.bottom - g.outer.top;
+        m_settings.screenHeight = g.outer.bottom - g.outer.top;
         m_bClassicOneLine = true;
-        m_bIsOneLine = 1;
+        m_settings.isOneLine = 1;
         ResizeHostFrame(g, width, 0);  // the skin's smallest height
     } else {
         m_bClassicOneLine = false;
-        m_bIsOneLine = 0;
-        ResizeHostFrame(g, width, m_nScreenHeight);
+        m_settings.isOneLine = 0;
+        ResizeHostFrame(g, width, m_settings.screenHeight);
     }
     LayoutChildren();
     Refresh(true);  // the song information comes and goes with the mode
@@ -195,7 +195,7 @@ void CLyricsPluginApp::ComputeCenteredTop(int line, int& top, int& newTop) const
 }
 
 void CLyricsPluginApp::CenterSelection() {
-    if (!m_bCenterHighlight) return;
+    if (!m_settings.centerHighlight) return;
     CLyricsListBox* lists[] = {DisplayList(), EditList()};
     for (CLyricsListBox* list : lists) {
         if (!IsUsable(list, true, true)) continue;

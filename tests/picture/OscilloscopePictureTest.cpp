@@ -51,7 +51,7 @@ void Capture(HDC from, int width, int height, fw::PixelCanvas& to) {
 class OscilloscopePicture : public ::testing::Test {
 protected:
     void SetUp() override {
-        app().m_bShowOsciloscope = 1;
+        app().m_settings.showOsciloscope = 1;
         app().LayoutChildren();
         app().CreateOscilloscopeSurface();
         fw::WindowDc listDc(h.Display().m_hWnd);

@@ -28,7 +28,7 @@ protected:
         if (std::getenv("VELMOR_EMULATED")) GTEST_SKIP() << "no font with these scripts in the emulated machine";
         h.Display().m_fontText.SetFace(kFace);
         h.Display().m_fontText.points = 14;
-        h.App().m_bShowSongInfo = 0;
+        h.App().m_settings.showSongInfo = 0;
     }
 
     // The pixels of the list's first item after it was drawn with `line`.

@@ -40,8 +40,8 @@ AppHarness::AppHarness() : m_app(std::make_unique<CLyricsPluginApp>()) {
     m_module.hwndParent = m_main;
     m_module.hDllInstance = ::GetModuleHandleA(nullptr);
     m_module.delayMs = 25;
-    m_app->m_pModule = &m_module;
-    m_app->m_bShowOsciloscope = 0;
+    m_app->m_host.module = &m_module;
+    m_app->m_settings.showOsciloscope = 0;
     m_app->m_pWnd->CreateWindows(m_host);
     m_app->m_hFrameWnd = m_app->m_pWnd->m_hWnd;
     ::ShowWindow(m_host, SW_SHOWNOACTIVATE);
@@ -52,7 +52,7 @@ AppHarness::AppHarness() : m_app(std::make_unique<CLyricsPluginApp>()) {
 
 AppHarness::~AppHarness() {
     // No settings file for the test program: the frame writes none without a module.
-    m_app->m_pModule = nullptr;
+    m_app->m_host.module = nullptr;
     ::DestroyWindow(m_host);
     ::DestroyWindow(m_main);
     MSG msg;
@@ -88,7 +88,7 @@ std::vector<std::string> AppHarness::Items(const fw::CListBox& list) {
 void AppHarness::SetItems(CLyricsListBox& list, const std::vector<std::string>& items) { list.SetLines(items); }
 
 void AppHarness::SetEditLines(const std::vector<std::string>& lines) {
-    m_app->m_doc.SetRawLines(lines);
+    m_app->m_song.doc.SetRawLines(lines);
     Edit().SetLines(lines);
 }
 

@@ -63,11 +63,11 @@ TEST_F(EncodingRoundTrip, EveryFormIsSavedBackAsItWasRead) {
         EXPECT_EQ(row.bytes, ReadFileBytes(lrc)) << row.what;
 
         // A time tag added to the first line keeps the form.
-        h.App().m_doc.ReplaceRawLine(0, "[00:00.50]" + h.App().m_doc.RawLines()[0]);
+        h.App().m_song.doc.ReplaceRawLine(0, "[00:00.50]" + h.App().m_song.doc.RawLines()[0]);
         ASSERT_TRUE(h.App().SaveLyrics(0)) << row.what;
         const text::DecodedText saved = text::DecodeBytes(ReadFileBytes(lrc), fw::SystemCodePage());
         EXPECT_EQ(row.form, saved.form) << row.what;
-        EXPECT_EQ(h.App().m_doc.JoinedRawText(), saved.utf8) << row.what;
+        EXPECT_EQ(h.App().m_song.doc.JoinedRawText(), saved.utf8) << row.what;
     }
     EXPECT_TRUE(boxes.Calls().empty());
 }
@@ -75,7 +75,7 @@ TEST_F(EncodingRoundTrip, EveryFormIsSavedBackAsItWasRead) {
 TEST_F(EncodingRoundTrip, CodePageTextThatNoLongerFitsBecomesUtf8WithAMark) {
     ASSERT_TRUE(WriteFileBytes(lrc, "[00:01]Caf\xE9\r\n"));
     LoadRaw();
-    h.App().m_doc.ReplaceRawLine(0, "[00:01]Caf\xC3\xA9 \xE6\x9C\x9D");
+    h.App().m_song.doc.ReplaceRawLine(0, "[00:01]Caf\xC3\xA9 \xE6\x9C\x9D");
     ASSERT_TRUE(h.App().SaveLyrics(0));
     EXPECT_EQ("\xEF\xBB\xBF[00:01]Caf\xC3\xA9 \xE6\x9C\x9D\r\n", ReadFileBytes(lrc));
 }

@@ -9,7 +9,7 @@
 TEST(NewLyrics, AnotherThreadOnlyAsksTheWindowThreadToReload) {
     TempFolder folder;
     AppHarness h;
-    h.App().m_bShowSongInfo = 0;
+    h.App().m_settings.showSongInfo = 0;
     h.SetSong(folder.File("song.ogg"));
     WriteFileBytes(folder.File("song.LRC"), "first");
     h.Render();

@@ -56,8 +56,8 @@ protected:
     // The song as the frame driver loads it, the lines in the edit list.
     void Loaded(const std::string& songPath, const Lines& lines) {
         CLyricsPluginApp& app = h.App();
-        app.m_strSongFile = songPath;
-        app.m_strLyricsFile.clear();  // not from a lyric file
+        app.m_song.file = songPath;
+        app.m_song.lyricsFile.clear();  // not from a lyric file
         h.ShowEditList();
         h.SetEditLines(lines);
         app.m_bModified = 1;
@@ -98,7 +98,7 @@ TEST_F(SaveLyrics, TxtFileTheLyricsCameFromIsOverwritten) {
     app.m_bReload = 1;
     h.Render();
     ASSERT_EQ((Lines{"old", "text", ""}), AppHarness::Items(h.Edit()));
-    app.m_doc.ReplaceRawLine(0, "[00:03]new");
+    app.m_song.doc.ReplaceRawLine(0, "[00:03]new");
     ASSERT_TRUE(app.SaveLyrics(0));
     EXPECT_EQ("[00:03]new\r\ntext\r\n", ReadFileBytes(txt));
     EXPECT_FALSE(FileExists(lrc));
@@ -113,7 +113,7 @@ TEST_F(SaveLyrics, UnwritablePlacesFallBackOrSaySo) {
     EXPECT_EQ("Velmor Lyrics plugin!!!!", boxes.Calls()[0].caption);
 
     boxes.Clear();
-    SetFolder(app.m_strAlternativeLRCPath, folder.File("nowhere"));
+    SetFolder(app.m_settings.alternativeLRCPath, folder.File("nowhere"));
     EXPECT_FALSE(app.SaveLyrics(0));
     ASSERT_EQ(1u, boxes.Calls().size());
     EXPECT_EQ("ERROR_PATH_NOT_FOUND", boxes.Calls()[0].text);
@@ -121,7 +121,7 @@ TEST_F(SaveLyrics, UnwritablePlacesFallBackOrSaySo) {
 
     // The lyric file beside the song is in use: it keeps its old content.
     const std::string alternative = folder.MakeFolder("alt");
-    SetFolder(app.m_strAlternativeLRCPath, alternative);
+    SetFolder(app.m_settings.alternativeLRCPath, alternative);
     Loaded(ogg, {"new"});
     ASSERT_TRUE(WriteFileBytes(lrc, "previous"));
     {
@@ -130,7 +130,7 @@ TEST_F(SaveLyrics, UnwritablePlacesFallBackOrSaySo) {
     }
     EXPECT_EQ("previous", ReadFileBytes(lrc));
     EXPECT_EQ("new", ReadFileBytes(alternative + stem + ".LRC"));
-    EXPECT_EQ(alternative + stem + ".LRC", app.m_strLyricsFile);
+    EXPECT_EQ(alternative + stem + ".LRC", app.m_song.lyricsFile);
     EXPECT_EQ(Lines{stem + ".LRC"}, FilesIn(folder.Path()));
 }
 
@@ -301,12 +301,12 @@ protected:
 
 TEST_F(SaveDownloaded, EachTipoDownloadHasItsPlace) {
     const std::string download = folder.MakeFolder("download");
-    SetFolder(app.m_strDownloadLRCPath, download);
+    SetFolder(app.m_settings.downloadLRCPath, download);
     MakeSong();
     Playing(song);
     ASSERT_TRUE(Save(1));
     EXPECT_EQ(text, ReadFileBytes(temp));
-    EXPECT_EQ(temp, app.m_strLyricsFile);
+    EXPECT_EQ(temp, app.m_song.lyricsFile);
     EXPECT_FALSE(app.m_bModified);
     ASSERT_TRUE(Save(2));
     EXPECT_EQ(text, ReadFileBytes(lrc));
@@ -343,10 +343,10 @@ TEST_F(SaveDownloaded, IntoTheMp3OnlyWhenItCanBeWritten) {
     EXPECT_EQ("other", ReadFileBytes(temp));
 
     // A download folder that cannot be written, or none: the temporary folder.
-    SetFolder(app.m_strDownloadLRCPath, folder.File("nowhere"));
+    SetFolder(app.m_settings.downloadLRCPath, folder.File("nowhere"));
     ASSERT_TRUE(Save(4));
     EXPECT_EQ(text, ReadFileBytes(temp));
-    app.m_strDownloadLRCPath.clear();
+    app.m_settings.downloadLRCPath.clear();
     ASSERT_TRUE(app.SaveDownloadedLyrics(SaveTarget::DownloadFolder, "none"));
     EXPECT_EQ("none", ReadFileBytes(temp));
     EXPECT_TRUE(boxes.Calls().empty());

@@ -44,7 +44,7 @@ protected:
 
 TEST_F(TagEditMode, TogglingSwitchesListsButtonAndSelection) {
     Load("[ti:Song]\r\n[00:05]one\r\n[00:10]two\r\n[00:15]three");
-    ASSERT_EQ(3, app.m_nInfoLines);  // title, path, blank
+    ASSERT_EQ(3, app.m_song.infoLineCount);  // title, path, blank
     h.Display().SetCurSel(4);        // "two"
     EnterEditMode();
     EXPECT_FALSE(h.Display().IsWindowVisible());
@@ -185,7 +185,7 @@ TEST_F(TagEditMode, SongChangeLeavesTheModeAfterAsking) {
     EXPECT_TRUE(h.Display().IsWindowVisible());
     EXPECT_EQ("Help", h.HelpSaveButton().TipText());
     h.Render();  // the next frame loads the new song
-    EXPECT_EQ("next song", h.Display().GetText(app.m_nInfoLines));
+    EXPECT_EQ("next song", h.Display().GetText(app.m_song.infoLineCount));
 
     EnterEditMode();  // without changes nothing is asked
     boxes.Clear();
@@ -205,7 +205,7 @@ TEST(TimingNotice, ShowsTheTotalOffsetThenThePanelsOwnText) {
     AppHarness h;
     CLyricsPluginApp& app = h.App();
     CSongPanel& panel = app.m_pWnd->m_songPanel;
-    app.m_nFileOffsetMs = 250;
+    app.m_song.fileOffsetMs = 250;
     app.ShiftTiming(-100);
     EXPECT_EQ("Offset +0.2 s", panel.ThirdLine());
     app.ShiftTiming(-300);

@@ -19,7 +19,7 @@ protected:
         h.ShowEditList();
         h.Edit().ResetContent();
         int next = 0;
-        h.App().m_doc.Clear();
+        h.App().m_song.doc.Clear();
         const bool found = h.App().ReadTagLyrics(song, next) != FALSE;
         h.App().ShowDocumentInVisibleList();
         lines = AppHarness::Items(h.Edit());
@@ -60,12 +60,12 @@ TEST_F(TagLyrics, TimedFrameTextIsTimedInTheDisplayList) {
     int next = 0;
     ASSERT_TRUE(app.ReadTagLyrics(song, next));
     EXPECT_EQ(2, next);
-    ASSERT_EQ(2u, app.m_doc.Shown().size());
-    EXPECT_EQ("one", app.m_doc.Shown()[0].text);
-    EXPECT_EQ("two", app.m_doc.Shown()[1].text);
-    ASSERT_EQ(2u, app.m_doc.ShownTags().size());
-    EXPECT_EQ(70000, app.m_doc.ShownTags()[1].nMs);
-    EXPECT_EQ(1, app.m_doc.ShownTags()[1].nLine);
+    ASSERT_EQ(2u, app.m_song.doc.Shown().size());
+    EXPECT_EQ("one", app.m_song.doc.Shown()[0].text);
+    EXPECT_EQ("two", app.m_song.doc.Shown()[1].text);
+    ASSERT_EQ(2u, app.m_song.doc.ShownTags().size());
+    EXPECT_EQ(70000, app.m_song.doc.ShownTags()[1].nMs);
+    EXPECT_EQ(1, app.m_song.doc.ShownTags()[1].nLine);
 }
 
 TEST_F(TagLyrics, Lyrics3TagsGiveTheirLyricsOnly) {

@@ -203,8 +203,8 @@ TEST_F(Toolbar, ButtonStatesShowInItsPaint) {
 }
 
 TEST_F(Toolbar, SongPanelCentresTitleArtistAndStatusAndSkipsEmptyLines) {
-    h.App().m_strTitle = "Morning Lights";
-    h.App().m_strArtist.clear();
+    h.App().m_song.title = "Morning Lights";
+    h.App().m_song.artist.clear();
     frame.m_songPanel.SetWindowText("Searching Velmor Demo");
     const int w = 300, ht = 40;
     const Pixels panel = DrawnItem(frame.m_songPanel, 0, w, ht);

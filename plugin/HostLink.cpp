@@ -1,11 +1,11 @@
-// Texts the host gives about its playlist, as Unicode. Players from 5.3
+// The player's messages. Texts about its playlist come as Unicode: players from 5.3
 // answer the wide playlist messages, from 5.13 the wide file information;
 // older ones answer 1 to them like to any message they do not know, so the
 // version decides, and the ANSI answers (code-page text, 8.3 short names,
 // or '?' for characters the code page lacks) are the fall-back.
 #include "framework/SystemCodePage.h"
 #include "framework/Unicode.h"
-#include "plugin/LyricsPluginApp.h"
+#include "plugin/HostLink.h"
 
 #include <vector>
 
@@ -44,41 +44,51 @@ bool AnsiPathOf(const std::string& path, std::string& ansi) {
 
 }  // namespace
 
-std::string CLyricsPluginApp::GetCurrentSongFile() const { return PlaylistFile(SendToHost(IPC_GETLISTPOS)); }
+LRESULT HostLink::Send(LPARAM ipc, WPARAM wParam) const {
+    const HWND main = MainWindow();
+    return main ? ::SendMessageW(main, WM_WA_IPC, wParam, ipc) : 0;
+}
 
-std::string CLyricsPluginApp::PlaylistFile(LRESULT pos) const {
+bool HostLink::HasParent() const {
+    if (!embedWindow || !::IsWindow(embedWindow)) return false;
+    return (::GetWindowLongPtrW(embedWindow, GWL_STYLE) & WS_CHILD) && ::GetParent(embedWindow);
+}
+
+std::string HostLink::CurrentSongFile() const { return PlaylistFile(Send(IPC_GETLISTPOS)); }
+
+std::string HostLink::PlaylistFile(LRESULT pos) const {
     const WPARAM index = static_cast<WPARAM>(pos);
-    if (m_nHostVersion >= kWidePlaylistVersion) {
-        if (const wchar_t* wide = TextPointer<wchar_t>(SendToHost(IPC_GETPLAYLISTFILEW, index)))
+    if (version >= kWidePlaylistVersion) {
+        if (const wchar_t* wide = TextPointer<wchar_t>(Send(IPC_GETPLAYLISTFILEW, index)))
             return fw::Narrow(wide);
     }
-    const char* ansi = TextPointer<char>(SendToHost(IPC_GETPLAYLISTFILE, index));
+    const char* ansi = TextPointer<char>(Send(IPC_GETPLAYLISTFILE, index));
     return ansi && *ansi ? FromAnsiPath(ansi) : std::string();
 }
 
-bool CLyricsPluginApp::PlaylistTitle(LRESULT pos, std::string& title) const {
+bool HostLink::PlaylistTitle(LRESULT pos, std::string& title) const {
     const WPARAM index = static_cast<WPARAM>(pos);
-    if (m_nHostVersion >= kWidePlaylistVersion) {
-        if (const wchar_t* wide = TextPointer<wchar_t>(SendToHost(IPC_GETPLAYLISTTITLEW, index))) {
+    if (version >= kWidePlaylistVersion) {
+        if (const wchar_t* wide = TextPointer<wchar_t>(Send(IPC_GETPLAYLISTTITLEW, index))) {
             title = fw::Narrow(wide);
             return true;
         }
     }
-    const char* ansi = TextPointer<char>(SendToHost(IPC_GETPLAYLISTTITLE, index));
+    const char* ansi = TextPointer<char>(Send(IPC_GETPLAYLISTTITLE, index));
     if (!ansi) return false;
     title = fw::SystemCodePage().ToUtf8(ansi);
     return true;
 }
 
-bool CLyricsPluginApp::ExtendedFileInfo(const std::string& file, const char* field, std::string& value) const {
+bool HostLink::ExtendedFileInfo(const std::string& file, const char* field, std::string& value) const {
     constexpr size_t kResultChars = 512;
     value.clear();
-    if (m_nHostVersion >= kWideFileInfoVersion) {
+    if (version >= kWideFileInfoVersion) {
         const std::wstring wideFile = fw::Widen(file);
         const std::wstring wideField = fw::Widen(field);
         wchar_t result[kResultChars] = L"";
         extendedFileInfoStructW request = {wideFile.c_str(), wideField.c_str(), result, kResultChars};
-        const LRESULT ok = SendToHost(IPC_GET_EXTENDED_FILE_INFOW, reinterpret_cast<WPARAM>(&request));
+        const LRESULT ok = Send(IPC_GET_EXTENDED_FILE_INFOW, reinterpret_cast<WPARAM>(&request));
         result[kResultChars - 1] = L'\0';
         value = fw::Narrow(result);
         return ok != 0;
@@ -87,8 +97,21 @@ bool CLyricsPluginApp::ExtendedFileInfo(const std::string& file, const char* fie
     if (!AnsiPathOf(file, ansiFile)) return false;  // a name the host could not have given
     char result[kResultChars] = "";
     extendedFileInfoStruct request = {ansiFile.c_str(), field, result, kResultChars};
-    const LRESULT ok = SendToHost(IPC_GET_EXTENDED_FILE_INFO, reinterpret_cast<WPARAM>(&request));
+    const LRESULT ok = Send(IPC_GET_EXTENDED_FILE_INFO, reinterpret_cast<WPARAM>(&request));
     result[kResultChars - 1] = '\0';
     value = fw::SystemCodePage().ToUtf8(result);
     return ok != 0;
+}
+
+// The player's settings folder, as its version tells it (wide from 5.58).
+std::string HostLink::PlayerSettingsFolder() const {
+    std::string folder;
+    if (version >= kWideIniDirectoryVersion) {
+        if (const wchar_t* wide = TextPointer<wchar_t>(Send(IPC_GETINIDIRECTORYW))) folder = fw::Narrow(wide);
+    }
+    if (folder.empty()) {
+        if (const char* ansi = TextPointer<char>(Send(IPC_GETINIDIRECTORY))) folder = FromAnsiPath(ansi);
+    }
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    return folder;
 }
