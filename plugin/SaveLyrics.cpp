@@ -1,6 +1,7 @@
 // Saving lyrics: the edit list as a lyric file or into the MP3, downloaded
 // lyrics where TipoDownload says, and the file-error messages. The files
 // themselves are written by lyrics/LyricFiles, which never loses a file.
+#include "framework/FilePath.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/SystemCodePage.h"
@@ -197,7 +198,7 @@ void CLyricsPluginApp::OfferToRemoveLyricsFiles(const std::string& song) {
 void CLyricsPluginApp::AskRemoveLyricsFile(const std::string& path) {
     if (m_bWindowsClosing) return;  // no question while the plugin stops: the file stays
     {
-        fw::UniqueFile file(::CreateFileW(fw::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        fw::UniqueFile file(::CreateFileW(fw::Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return;
     }
