@@ -1,6 +1,8 @@
 // Saving the edit list as a lyric file or into the MP3, saving downloaded
 // lyrics, the file-error texts, and what a failed or interrupted save leaves.
+#include "lyrics/SaveJournal.h"
 #include "tests/support/AppHarness.h"
+#include "tests/support/FaultyFileOps.h"
 #include "tests/support/Mp3Fixture.h"
 #include "tests/support/TempFolder.h"
 
@@ -282,6 +284,117 @@ TEST_F(SaveLyrics, LeftoverRewriteReplacesTheSongOnlyWhenComplete) {
     EXPECT_EQ("again", mp3::LyricsFrameText(song));
     EXPECT_EQ("From the leftover", mp3::TitleFrameText(song));
     EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));
+}
+
+// The write into a song the player holds stops part way: the user is told
+// what is true (a copy will repair it), the song waits while it plays, and
+// is made whole once the player lets it go.
+TEST_F(SaveLyrics, WriteIntoAHeldSongCutShortIsRepairedOnceItStopsPlaying) {
+    MakeSong();
+    ASSERT_TRUE(mp3::AddLyricsFrame(song, "old"));
+    Loaded(song, {"[00:01]new"});
+    h.SetSong(song);
+    fw::UniqueFile player = HoldOpen(song);
+    {
+        FaultyFileOps ops;
+        ops.FailFirst(OpKind::Write, stem + ".mp3", ERROR_DISK_FULL);
+        EXPECT_FALSE(app.SaveLyrics(-1));
+    }
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_NE(std::string::npos, boxes.Texts()[0].find("repaired"));
+    EXPECT_EQ(std::string::npos, boxes.Texts()[0].find("left unchanged"));
+    EXPECT_TRUE(app.m_bModified);
+    const Lines waiting = {stem + ".mp3", stem + ".mp3.XXXXXX", stem + ".mp3.XXXXXX.wins"};
+    app.FinishWaitingSaves(true);  // the player plays it: nothing is written into it now
+    EXPECT_EQ(waiting, FilesIn(folder.Path()));
+    player.reset();
+    h.SetPlaying(false);
+    app.FinishWaitingSaves(true);
+    EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));
+    EXPECT_EQ("[00:01]new", mp3::LyricsFrameText(song));
+    EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio + mp3::Id3v1()));
+    EXPECT_TRUE(journal::Empty());
+}
+
+// The lyrics folder goes away while the save question is open: the lyrics
+// are saved beside the song, where the next load finds them. A folder that
+// is there but refuses the file gets no copy beside the song (its own file
+// would hide it): the user is told, in the system's words.
+TEST_F(SaveLyrics, LyricsFolderGoneOrRefusingWhileTheQuestionIsOpen) {
+    const std::string lyricsFolder = folder.MakeFolder("lyrics");
+    const std::string inFolder = lyricsFolder + stem + ".LRC";
+    SetFolder(app.m_strAlternativeLRCPath, lyricsFolder);
+    MakeSong();
+    ASSERT_TRUE(WriteFileBytes(inFolder, "[00:01]old"));
+    h.SetSong(song);
+    h.Render();
+    ASSERT_EQ(inFolder, app.m_strLyricsFile);
+    h.ShowEditList();
+    h.SetEditLines({"[00:01]new"});
+    {
+        FaultyFileOps ops;
+        ops.RefuseWritesIn(lyricsFolder, ERROR_SHARING_VIOLATION);
+        boxes.Script({IDNO});
+        EXPECT_FALSE(app.SaveLyrics(0));
+    }
+    ASSERT_EQ(2u, boxes.Texts().size());
+    EXPECT_EQ("The lyrics could not be saved into the file\n" + inFolder + "\n" + SystemText(ERROR_SHARING_VIOLATION) +
+                  "\nThe file was left unchanged.",
+              boxes.Texts()[1]);
+    EXPECT_FALSE(FileExists(lrc));
+    EXPECT_EQ("[00:01]old", ReadFileBytes(inFolder));
+
+    boxes.Clear();
+    fw::SetMessageBoxHandler([&](const fw::MessageBoxCall&) {
+        ::DeleteFileA(inFolder.c_str());
+        ::RemoveDirectoryA(lyricsFolder.c_str());
+        return IDNO;  // as a lyric file
+    });
+    EXPECT_TRUE(app.SaveLyrics(0));
+    fw::SetMessageBoxHandler(nullptr);
+    EXPECT_EQ("[00:01]new", ReadFileBytes(lrc));
+    EXPECT_EQ(lrc, app.m_strLyricsFile);
+    h.ShowEditList();
+    app.m_bReload = 1;
+    h.Render();
+    EXPECT_EQ(lrc, app.m_strLyricsFile);  // what the next load reads
+}
+
+// Saved as a lyric file while another program renamed the song: the lyrics
+// are whole, and the user learns where they are.
+TEST_F(SaveLyrics, SongRenamedWhileItsLyricFileIsSaved) {
+    ASSERT_TRUE(WriteFileBytes(ogg, audio));
+    Loaded(ogg, {"[00:01]words"});
+    {
+        FaultyFileOps ops;
+        ops.Before(1, [&] { ::MoveFileA(ogg.c_str(), folder.File("renamed.ogg").c_str()); });
+        EXPECT_TRUE(app.SaveLyrics(0));
+    }
+    EXPECT_EQ("[00:01]words", ReadFileBytes(lrc));
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_EQ("The song " + ogg + " was moved or deleted while its lyrics were saved.\nThe lyrics are in " + lrc + ".",
+              boxes.Texts()[0]);
+}
+
+// Yes to removing the lyric file beside the song, but it cannot go: its
+// lyrics would keep showing instead of the song's, so the user is told.
+TEST_F(SaveLyrics, LyricFileThatCannotBeRemovedSaysSo) {
+    MakeSong();
+    ASSERT_TRUE(WriteFileBytes(lrc, "external"));
+    Loaded(song, {"inside"});
+    boxes.Script({IDYES});
+    {
+        FaultyFileOps ops;
+        ops.FailFirst(OpKind::Delete, stem + ".LRC", ERROR_ACCESS_DENIED);
+        ASSERT_TRUE(app.SaveLyrics(-1));
+    }
+    EXPECT_EQ("inside", mp3::LyricsFrameText(song));
+    EXPECT_EQ("external", ReadFileBytes(lrc));
+    ASSERT_EQ(2u, boxes.Texts().size());
+    EXPECT_EQ(RemoveQuestion(lrc), boxes.Texts()[0]);
+    EXPECT_EQ("The file " + lrc + " could not be removed.\n" + SystemText(ERROR_ACCESS_DENIED) +
+                  "\nIts lyrics are shown instead of those in the MP3 file until it is removed.",
+              boxes.Texts()[1]);
 }
 
 // --- Downloaded lyrics ------------------------------------------------------
