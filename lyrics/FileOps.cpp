@@ -3,7 +3,6 @@
 #include "framework/FilePath.h"
 
 #include <algorithm>
-#include <atomic>
 
 namespace files {
 
@@ -37,24 +36,12 @@ public:
     }
 };
 
-std::atomic<FileOps*>& Installed() {
-    static std::atomic<FileOps*> ops{nullptr};
-    return ops;
-}
-
 }  // namespace
 
 FileOps& RealFiles() {
     static WindowsFiles real;
     return real;
 }
-
-FileOps& Files() {
-    FileOps* ops = Installed().load();
-    return ops ? *ops : RealFiles();
-}
-
-FileOps* SwapFileOps(FileOps* ops) { return Installed().exchange(ops); }
 
 SeamFile Open(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD attributes) {
     return SeamFile(Files().Open(path, access, share, disposition, attributes));

@@ -1,8 +1,10 @@
 // The file operations of saving, behind one small interface: every create,
 // write, flush, cut, close, move, delete and attribute change a save makes
 // goes through Files(), so that a test can make any one of them fail or stop
-// the process right there. The plugin only ever uses the real one; tests
-// install their own with SwapFileOps.
+// the process right there. Files() is defined where the code is linked: the
+// plugin's library gives the real operations (plugin/DllMain.cpp), and only
+// the test programs link a switch that can put others in their place
+// (tests/support/FileOpsSwitch).
 #pragma once
 
 #include "framework/Handles.h"
@@ -34,12 +36,10 @@ public:
     virtual bool SetAttributes(const std::string& path, DWORD attributes) = 0;
 };
 
-// The operations saving uses now.
+// The operations saving uses.
 FileOps& Files();
 // The operations of Windows itself.
 FileOps& RealFiles();
-// Makes `ops` (null: the real ones) the ones Files() gives; returns the one before.
-FileOps* SwapFileOps(FileOps* ops);
 
 // A file opened through Files(), closed through it.
 struct SeamFileTraits {

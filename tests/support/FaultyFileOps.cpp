@@ -16,9 +16,9 @@ const char* OpName(OpKind kind) {
     return "?";
 }
 
-FaultyFileOps::FaultyFileOps() : m_previous(files::SwapFileOps(this)) {}
+FaultyFileOps::FaultyFileOps() : m_previous(SwapFileOps(this)) {}
 
-FaultyFileOps::~FaultyFileOps() { files::SwapFileOps(m_previous); }
+FaultyFileOps::~FaultyFileOps() { SwapFileOps(m_previous); }
 
 void FaultyFileOps::FailAt(int n, DWORD error) {
     std::lock_guard<std::mutex> lock(m_lock);

@@ -3,7 +3,7 @@
 // renamed meanwhile), or stops the process there.
 #pragma once
 
-#include "lyrics/FileOps.h"
+#include "tests/support/FileOpsSwitch.h"
 
 #include <functional>
 #include <mutex>
