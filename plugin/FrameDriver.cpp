@@ -71,6 +71,7 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
     m_nRenderThread = ::GetCurrentThreadId();
     m_host.module = module;
     if (HasPendingDownloads()) TakeUpDownloadedLyrics(false);
+    FinishWaitingSaves(false);
 
     std::string path = m_host.CurrentSongFile();
     if (path.empty()) path = m_song.file;
@@ -166,6 +167,7 @@ bool CLyricsPluginApp::HandleEditModeSongChange() {
 // The file a search left in the temporary folder is tried whenever what was
 // found shows no line, and its result replaces the earlier one.
 void CLyricsPluginApp::LoadLyricsSources(int baseCount, int& count, bool& found) {
+    FinishSaveOfLoadedSong();
     const std::string temp = TempFolderPath();
     const std::vector<LyricsCandidate> candidates = LyricsCandidates(m_song.file, m_settings.alternativeLRCPath, temp);
     LyricsOrigin origin = LyricsOrigin::External;

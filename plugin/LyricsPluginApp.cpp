@@ -114,6 +114,7 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
     m_bClassicOneLine = false;
     ChooseSettingsFile(module);
     LoadSettings(module);
+    StartSaveJournal();
 
     m_host.embedState.r.left = m_settings.screenX;
     m_host.embedState.r.top = m_settings.screenY < 0 ? 0 : m_settings.screenY;
