@@ -26,12 +26,17 @@ struct HttpReply {
     int finalDelayMs = 0;   // pause before the body's end (the last chunk, or the close)
     std::string redirectTo;   // a 302 to this address (body ignored)
     bool neverAnswer = false;  // reads the request and then stays silent until the server stops
+    // When set: the connection closes after this many bytes of the body
+    // (chunked: inside the chunk that holds them, no last chunk).
+    size_t cutAfterBytes = 0;
 };
 
 struct SeenRequest {
     std::string target;  // path and query as sent
     std::string userAgent;
     DWORD tick;  // GetTickCount when the request was read
+    std::string cookie;  // the Cookie and Authorization headers, when sent
+    std::string authorization;
 };
 
 class LoopbackHttpServer {
@@ -58,6 +63,8 @@ public:
 
     std::vector<SeenRequest> Requests() const;
     int CountRequests(const std::string& target) const;
+    // Requests whose target begins with prefix.
+    int CountRequestsStartingWith(const std::string& prefix) const;
     // Connections accepted and not yet finished.
     int OpenConnections() const { return m_open; }
     int MostOpenAtOnce() const { return m_mostOpen; }
