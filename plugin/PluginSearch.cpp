@@ -140,7 +140,10 @@ void CLyricsPluginApp::FollowSongWithSearch(bool changed, bool retry, bool usabl
         // Whatever was searched for or waited for belonged to another song,
         // or to this one before it had lyrics.
         m_bSearchPending = 0;
-        if (changed) m_pFinder->StopSearch();
+        if (changed) {
+            m_pFinder->StopSearch();
+            ShowSearchStatus("");  // what it showed belonged to the song before
+        }
         return;
     }
     const LyricsSearch::Request request{m_strTitle, m_strArtist, m_strSongFile};

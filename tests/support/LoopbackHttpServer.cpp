@@ -111,6 +111,12 @@ void LoopbackHttpServer::Serve(const std::string& target, HttpReply reply) {
 
 void LoopbackHttpServer::ServePrefix(const std::string& prefix, HttpReply reply) {
     std::lock_guard<std::mutex> guard(m_lock);
+    for (auto& served : m_prefixes) {
+        if (served.first == prefix) {
+            served.second = std::move(reply);
+            return;
+        }
+    }
     m_prefixes.emplace_back(prefix, std::move(reply));
 }
 

@@ -55,7 +55,9 @@ public:
     // The reply to one exact target (path and query).
     void Serve(const std::string& target, HttpReply reply);
     void Serve(const std::string& target, const std::string& body) { Serve(target, HttpReply{200, body}); }
-    // The reply to every target that begins with prefix and has no exact reply.
+    // The reply to every target that begins with prefix and has no exact
+    // reply (the first prefix served that matches); serving a prefix again
+    // replaces its reply.
     void ServePrefix(const std::string& prefix, HttpReply reply);
     void ServePrefix(const std::string& prefix, const std::string& body) { ServePrefix(prefix, HttpReply{200, body}); }
     // Added before the headers of every reply.
