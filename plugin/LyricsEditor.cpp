@@ -90,11 +90,11 @@ private:
         if (count == 1) {
             const SearchResult& first = list.At(0);
             SetItemText(dialog, IDC_ED_TEXT, first.Shown());
-            if (!SearchStopped()) SetItemText(dialog, IDC_ED_CODEPAGE_LINE, CodePageLine(first.codePage));
+            SetItemText(dialog, IDC_ED_CODEPAGE_LINE, CodePageLine(first.codePage));
         }
         SetItemText(dialog, IDC_ED_COUNTER,
                     CounterLine(list.Current() + 1, list.Count(), list.At(list.Current()).siteName));
-        if (!SearchStopped() && list.Current() < list.Count() - 1) EnableItem(dialog, IDC_ED_NEXT, true);
+        if (list.Current() < list.Count() - 1) EnableItem(dialog, IDC_ED_NEXT, true);
     }
 
     const std::shared_ptr<fw::WindowTaskQueue> m_tasks;
