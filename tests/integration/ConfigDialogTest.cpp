@@ -22,7 +22,7 @@ constexpr int kTextFont = 1308, kTitleFont = 1309, kInfoFont = 1310;
 constexpr int kAltPath = 1027, kDownloadPath = 1029, kDownloadBrowse = 1030;
 constexpr int kBackgroundSwatch = 1300, kToolbarSwatch = 1306;
 
-// Config called on a thread of the test, as Winamp calls it on its own.
+// Config called by the player, on its main thread (the call waits there).
 class ConfigFromHostThread {
 public:
     explicit ConfigFromHostThread(PluginSession& s)
@@ -84,9 +84,9 @@ TEST_F(ConfigDialog, FromTheHostThreadColoursTakeEffectAtOnceAndCancelKeepsThem)
     ConfigFromHostThread config(s);
     const HWND dialog = dialogs::WaitFor("Configuration");
     ASSERT_NE(dialog, nullptr);
-    // The dialog belongs to the calling thread; the player's own windows
-    // stay with the plugin's thread.
-    EXPECT_EQ(::GetWindowThreadProcessId(dialog, nullptr), config.ThreadId());
+    // The dialog belongs to the player's main thread, which called Config;
+    // the plugin's windows stay with the visualization thread.
+    EXPECT_EQ(::GetWindowThreadProcessId(dialog, nullptr), s.Host().UiThreadId());
     EXPECT_EQ(::GetWindow(dialog, GW_OWNER), s.Host().EmbedWindow());
     EXPECT_EQ(dialogs::ItemText(dialog, kTitleFont), "Arial, 10, Bold, Italic");
     EXPECT_EQ(dialogs::ItemText(dialog, kTextFont), "Arial, 8, Normal");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/Unicode.h"
@@ -105,28 +107,70 @@ std::string TempPath(const std::string& name) {
     return std::string(folder) + "host_emulator_" + std::to_string(GetCurrentProcessId()) + "_" + name;
 }
 
-// Loads the mini plugin once more on its own, so its counters can be read
-// before, during and after an emulator has it loaded.
-class MiniPluginTest : public ::testing::Test {
-protected:
-    using CountFn = int (*)(const char*);
-    using ReportFn = int (*)(char*, int);
-
-    void SetUp() override {
-        probe_.reset(LoadLibraryA(MiniPluginPath().c_str()));
-        ASSERT_TRUE(probe_) << "cannot load " << MiniPluginPath();
-        count_ = reinterpret_cast<CountFn>(reinterpret_cast<void*>(GetProcAddress(probe_.get(), "MiniVisCount")));
-        report_ = reinterpret_cast<ReportFn>(reinterpret_cast<void*>(GetProcAddress(probe_.get(), "MiniVisReport")));
-        ASSERT_TRUE(count_ && report_);
+// The mini plugin's extra exports, read from a loaded copy of it.
+class MiniExports {
+public:
+    explicit MiniExports(HMODULE module) {
+        count_ = Export<int (*)(const char*)>(module, "MiniVisCount");
+        report_ = Export<int (*)(char*, int)>(module, "MiniVisReport");
+        thread_ = Export<DWORD (*)(const char*)>(module, "MiniVisThread");
+        window_ = Export<HWND (*)(const char*)>(module, "MiniVisWindow");
+        set_ = Export<void (*)(const char*, int)>(module, "MiniVisSet");
+        list_ = Export<int (*)(const char*, char*, int)>(module, "MiniVisList");
+        embedRect_ = Export<void (*)(RECT*)>(module, "MiniVisEmbedRect");
     }
+    bool Complete() const { return count_ && report_ && thread_ && window_ && set_ && list_ && embedRect_; }
 
     int Count(const char* name) const { return count_(name); }
-
+    DWORD Thread(const char* name) const { return thread_(name); }
+    HWND Window(const char* name) const { return window_(name); }
+    void Set(const char* name, int value) const { set_(name, value); }
+    std::string List(const char* name) const {
+        char text[4096] = "";
+        list_(name, text, sizeof(text));
+        return text;
+    }
     std::map<std::string, std::string> Report() const {
         char text[2048] = "";
         report_(text, sizeof(text));
         return ParseReport(text);
     }
+    // The r of the plugin's embedWindowState; read it on the visualization thread.
+    RECT EmbedRect() const {
+        RECT r = {0, 0, 0, 0};
+        embedRect_(&r);
+        return r;
+    }
+
+private:
+    template <typename Fn>
+    static Fn Export(HMODULE module, const char* name) {
+        return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+    }
+
+    int (*count_)(const char*) = nullptr;
+    int (*report_)(char*, int) = nullptr;
+    DWORD (*thread_)(const char*) = nullptr;
+    HWND (*window_)(const char*) = nullptr;
+    void (*set_)(const char*, int) = nullptr;
+    int (*list_)(const char*, char*, int) = nullptr;
+    void (*embedRect_)(RECT*) = nullptr;
+};
+
+// Loads the mini plugin once more on its own, so its counters can be read
+// before, during and after an emulator has it loaded.
+class MiniPluginTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        probe_.reset(LoadLibraryA(MiniPluginPath().c_str()));
+        ASSERT_TRUE(probe_) << "cannot load " << MiniPluginPath();
+        mini_ = std::make_unique<MiniExports>(probe_.get());
+        ASSERT_TRUE(mini_->Complete());
+    }
+
+    int Count(const char* name) const { return mini_->Count(name); }
+    std::map<std::string, std::string> Report() const { return mini_->Report(); }
+    const MiniExports& Mini() const { return *mini_; }
 
     std::unique_ptr<HostEmulator> MakeHost(HostOptions options = {}) {
         auto emulator = std::make_unique<HostEmulator>(options);
@@ -142,10 +186,17 @@ protected:
         return emulator;
     }
 
+    // Started with a song playing, so Render comes.
+    std::unique_ptr<HostEmulator> StartPlaying(HostOptions options = {}) {
+        auto emulator = MakeHost(options);
+        emulator->SetPlaying(true);
+        EXPECT_TRUE(emulator->Start());
+        return emulator;
+    }
+
 private:
     host::UniqueModule probe_;
-    CountFn count_ = nullptr;
-    ReportFn report_ = nullptr;
+    std::unique_ptr<MiniExports> mini_;
 };
 
 HostOptions WithSkin(SkinMode skin) {
@@ -156,11 +207,14 @@ HostOptions WithSkin(SkinMode skin) {
 
 // --- loading and the visualization thread ---
 
-TEST_F(MiniPluginTest, LoadPluginFillsTheHostFieldsOfTheModule) {
+TEST_F(MiniPluginTest, StartFillsTheHostFieldsOfTheModule) {
     HostOptions options;
     options.nCh = 1;
     options.sRate = 22050;
     auto emulator = MakeHost(options);
+    EXPECT_EQ(emulator->Module(), nullptr) << "the DLL is the visualization thread's to load";
+    EXPECT_EQ(Count("init"), 0) << "choosing the plugin must not start it";
+    ASSERT_TRUE(emulator->Start());
     winampVisModule* module = emulator->Module();
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(emulator->Header()->getModule(0), module);
@@ -168,8 +222,10 @@ TEST_F(MiniPluginTest, LoadPluginFillsTheHostFieldsOfTheModule) {
     EXPECT_EQ(module->hDllInstance, GetModuleHandleA(MiniPluginPath().c_str()));
     EXPECT_EQ(module->nCh, 1);
     EXPECT_EQ(module->sRate, 22050);
-    EXPECT_FALSE(emulator->LoadPlugin(MiniPluginPath())) << "a second plugin in the same host";
-    EXPECT_EQ(Count("init"), 0) << "loading alone must not start the plugin";
+    EXPECT_FALSE(emulator->LoadPlugin(MiniPluginPath())) << "another plugin while one runs";
+    emulator->Stop();
+    EXPECT_EQ(emulator->Module(), nullptr);
+    EXPECT_TRUE(emulator->LoadPlugin(MiniPluginPath()));
 }
 
 TEST(HostEmulatorLoad, RejectsMissingFilesAndDllsWithoutTheEntryPoint) {
@@ -181,7 +237,7 @@ TEST(HostEmulatorLoad, RejectsMissingFilesAndDllsWithoutTheEntryPoint) {
 }
 
 TEST_F(MiniPluginTest, StartReturnsAfterInitAndRenderFollowsAboutEveryDelay) {
-    auto emulator = StartHost();
+    auto emulator = StartPlaying();
     EXPECT_EQ(emulator->InitResult(), 0);
     EXPECT_EQ(Count("init"), 1);
     EXPECT_NE(emulator->VisWindow(), nullptr) << "Init registers its window before returning";
@@ -198,7 +254,7 @@ TEST_F(MiniPluginTest, StartReturnsAfterInitAndRenderFollowsAboutEveryDelay) {
 }
 
 TEST_F(MiniPluginTest, InitRenderQuitAndQueuedWorkShareOneDedicatedThread) {
-    auto emulator = StartHost();
+    auto emulator = StartPlaying();
     ASSERT_TRUE(emulator->WaitFor([&] { return emulator->RenderCount() > 3; }, kWaitMs));
     DWORD visThread = 0;
     int rendersDuringWork = -1;
@@ -217,6 +273,10 @@ TEST_F(MiniPluginTest, InitRenderQuitAndQueuedWorkShareOneDedicatedThread) {
     emulator->Stop();
     EXPECT_EQ(Count("quit"), 1);
     EXPECT_EQ(Count("offInitThread"), 0);
+    for (const char* call : {"getHeader", "init", "render", "quit"}) {
+        EXPECT_EQ(Mini().Thread(call), visThread) << call;
+    }
+    EXPECT_EQ(Mini().Window("getHeaderArg"), emulator->MainWindow()) << "5.x players pass their main window";
 }
 
 TEST_F(MiniPluginTest, QueuedWorkPassesExceptionsBack) {
@@ -252,64 +312,150 @@ TEST_F(MiniPluginTest, DestroyingTheHostQuitsTheRunningPlugin) {
     EXPECT_FALSE(IsWindow(embedded));
 }
 
-TEST_F(MiniPluginTest, OlderHostOffersNoEmbeddingSoInitFails) {
+TEST_F(MiniPluginTest, OlderHostDoesNotKnowTheEmbedMessageSoInitFails) {
     HostOptions options;
     options.olderHost = true;
     auto emulator = StartHost(options);
     EXPECT_EQ(emulator->InitResult(), 1);
-    EXPECT_EQ(Report()["embed"], "none");
+    EXPECT_EQ(Report()["embed"], "unknown") << "IPC_GET_EMBEDIF answers 1, as every message the player lacks";
     EXPECT_EQ(emulator->EmbedWindow(), nullptr);
     EXPECT_TRUE(emulator->WaitFor([&] { return !emulator->IsVisThreadRunning(); }, kWaitMs));
     EXPECT_EQ(Count("render"), 0);
     EXPECT_EQ(Count("quit"), 0) << "a plugin whose Init failed is not asked to quit";
 }
 
-TEST_F(MiniPluginTest, ConfigReachesThePluginWithoutStartingIt) {
+TEST_F(MiniPluginTest, ConfigRunsOnTheMainThreadWithoutStartingThePlugin) {
     auto emulator = MakeHost();
     emulator->CallConfig();
     EXPECT_EQ(Count("config"), 1);
     EXPECT_EQ(Count("init"), 0);
+    EXPECT_EQ(Mini().Thread("config"), emulator->UiThreadId());
+    EXPECT_EQ(Mini().Thread("getHeader"), emulator->UiThreadId()) << "the DLL is read afresh for Config";
+    EXPECT_EQ(Mini().Window("configParent"), emulator->MainWindow());
+
+    emulator->SetPlaying(true);
+    ASSERT_TRUE(emulator->Start());
+    emulator->CallConfig();
+    EXPECT_EQ(Count("config"), 2);
+    EXPECT_EQ(Mini().Thread("config"), emulator->UiThreadId()) << "also while the plugin runs";
+    EXPECT_NE(emulator->UiThreadId(), emulator->VisThreadId());
+}
+
+// Without a copy of its own loaded, the test sees the DLL only while the
+// host has it: loaded on the visualization thread and freed when it ends,
+// and for Config only while Config runs.
+TEST(HostEmulatorLoad, TheVisualizationThreadLoadsAndFreesTheDll) {
+    const std::wstring path = fw::Widen(MiniPluginPath());
+    ASSERT_EQ(GetModuleHandleW(path.c_str()), nullptr) << "a test left the mini plugin loaded";
+    HostEmulator emulator;
+    ASSERT_TRUE(emulator.LoadPlugin(MiniPluginPath()));
+    EXPECT_EQ(GetModuleHandleW(path.c_str()), nullptr) << "reading the plugin does not keep it";
+    emulator.CallConfig();
+    EXPECT_EQ(GetModuleHandleW(path.c_str()), nullptr) << "Config runs between LoadLibrary and FreeLibrary";
+    const auto log = emulator.Log();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].event, host::HostEvent::ConfigCalled);
+    EXPECT_EQ(log[1].event, host::HostEvent::ConfigReturned);
+
+    ASSERT_TRUE(emulator.Start());
+    const MiniExports mini(GetModuleHandleW(path.c_str()));
+    ASSERT_TRUE(mini.Complete());
+    EXPECT_EQ(mini.Thread("attach"), emulator.VisThreadId()) << "LoadLibraryW on the visualization thread";
+    EXPECT_EQ(mini.Thread("getHeader"), emulator.VisThreadId());
+    EXPECT_EQ(mini.Window("getHeaderArg"), emulator.MainWindow());
+    emulator.Stop();
+    EXPECT_EQ(GetModuleHandleW(path.c_str()), nullptr) << "freed after Quit";
 }
 
 // --- skins ---
 
-TEST_F(MiniPluginTest, ClassicSkinEmbedsATopLevelWindowAtTheRequestedRect) {
+// Where a child sits in its parent's client area, and its size.
+RECT Placement(HWND child) {
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return RECT{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+RECT ScreenRect(HWND window) {
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+TEST_F(MiniPluginTest, ClassicSkinEmbedsACaptionlessWindowOwnedByTheMainWindow) {
     auto emulator = StartHost(WithSkin(SkinMode::Classic));
     const HWND embedded = emulator->EmbedWindow();
     ASSERT_TRUE(IsWindow(embedded));
     EXPECT_EQ(Report()["embed"], "ok");
-    EXPECT_EQ(GetParent(embedded), nullptr);
-    EXPECT_EQ(GetAncestor(embedded, GA_ROOT), embedded);
     EXPECT_EQ(emulator->SkinFrame(), nullptr);
+    const LONG_PTR style = GetWindowLongPtrW(embedded, GWL_STYLE);
+    EXPECT_EQ(style & WS_CHILD, 0) << "not a child";
+    EXPECT_EQ(style & WS_CAPTION, 0) << "the skin draws the title, not the system";
+    EXPECT_EQ(GetWindow(embedded, GW_OWNER), emulator->MainWindow());
+    EXPECT_EQ(GetAncestor(embedded, GA_ROOT), embedded);
     EXPECT_TRUE(IsWindowVisible(embedded));
 
-    RECT actual;
-    GetWindowRect(embedded, &actual);
+    // 320 x 220 asked: 300 x 203 in steps of 25 x 29.
     const RECT requested = ParseRect(Report()["requested"]);
-    EXPECT_TRUE(SameRect(actual, requested)) << RectText(actual) << " vs " << RectText(requested);
+    const RECT expected = {requested.left, requested.top, requested.left + 300, requested.top + 203};
+    EXPECT_TRUE(SameRect(ScreenRect(embedded), expected)) << RectText(ScreenRect(embedded));
+    EXPECT_EQ(Report()["rectBeforeShow"], RectText(expected)) << "the rectangle is written back at creation";
 
     const HWND child = emulator->VisWindow();
     EXPECT_EQ(GetParent(child), embedded);
-    EXPECT_EQ(ClientSize(child).cx, ClientSize(embedded).cx) << "the plugin's window fills the host window";
-    EXPECT_EQ(ClientSize(child).cy, ClientSize(embedded).cy);
+    EXPECT_TRUE(SameRect(Placement(child), RECT{11, 20, 300 - 19, 203 - 34})) << RectText(Placement(child));
 }
 
-TEST_F(MiniPluginTest, ModernSkinEmbedsAChildOfTheSkinFrame) {
+TEST_F(MiniPluginTest, ClassicEmbedWindowSnapsEverySizeAndResizesItsChildInPlace) {
+    auto emulator = StartHost(WithSkin(SkinMode::Classic));
+    const HWND embedded = emulator->EmbedWindow();
+    const HWND child = emulator->VisWindow();
+    ASSERT_TRUE(IsWindow(embedded) && IsWindow(child));
+    // The plugin may move its window; a resize keeps it where it is.
+    ASSERT_TRUE(emulator->RunOnVisThread([&] { SetWindowPos(child, nullptr, 3, 5, 10, 10, SWP_NOZORDER); }));
+
+    struct Row {
+        int width, height;
+        int snappedWidth, snappedHeight;
+    };
+    const Row rows[] = {
+        {400, 300, 400, 290}, {424, 318, 400, 290}, {275, 116, 275, 116}, {100, 50, 275, 116},
+        {299, 144, 275, 116}, {300, 145, 300, 145}, {0, 0, 275, 116},    {651, 1000, 650, 986},
+    };
+    int left = 30;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height));
+        left += 7;
+        SetWindowPos(embedded, nullptr, left, 50, row.width, row.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT expected = {left, 50, left + row.snappedWidth, 50 + row.snappedHeight};
+        EXPECT_TRUE(SameRect(ScreenRect(embedded), expected)) << RectText(ScreenRect(embedded));
+        RECT written = {0, 0, 0, 0};
+        ASSERT_TRUE(emulator->RunOnVisThread([&] { written = Mini().EmbedRect(); }));
+        EXPECT_TRUE(SameRect(written, expected)) << "the embedWindowState's r: " << RectText(written);
+        EXPECT_TRUE(SameRect(Placement(child), RECT{3, 5, row.snappedWidth - 19, row.snappedHeight - 34}))
+            << RectText(Placement(child));
+    }
+}
+
+TEST_F(MiniPluginTest, ModernSkinFrameHoldsTheEmbedWindowInsideItsBorder) {
     auto emulator = StartHost(WithSkin(SkinMode::Modern));
     const HWND embedded = emulator->EmbedWindow();
     const HWND frame = emulator->SkinFrame();
     ASSERT_TRUE(IsWindow(embedded));
     ASSERT_TRUE(IsWindow(frame));
     EXPECT_EQ(GetParent(embedded), frame);
+    EXPECT_NE(GetWindowLongPtrW(embedded, GWL_STYLE) & WS_CHILD, 0);
     EXPECT_EQ(GetAncestor(embedded, GA_ROOT), frame) << "the skin frame is the outermost host window";
     EXPECT_NE(frame, emulator->MainWindow());
     EXPECT_TRUE(IsWindowVisible(frame));
     EXPECT_TRUE(IsWindowVisible(embedded));
 
-    RECT actual;
-    GetWindowRect(frame, &actual);
     const RECT requested = ParseRect(Report()["requested"]);
-    EXPECT_TRUE(SameRect(actual, requested)) << RectText(actual) << " vs " << RectText(requested);
+    EXPECT_TRUE(SameRect(ScreenRect(frame), requested)) << RectText(ScreenRect(frame));
+    const SIZE frameSize = ClientSize(frame);
+    EXPECT_TRUE(SameRect(Placement(embedded), RECT{11, 20, frameSize.cx - 19, frameSize.cy - 34}))
+        << RectText(Placement(embedded));
 
     char title[128] = "";
     GetWindowTextA(frame, title, sizeof(title));
@@ -317,8 +463,8 @@ TEST_F(MiniPluginTest, ModernSkinEmbedsAChildOfTheSkinFrame) {
 
     // Resizing the outer frame reaches the plugin's window, as reduced mode needs.
     SetWindowPos(frame, nullptr, 0, 0, 400, 90, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(SameRect(Placement(embedded), RECT{11, 20, 400 - 19, 90 - 34})) << RectText(Placement(embedded));
     const HWND child = emulator->VisWindow();
-    EXPECT_LT(ClientSize(embedded).cy, 90);
     EXPECT_EQ(ClientSize(child).cx, ClientSize(embedded).cx);
     EXPECT_EQ(ClientSize(child).cy, ClientSize(embedded).cy);
 }
@@ -409,12 +555,50 @@ TEST_F(HostIpcTest, PlaylistQueriesAnswerPositionFileAndTitle) {
     EXPECT_EQ(Ipc(7, IPC_GETPLAYLISTTITLE), 0);
 }
 
-TEST_F(HostIpcTest, AnsweredStringsStayValidAfterThePlaylistChanges) {
-    const char* oldFile = reinterpret_cast<const char*>(Ipc(0, IPC_GETPLAYLISTFILE));
-    ASSERT_NE(oldFile, nullptr);
+// The player answers file names and titles in one buffer of its own (and
+// the wide ones in another): a pointer kept from one answer reads the next.
+TEST_F(HostIpcTest, FileAndTitleAnswersShareOneBufferPerCharacterWidth) {
+    struct Row {
+        LPARAM first;
+        WPARAM firstIndex;
+        LPARAM second;
+        WPARAM secondIndex;
+        const wchar_t* keptReads;  // what the first pointer reads after the second answer
+    };
+    const Row rows[] = {
+        {IPC_GETPLAYLISTFILE, 0, IPC_GETPLAYLISTTITLE, 1, L"Beta - Second"},
+        {IPC_GETPLAYLISTTITLE, 0, IPC_GETPLAYLISTFILE, 1, L"C:\\Music\\second.mp3"},
+        {IPC_GETPLAYLISTFILE, 1, IPC_GETPLAYLISTFILE, 0, L"C:\\Music\\first.mp3"},
+        {IPC_GETPLAYLISTFILEW, 0, IPC_GETPLAYLISTTITLEW, 1, L"Beta - Second"},
+        {IPC_GETPLAYLISTTITLEW, 1, IPC_GETPLAYLISTFILEW, 0, L"C:\\Music\\first.mp3"},
+        // The two widths keep apart.
+        {IPC_GETPLAYLISTFILE, 0, IPC_GETPLAYLISTTITLEW, 1, L"C:\\Music\\first.mp3"},
+        {IPC_GETPLAYLISTFILEW, 1, IPC_GETPLAYLISTFILE, 0, L"C:\\Music\\second.mp3"},
+        // No entry, no answer: the buffer keeps what it held.
+        {IPC_GETPLAYLISTTITLE, 1, IPC_GETPLAYLISTFILE, 9, L"Beta - Second"},
+    };
+    auto wide = [](LPARAM ipc) { return ipc == IPC_GETPLAYLISTFILEW || ipc == IPC_GETPLAYLISTTITLEW; };
+    auto read = [&](LPARAM ipc, LRESULT answer) {
+        if (wide(ipc)) return std::wstring(reinterpret_cast<const wchar_t*>(answer));
+        return fw::Widen(reinterpret_cast<const char*>(answer));
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.first) + "/" + std::to_string(row.second));
+        const LRESULT kept = Ipc(row.firstIndex, row.first);
+        ASSERT_NE(kept, 0);
+        const LRESULT later = Ipc(row.secondIndex, row.second);
+        EXPECT_EQ(read(row.first, kept), row.keptReads);
+        if (later != 0 && wide(row.first) == wide(row.second)) EXPECT_EQ(later, kept) << "the same buffer";
+    }
+}
+
+TEST_F(HostIpcTest, AReplacedPlaylistAnswersFromTheSameBuffer) {
+    const char* kept = reinterpret_cast<const char*>(Ipc(0, IPC_GETPLAYLISTFILE));
+    ASSERT_NE(kept, nullptr);
     emulator_.SetPlaylist({{"D:\\other.ogg", "Other", {}}});
-    EXPECT_STREQ(oldFile, "C:\\Music\\first.mp3");
+    EXPECT_STREQ(kept, "C:\\Music\\first.mp3") << "nothing asked since";
     EXPECT_EQ(Text(0, IPC_GETPLAYLISTFILE), "D:\\other.ogg");
+    EXPECT_STREQ(kept, "D:\\other.ogg");
     EXPECT_EQ(Ipc(1, IPC_GETPLAYLISTFILE), 0);
 }
 
@@ -435,22 +619,180 @@ TEST_F(HostIpcTest, ExtendedInfoCopiesKnownFieldsAndEmptiesTheResultOtherwise) {
     EXPECT_STREQ(small, "Sec") << "a long value is cut to the buffer and terminated";
 }
 
-TEST_F(HostIpcTest, PlayStateOutputTimeAndJumps) {
-    emulator_.SetPositionMs(5000);
-    EXPECT_EQ(Ipc(0, IPC_ISPLAYING), 0);
-    EXPECT_EQ(Ipc(0, IPC_GETOUTPUTTIME), -1) << "nothing plays";
+enum class Play { Stopped, Playing, Paused };
 
-    SendMessageA(emulator_.MainWindow(), WM_COMMAND, WINAMP_BUTTON2, 0);
-    EXPECT_TRUE(emulator_.IsPlaying());
-    EXPECT_EQ(Ipc(0, IPC_ISPLAYING), 1);
-    EXPECT_EQ(Ipc(0, IPC_GETOUTPUTTIME), 5000) << "play starts where the position was";
+// Puts the emulator into a play state at a position (the clock held).
+void PutInState(HostEmulator& emulator, Play play, int positionMs) {
+    emulator.SetPlaying(play != Play::Stopped);
+    emulator.SetPaused(play == Play::Paused);
+    emulator.SetPositionMs(positionMs);
+}
 
-    EXPECT_EQ(Ipc(12345, IPC_JUMPTOTIME), 0);
-    EXPECT_EQ(emulator_.PositionMs(), 12345);
-    EXPECT_EQ(Ipc(0, IPC_GETOUTPUTTIME), 12345);
+Play StateOf(const HostEmulator& emulator) {
+    switch (emulator.State()) {
+    case host::PlayState::Playing: return Play::Playing;
+    case host::PlayState::Paused: return Play::Paused;
+    default: return Play::Stopped;
+    }
+}
 
-    emulator_.SetPlaying(false);
-    EXPECT_EQ(Ipc(0, IPC_GETOUTPUTTIME), -1);
+const char* PlayName(Play play) {
+    return play == Play::Playing ? "playing" : play == Play::Paused ? "paused" : "stopped";
+}
+
+std::vector<PlaylistEntry> TimedPlaylist() {
+    std::vector<PlaylistEntry> entries = SamplePlaylist();
+    entries[0].lengthMs = 200500;
+    entries.push_back({"C:\\Music\\third.mp3", "Gamma - Third", {}});  // length unknown
+    return entries;
+}
+
+TEST_F(HostIpcTest, PlayStateAndOutputTimeAnswerAsThePlayer) {
+    emulator_.SetPlaylist(TimedPlaylist());
+    struct Row {
+        Play play;
+        int listPos;
+        LRESULT isPlaying;
+        LRESULT position;  // IPC_GETOUTPUTTIME 0
+        LRESULT seconds;   // 1
+        LRESULT ms;        // 2
+    };
+    const Row rows[] = {
+        {Play::Stopped, 0, 0, -1, 200, 200500}, {Play::Playing, 0, 1, 5000, 200, 200500},
+        {Play::Paused, 0, 3, 5000, 200, 200500}, {Play::Playing, 2, 1, 5000, -1, -1},
+        {Play::Stopped, 2, 0, -1, -1, -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(PlayName(row.play)) + " entry " + std::to_string(row.listPos));
+        emulator_.SetListPos(row.listPos);
+        PutInState(emulator_, row.play, 5000);
+        EXPECT_EQ(Ipc(0, IPC_ISPLAYING), row.isPlaying);
+        EXPECT_EQ(Ipc(0, IPC_GETOUTPUTTIME), row.position);
+        EXPECT_EQ(Ipc(1, IPC_GETOUTPUTTIME), row.seconds);
+        EXPECT_EQ(Ipc(2, IPC_GETOUTPUTTIME), row.ms);
+    }
+}
+
+TEST(HostEmulatorClock, PauseHoldsThePositionAndOnlyTakesWhilePlaying) {
+    HostEmulator emulator;
+    emulator.SetClockRunning(true);
+    emulator.SetPaused(true);
+    EXPECT_EQ(StateOf(emulator), Play::Stopped) << "nothing to pause";
+    emulator.SetPlaying(true);
+    emulator.SetPositionMs(1000);
+    emulator.SetPaused(true);
+    EXPECT_EQ(StateOf(emulator), Play::Paused);
+    const int paused = emulator.PositionMs();
+    Sleep(150);
+    EXPECT_EQ(emulator.PositionMs(), paused);
+    emulator.SetPaused(false);
+    EXPECT_EQ(StateOf(emulator), Play::Playing);
+    Sleep(150);
+    EXPECT_GE(emulator.PositionMs(), paused + 100);
+}
+
+TEST_F(HostIpcTest, JumpToTimeSeeksEndsTheSongOrRefusesWhileStopped) {
+    struct Row {
+        const char* name;
+        Play play;
+        int listPos;
+        int target;
+        LRESULT answer;
+        Play playAfter;
+        int listPosAfter;
+        int positionAfter;
+    };
+    const Row rows[] = {
+        {"stopped: nothing happens", Play::Stopped, 0, 9000, -1, Play::Stopped, 0, 5000},
+        {"playing: a seek", Play::Playing, 0, 12345, 0, Play::Playing, 0, 12345},
+        {"paused: a seek, still paused", Play::Paused, 0, 1000, 0, Play::Paused, 0, 1000},
+        {"just before the end", Play::Playing, 0, 200499, 0, Play::Playing, 0, 200499},
+        {"the end: the next entry starts", Play::Playing, 0, 200500, 1, Play::Playing, 1, 0},
+        {"past the end", Play::Playing, 0, 999999, 1, Play::Playing, 1, 0},
+        {"unknown length: a seek", Play::Playing, 2, 999999, 0, Play::Playing, 2, 999999},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        emulator_.SetPlaylist(TimedPlaylist());
+        emulator_.SetListPos(row.listPos);
+        PutInState(emulator_, row.play, 5000);
+        EXPECT_EQ(Ipc(static_cast<WPARAM>(row.target), IPC_JUMPTOTIME), row.answer);
+        EXPECT_EQ(StateOf(emulator_), row.playAfter);
+        EXPECT_EQ(Ipc(0, IPC_GETLISTPOS), row.listPosAfter);
+        EXPECT_EQ(emulator_.PositionMs(), row.positionAfter);
+    }
+
+    // The last entry played out: play stops.
+    std::vector<PlaylistEntry> one = {{"C:\\Music\\only.mp3", "Only", {}}};
+    one[0].lengthMs = 60000;
+    emulator_.SetPlaylist(one);
+    emulator_.SetListPos(0);
+    PutInState(emulator_, Play::Playing, 5000);
+    EXPECT_EQ(Ipc(60000, IPC_JUMPTOTIME), 1);
+    EXPECT_EQ(StateOf(emulator_), Play::Stopped);
+    EXPECT_EQ(Ipc(0, IPC_GETLISTPOS), 0);
+}
+
+// WINAMP_BUTTON2, the Play button, as it comes from the plugin.
+TEST_F(HostIpcTest, PlayButtonResumesRestartsOrStarts) {
+    struct Row {
+        Play play;
+        int position;
+        int positionAfter;
+    };
+    const Row rows[] = {
+        {Play::Paused, 5000, 5000},   // resumes
+        {Play::Stopped, 5000, 0},     // starts the current entry from its beginning
+        {Play::Playing, 7000, 0},     // starts it again
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(PlayName(row.play));
+        PutInState(emulator_, row.play, row.position);
+        EXPECT_EQ(SendMessageW(emulator_.MainWindow(), WM_COMMAND, WINAMP_BUTTON2, 0), 0);
+        EXPECT_EQ(StateOf(emulator_), Play::Playing);
+        EXPECT_EQ(emulator_.PositionMs(), row.positionAfter);
+    }
+    EXPECT_TRUE(emulator_.HostDialogsShown().empty());
+}
+
+// With nothing to play the player asks for files in a modal box, inside the
+// very SendMessage of the Play command.
+TEST_F(HostIpcTest, PlayButtonWithAnEmptyPlaylistOpensTheOpenFilesBoxModally) {
+    emulator_.SetPlaylist({});
+    std::atomic<bool> returned{false};
+    std::thread plugin([&] {
+        SendMessageW(emulator_.MainWindow(), WM_COMMAND, WINAMP_BUTTON2, 0);
+        returned = true;
+    });
+    ASSERT_TRUE(emulator_.WaitFor([&] { return emulator_.HostDialog() != nullptr; }, kWaitMs));
+    const HWND box = emulator_.HostDialog();
+    wchar_t caption[64] = L"";
+    GetWindowTextW(box, caption, 64);
+    EXPECT_STREQ(caption, L"Open file(s)");
+    EXPECT_EQ(GetWindowThreadProcessId(box, nullptr), emulator_.UiThreadId());
+    EXPECT_EQ(Ipc(0, IPC_GETVERSION), host::kWinamp59) << "the player still answers while the box shows";
+    Sleep(100);
+    EXPECT_FALSE(returned) << "the Play command returns when the box closes";
+    EXPECT_TRUE(emulator_.CloseHostDialog());
+    plugin.join();
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(StateOf(emulator_), Play::Stopped);
+    EXPECT_EQ(emulator_.HostDialogsShown(), std::vector<std::string>{"Open file(s)"});
+}
+
+TEST_F(HostIpcTest, EditId3OpensTheFileInfoBoxOfTheCurrentEntry) {
+    emulator_.SetListPos(1);
+    PostMessageW(emulator_.MainWindow(), WM_SYSCOMMAND, WINAMP_EDIT_ID3, 0);
+    ASSERT_TRUE(emulator_.WaitFor([&] { return emulator_.HostDialog() != nullptr; }, kWaitMs));
+    const HWND box = emulator_.HostDialog();
+    wchar_t caption[64] = L"";
+    GetWindowTextW(box, caption, 64);
+    EXPECT_STREQ(caption, L"File info");
+    wchar_t text[256] = L"";
+    GetWindowTextW(GetDlgItem(box, 0xFFFF), text, 256);
+    EXPECT_STREQ(text, L"C:\\Music\\second.mp3");
+    EXPECT_TRUE(emulator_.CloseHostDialog(IDOK));
+    EXPECT_EQ(emulator_.HostDialogsShown(), std::vector<std::string>{"File info"});
 }
 
 TEST_F(HostIpcTest, RemembersTheVisualizationWindowAndOffersEmbedding) {
@@ -462,7 +804,22 @@ TEST_F(HostIpcTest, RemembersTheVisualizationWindowAndOffersEmbedding) {
     HostOptions older;
     older.olderHost = true;
     HostEmulator olderHost(older);
-    EXPECT_EQ(SendMessageA(olderHost.MainWindow(), WM_WA_IPC, 0, IPC_GET_EMBEDIF), 0);
+    EXPECT_EQ(SendMessageA(olderHost.MainWindow(), WM_WA_IPC, 0, IPC_GET_EMBEDIF), kUnknownAnswer);
+    EXPECT_EQ(SendMessageA(olderHost.MainWindow(), WM_WA_IPC, 0, IPC_GETVERSION), host::kWinamp295);
+}
+
+// What the embed window's state record holds when its WM_CREATE arrives.
+embedWindowState* g_watchedState = nullptr;
+HWND g_meAtCreate = nullptr;
+bool g_createSeen = false;
+
+LRESULT CALLBACK WatchCreate(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_CREATE && g_watchedState && !g_createSeen) {
+        g_createSeen = true;
+        g_meAtCreate = g_watchedState->me;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 TEST_F(HostIpcTest, EmbedFunctionCreatesTheWindowOnTheCallingThread) {
@@ -470,21 +827,33 @@ TEST_F(HostIpcTest, EmbedFunctionCreatesTheWindowOnTheCallingThread) {
     ASSERT_NE(embed, nullptr);
     embedWindowState state;
     std::memset(&state, 0, sizeof(state));
-    state.r = RECT{10, 20, 210, 170};
+    state.r = RECT{10, 20, 310, 170};
+    g_watchedState = &state;
+    g_createSeen = false;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchCreate, nullptr, GetCurrentThreadId());
     const HWND window = embed(&state);
+    UnhookWindowsHookEx(hook);
+    g_watchedState = nullptr;
     ASSERT_TRUE(IsWindow(window));
+    EXPECT_TRUE(g_createSeen);
+    EXPECT_EQ(g_meAtCreate, window) << "me is set while the window is created";
     EXPECT_EQ(state.me, window);
+    EXPECT_TRUE(SameRect(state.r, RECT{10, 20, 310, 165})) << RectText(state.r);
     EXPECT_EQ(emulator_.EmbedWindow(), window);
     EXPECT_EQ(GetWindowThreadProcessId(window, nullptr), GetCurrentThreadId());
-    PostMessageA(window, WM_CLOSE, 0, 0);
+
+    SetWindowPos(window, nullptr, 40, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(SameRect(state.r, RECT{40, 60, 340, 205})) << "a move is written back: " << RectText(state.r);
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     EXPECT_FALSE(IsWindow(window)) << "closing the embedded window destroys it";
 }
 
 // --- versions and the messages each player knows ---
 
-enum class EmbedAnswer { Function, Zero, Unknown };
+enum class EmbedAnswer { Function, Unknown };
 
 struct PlayerCase {
     const char* player;
@@ -504,8 +873,8 @@ const PlayerCase kPlayers[] = {
     {"5.12", host::kWinamp512, false, 0x5012, false, false, EmbedAnswer::Function},
     {"5.0", 0x5000, false, 0x5000, false, false, EmbedAnswer::Function},
     {"2.95 by its version", host::kWinamp295, false, 0x2095, false, false, EmbedAnswer::Unknown},
-    {"older host", host::kWinamp59, true, 0x2095, false, false, EmbedAnswer::Zero},
-    {"older host 2.91", 0x2091, true, 0x2091, false, false, EmbedAnswer::Zero},
+    {"older host", host::kWinamp59, true, 0x2095, false, false, EmbedAnswer::Unknown},
+    {"older host 2.91", 0x2091, true, 0x2091, false, false, EmbedAnswer::Unknown},
 };
 
 HostOptions PlayerOptions(const PlayerCase& player) {
@@ -525,12 +894,15 @@ TEST(HostPlayerVersions, EachPlayerAnswersItsVersionAndOnlyTheMessagesItHas) {
 
         EXPECT_EQ(ipc(0, IPC_GETVERSION), player.reported);
 
+        // Each read before the next answer, which takes the same buffer.
         const LRESULT fileW = ipc(0, IPC_GETPLAYLISTFILEW);
-        const LRESULT titleW = ipc(1, IPC_GETPLAYLISTTITLEW);
         if (player.widePlaylist) {
             ASSERT_NE(fileW, kUnknownAnswer);
-            ASSERT_NE(titleW, kUnknownAnswer);
             EXPECT_STREQ(reinterpret_cast<const wchar_t*>(fileW), L"C:\\Music\\first.mp3");
+        }
+        const LRESULT titleW = ipc(1, IPC_GETPLAYLISTTITLEW);
+        if (player.widePlaylist) {
+            ASSERT_NE(titleW, kUnknownAnswer);
             EXPECT_STREQ(reinterpret_cast<const wchar_t*>(titleW), L"Beta - Second");
         } else {
             EXPECT_EQ(fileW, kUnknownAnswer);
@@ -548,7 +920,6 @@ TEST(HostPlayerVersions, EachPlayerAnswersItsVersionAndOnlyTheMessagesItHas) {
         const LRESULT embed = ipc(0, IPC_GET_EMBEDIF);
         switch (player.embed) {
         case EmbedAnswer::Function: EXPECT_TRUE(embed != 0 && embed != kUnknownAnswer) << embed; break;
-        case EmbedAnswer::Zero: EXPECT_EQ(embed, 0); break;
         case EmbedAnswer::Unknown: EXPECT_EQ(embed, kUnknownAnswer); break;
         }
 
@@ -623,7 +994,7 @@ TEST_F(HostNamesTest, AnsiAnswersAreCodePageTextWithQuestionMarksAndWideAnswersT
     EXPECT_EQ(Ipc(static_cast<WPARAM>(-1), IPC_GETPLAYLISTTITLEW), 0);
 }
 
-TEST_F(HostNamesTest, WideAnswersStayValidAfterThePlaylistChanges) {
+TEST_F(HostNamesTest, EachWidthKeepsItsLastAnswerUntilTheNextOfItsOwn) {
     const wchar_t* oldFile = reinterpret_cast<const wchar_t*>(Ipc(1, IPC_GETPLAYLISTFILEW));
     const char* oldAnsi = reinterpret_cast<const char*>(Ipc(1, IPC_GETPLAYLISTFILE));
     ASSERT_NE(oldFile, nullptr);
@@ -631,6 +1002,8 @@ TEST_F(HostNamesTest, WideAnswersStayValidAfterThePlaylistChanges) {
     EXPECT_STREQ(oldFile, L"C:\\Music\\歌手 - 朝の光.mp3");
     EXPECT_STREQ(oldAnsi, "C:\\Music\\?? - ???.mp3");
     EXPECT_EQ(TextW(1, IPC_GETPLAYLISTFILEW), L"C:\\Music\\second.mp3");
+    EXPECT_STREQ(oldFile, L"C:\\Music\\second.mp3");
+    EXPECT_STREQ(oldAnsi, "C:\\Music\\?? - ???.mp3");
 }
 
 TEST_F(HostNamesTest, AnsiFileInformationFindsTheEntryByTheNameHandedOutAndAnswersInTheCodePage) {
@@ -769,13 +1142,13 @@ TEST_F(HostShortNameTest, FileInformationKnowsTheFileByItsShortName) {
     EXPECT_EQ(found, 1);
 }
 
-TEST_F(HostShortNameTest, TheNameFollowsTheDiskAndEarlierAnswersStayReadable) {
+TEST_F(HostShortNameTest, TheNameFollowsTheDisk) {
     const char* shortAnswer = reinterpret_cast<const char*>(Ipc(0, IPC_GETPLAYLISTFILE));
     ASSERT_NE(shortAnswer, nullptr);
     const std::string shortName = shortAnswer;
     ASSERT_TRUE(DeleteFileW(fw::Widen(existing_).c_str()));
     EXPECT_EQ(Text(0, IPC_GETPLAYLISTFILE), folder_.Path() + "?? - ???.mp3");
-    EXPECT_EQ(std::string(shortAnswer), shortName);
+    EXPECT_NE(std::string(shortAnswer), shortName) << "the player's one buffer holds the new answer";
     LRESULT found = -1;
     EXPECT_EQ(InfoText(shortName, "Artist", &found), "") << "a short name of no file names nothing";
     EXPECT_EQ(found, 0);
@@ -811,9 +1184,224 @@ TEST_F(HostIpcTest, LogKeepsCommandsAndKeysInOrderUntilCleared) {
     EXPECT_EQ(log[2].msg, static_cast<UINT>(WM_COMMAND));
     EXPECT_FALSE(log[2].posted);
     EXPECT_TRUE(IsWindow(emulator_.MainWindow())) << "Winamp commands do not reach the system menu";
+    EXPECT_TRUE(emulator_.CloseHostDialog()) << "the file information box of WINAMP_EDIT_ID3";
 
     emulator_.ClearLog();
     EXPECT_TRUE(emulator_.Log().empty());
+}
+
+TEST_F(MiniPluginTest, LogPlacesThePluginsMessagesBetweenTheHostsCalls) {
+    auto emulator = StartHost();
+    emulator->Stop();
+    const auto quit = emulator->MessagesDuringLast(host::HostEvent::QuitCalled);
+    ASSERT_EQ(quit.size(), 2u) << "the mini plugin unregisters its window first and last thing";
+    for (const LoggedMessage& m : quit) {
+        EXPECT_EQ(m.msg, static_cast<UINT>(WM_WA_IPC));
+        EXPECT_EQ(m.lParam, IPC_SETVISWND);
+        EXPECT_EQ(m.wParam, 0u);
+    }
+    const auto init = emulator->MessagesDuringLast(host::HostEvent::InitCalled);
+    ASSERT_FALSE(init.empty());
+    EXPECT_EQ(init.front().lParam, IPC_GETLISTPOS) << "the first thing Init asks";
+    const auto log = emulator->Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log.back().event, host::HostEvent::QuitReturned);
+    EXPECT_TRUE(emulator->MessagesDuringLast(host::HostEvent::ConfigCalled).empty()) << "Config never ran";
+}
+
+// --- when Render comes, and what the loop does in between ---
+
+TEST_F(MiniPluginTest, RenderComesOnlyWhilePlayingAndOnceAfterAStop) {
+    auto emulator = StartHost();
+    Sleep(300);
+    EXPECT_EQ(emulator->RenderCount(), 0) << "stopped: no frame at all";
+
+    emulator->SetPlaying(true);
+    ASSERT_TRUE(emulator->WaitFor([&] { return emulator->RenderCount() >= 3; }, kWaitMs));
+
+    // Between Render calls, so no frame is on its way when the state changes.
+    int beforePause = 0;
+    ASSERT_TRUE(emulator->RunOnVisThread([&] {
+        emulator->SetPaused(true);
+        beforePause = emulator->RenderCount();
+    }));
+    Sleep(300);
+    EXPECT_EQ(emulator->RenderCount(), beforePause) << "paused: no frame";
+
+    emulator->SetPaused(false);
+    ASSERT_TRUE(emulator->WaitFor([&] { return emulator->RenderCount() >= beforePause + 3; }, kWaitMs));
+
+    int beforeStop = 0;
+    ASSERT_TRUE(emulator->RunOnVisThread([&] {
+        emulator->SetPlaying(false);
+        beforeStop = emulator->RenderCount();
+    }));
+    Sleep(300);
+    EXPECT_EQ(emulator->RenderCount(), beforeStop + 1) << "exactly one frame after the stop";
+
+    // A stop from paused is a stop too.
+    emulator->SetPlaying(true);
+    ASSERT_TRUE(emulator->WaitFor([&] { return emulator->RenderCount() >= beforeStop + 3; }, kWaitMs));
+    int beforeSecondStop = 0;
+    ASSERT_TRUE(emulator->RunOnVisThread([&] {
+        emulator->SetPaused(true);
+        emulator->SetPlaying(false);
+        beforeSecondStop = emulator->RenderCount();
+    }));
+    Sleep(300);
+    EXPECT_EQ(emulator->RenderCount(), beforeSecondStop + 1);
+    emulator->Stop();
+    EXPECT_EQ(Count("render"), emulator->RenderCount());
+}
+
+TEST_F(MiniPluginTest, WithoutRenderTheLoopStillRunsThePluginsTimersAndPostedMessages) {
+    auto emulator = StartHost();
+    const HWND window = emulator->VisWindow();
+    ASSERT_TRUE(IsWindow(window));
+    const int ticks = Count("timer");
+    for (int i = 0; i < 3; ++i) PostMessageW(window, WM_APP, 0, 0);
+    EXPECT_TRUE(emulator->WaitFor([&] { return Count("posted") == 3; }, kWaitMs));
+    EXPECT_TRUE(emulator->WaitFor([&] { return Count("timer") >= ticks + 5; }, kWaitMs))
+        << "a 15 ms timer of the plugin's window";
+    EXPECT_EQ(emulator->RenderCount(), 0);
+}
+
+// The loop hands the messages of the plugin's windows to IsDialogMessageW
+// of its registered window first: a child that does not ask for a key with
+// WM_GETDLGCODE loses Enter, Esc, Tab and the arrows to the dialog manager.
+TEST_F(MiniPluginTest, TheDialogManagerTakesTheKeysAChildDoesNotAskFor) {
+    struct Row {
+        const char* name;
+        WPARAM key;
+        int dlgCode;
+        bool childGetsIt;
+        const char* command;  // what the plugin's window gets instead, or ""
+    };
+    const Row rows[] = {
+        {"Enter", VK_RETURN, 0, false, "1.0.own"},
+        {"Enter, all keys asked for", VK_RETURN, DLGC_WANTALLKEYS, true, ""},
+        {"Esc", VK_ESCAPE, 0, false, "2.0.own"},
+        {"Tab", VK_TAB, 0, false, ""},
+        {"Tab asked for", VK_TAB, DLGC_WANTTAB, true, ""},
+        {"Down", VK_DOWN, 0, false, ""},
+        {"Left", VK_LEFT, 0, false, ""},
+        {"Down, arrows asked for", VK_DOWN, DLGC_WANTARROWS, true, ""},
+        {"a letter", 'A', 0, true, ""},
+        {"F5", VK_F5, 0, true, ""},
+    };
+    auto emulator = StartHost();
+    const HWND window = emulator->VisWindow();
+    const HWND keys = Mini().Window("keys");
+    ASSERT_TRUE(IsWindow(keys));
+    int posted = Count("posted");
+    std::string keysBefore = Mini().List("keys");
+    std::string commandsBefore = Mini().List("commands");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Mini().Set("keysDlgCode", row.dlgCode);
+        PostMessageW(keys, WM_KEYDOWN, row.key, 1);
+        // Posted messages come in order: once this one is seen, the key was handled.
+        PostMessageW(window, WM_APP, 0, 0);
+        ++posted;
+        ASSERT_TRUE(emulator->WaitFor([&] { return Count("posted") == posted; }, kWaitMs));
+        const std::string keysNow = Mini().List("keys");
+        const std::string commandsNow = Mini().List("commands");
+        EXPECT_EQ(keysNow != keysBefore, row.childGetsIt) << keysNow;
+        if (row.childGetsIt) EXPECT_EQ(keysNow.substr(keysNow.find_last_of(',') + 1), std::to_string(row.key));
+        const std::string newCommands = commandsNow.substr(commandsBefore.size());
+        EXPECT_EQ(newCommands.empty() ? "" : newCommands.substr(newCommands[0] == ',' ? 1 : 0), row.command);
+        keysBefore = keysNow;
+        commandsBefore = commandsNow;
+    }
+}
+
+// --- the vis drawer's buttons ---
+
+TEST_F(MiniPluginTest, DrawerButtonsArriveAsCommandsSentFromTheMainThread) {
+    auto emulator = StartHost();
+    struct Row {
+        WORD id;
+        const char* seen;
+    };
+    const Row rows[] = {
+        {ID_VIS_NEXT, "40382.0.other"}, {ID_VIS_PREV, "40383.0.other"}, {ID_VIS_FS, "40389.0.other"},
+        {ID_VIS_CFG, "40390.0.other"},  {ID_VIS_MENU, "40391.0.other"},
+    };
+    std::string expected;
+    for (const Row& row : rows) {
+        EXPECT_TRUE(emulator->PressVisButton(row.id)) << row.id;
+        expected += (expected.empty() ? "" : ",") + std::string(row.seen);
+    }
+    EXPECT_EQ(Mini().List("commands"), expected);
+    EXPECT_FALSE(HasMessage(emulator->Log(), WM_COMMAND, ID_VIS_NEXT, 0, false)) << "not the main window's";
+
+    // Pressed without waiting: the command still comes, from the main thread.
+    EXPECT_TRUE(emulator->PressVisButton(ID_VIS_NEXT, false));
+    EXPECT_TRUE(emulator->WaitFor([&] { return Mini().List("commands") == expected + ",40382.0.other"; }, kWaitMs));
+}
+
+TEST_F(MiniPluginTest, RandomIsPolledAndThePluginAnswersWithTheVisRandomCallback) {
+    auto emulator = StartHost();
+    EXPECT_EQ(emulator->VisRandomAnswer(), -1) << "nothing said yet";
+    ASSERT_TRUE(emulator->PollVisRandom());
+    EXPECT_EQ(Mini().List("commands"), "40384.65535.other");
+    EXPECT_EQ(emulator->VisRandomAnswer(), 0);
+    EXPECT_TRUE(HasMessage(emulator->Log(), WM_WA_IPC, 0, IPC_CB_VISRANDOM, false));
+
+    ASSERT_TRUE(emulator->PressVisButton(ID_VIS_RANDOM));  // the mini plugin turns random on
+    EXPECT_EQ(emulator->VisRandomAnswer(), 1);
+    ASSERT_TRUE(emulator->PollVisRandom());
+    EXPECT_EQ(emulator->VisRandomAnswer(), 1);
+    EXPECT_TRUE(HasMessage(emulator->Log(), WM_WA_IPC, 1, IPC_CB_VISRANDOM, false));
+}
+
+TEST(HostEmulatorDrawer, WithoutARegisteredWindowNothingIsSent) {
+    HostEmulator emulator;
+    EXPECT_FALSE(emulator.PressVisButton(ID_VIS_NEXT));
+    EXPECT_FALSE(emulator.PollVisRandom());
+    EXPECT_EQ(SendMessageW(emulator.MainWindow(), WM_WA_IPC, 1, IPC_CB_VISRANDOM), 0) << "a message 5.x knows";
+    EXPECT_EQ(emulator.VisRandomAnswer(), 1);
+}
+
+// --- stopping as the player does ---
+
+// The player pumps its messages for 2 s while the plugin quits, then waits
+// without answering: a plugin that asks it something later is stuck until
+// the emulator gives up waiting (stopHardLimitMs).
+TEST_F(MiniPluginTest, APluginThatSendsAfterTheStopsPumpingIsStuck) {
+    struct Row {
+        int sendAfterMs;
+        bool hung;
+        int minSendMs;
+        int maxSendMs;
+    };
+    const Row rows[] = {
+        {0, false, 0, 500},
+        {1500, false, 0, 500},
+        {2600, true, 700, 1500},  // waits from 2.6 s until 2 s + the 1.6 s limit
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.sendAfterMs);
+        HostOptions options;
+        options.stopHardLimitMs = 1600;
+        auto emulator = StartHost(options);
+        Mini().Set("quitSendDelayMs", row.sendAfterMs);
+        const DWORD before = GetTickCount();
+        emulator->Stop();
+        const DWORD stopMs = GetTickCount() - before;
+        EXPECT_FALSE(emulator->IsVisThreadRunning());
+        EXPECT_EQ(emulator->LastStopHung(), row.hung);
+        EXPECT_EQ(emulator->Notes().empty(), !row.hung);
+        if (row.sendAfterMs > 0) {
+            const std::string lateSends = Mini().List("lateSendMs");
+            const int sendMs = std::stoi(lateSends.substr(lateSends.find_last_of(',') + 1));
+            EXPECT_GE(sendMs, row.minSendMs) << lateSends;
+            EXPECT_LE(sendMs, row.maxSendMs) << lateSends;
+        }
+        EXPECT_GE(stopMs, static_cast<DWORD>(row.sendAfterMs));
+        EXPECT_EQ(emulator->MessagesDuringLast(host::HostEvent::QuitCalled).back().lParam, IPC_SETVISWND);
+    }
+    EXPECT_EQ(Count("quit"), 3);
 }
 
 // --- play clock ---
@@ -869,15 +1457,20 @@ bool AllZero(const VisSnapshot& s) {
 }
 
 TEST_F(MiniPluginTest, SampleDataIsSilentWhenStoppedAndShapedWhilePlaying) {
-    auto emulator = MakeHost();
-    winampVisModule& module = *emulator->Module();
-    emulator->FillVisData();
-    EXPECT_TRUE(AllZero(Snapshot(module)));
+    auto emulator = StartHost();
+    auto fill = [&] {
+        VisSnapshot filled;
+        EXPECT_TRUE(emulator->RunOnVisThread([&] {
+            emulator->FillVisData();
+            filled = Snapshot(*emulator->Module());
+        }));
+        return filled;
+    };
+    EXPECT_TRUE(AllZero(fill()));
 
     emulator->SetPlaying(true);
     emulator->SetPositionMs(1000);
-    emulator->FillVisData();
-    const VisSnapshot first = Snapshot(module);
+    const VisSnapshot first = fill();
     for (int ch = 0; ch < 2; ++ch) {
         int positive = 0, negative = 0, loudest = 0;
         for (int i = 0; i < 576; ++i) {
@@ -894,8 +1487,7 @@ TEST_F(MiniPluginTest, SampleDataIsSilentWhenStoppedAndShapedWhilePlaying) {
     }
 
     emulator->SetPositionMs(1237);
-    emulator->FillVisData();
-    const VisSnapshot later = Snapshot(module);
+    const VisSnapshot later = fill();
     EXPECT_NE(std::memcmp(first.waveform, later.waveform, sizeof(first.waveform)), 0) << "the data moves with time";
 }
 

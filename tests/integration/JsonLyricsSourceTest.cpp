@@ -55,7 +55,7 @@ protected:
         std::map<std::string, std::string> info = {{"Title", title}};
         if (!artist.empty()) info["Artist"] = artist;
         host::PlaylistEntry entry = Song(song, "", info);
-        entry.lengthSeconds = lengthSeconds;
+        entry.lengthMs = lengthSeconds < 0 ? -1 : lengthSeconds * 1000;
         s.Host().SetPlaylist({entry});
         ASSERT_TRUE(s.Start());
     }

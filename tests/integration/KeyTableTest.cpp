@@ -57,7 +57,8 @@ TEST_F(KeyTable, KeysForTheHostAndKeysThatStayHere) {
     s.Key(list, VK_INSERT);  // nothing in the display list
     ASSERT_TRUE(s.Host().WaitFor([&] { return s.CountLogged(WM_KEYDOWN, 'C', true) == 1; }, 2000));
     EXPECT_EQ(s.CountLogged(WM_KEYDOWN, VK_UP, true), 1);
-    EXPECT_EQ(s.CountLogged(WM_KEYDOWN, VK_F10, true), 1);
+    EXPECT_EQ(s.CountLogged(WM_SYSKEYDOWN, VK_F10, true), 1);  // Alt keys stay system keys
+    EXPECT_EQ(s.CountLogged(WM_KEYDOWN, VK_F10, true), 0);
     EXPECT_EQ(s.CountLogged(WM_KEYUP, VK_F5, true), 1);
     EXPECT_EQ(s.CountLogged(WM_KEYUP, VK_RETURN), 0);
     EXPECT_EQ(s.CountLogged(WM_CHAR, 'a'), 0);
@@ -86,4 +87,29 @@ TEST_F(KeyTable, DraggingTheScrollBarSelectsTheMiddleLine) {
     RECT rc = s.ClientRect(list);
     const int bottom = LOWORD(::SendMessageA(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(5, rc.bottom - 3)));
     EXPECT_EQ(s.CurSel(list), (top + bottom) / 2);
+}
+
+// The player sees the key as it was typed: repeat count, scan code and
+// flags in lParam, and Alt combinations as system keys.
+TEST_F(KeyTable, KeysForThePlayerKeepTheirLParam) {
+    s.Host().ClearLog();
+    const struct {
+        UINT msg;
+        WPARAM key;
+        LPARAM lParam;
+    } keys[] = {{WM_KEYDOWN, 'C', 0x002E0001}, {WM_SYSKEYDOWN, 'X', 0x202D0001}, {WM_SYSKEYUP, 'X', static_cast<LPARAM>(0xE02D0001)},
+                {WM_KEYUP, VK_F5, static_cast<LPARAM>(0xC03F0001)}};
+    s.Host().RunOnVisThread([&] {
+        for (const auto& k : keys) ::SendMessageW(list, k.msg, k.key, k.lParam);
+    });
+    for (const auto& k : keys) {
+        EXPECT_TRUE(s.Host().WaitFor(
+            [&] {
+                for (const host::LoggedMessage& m : s.Host().Log())
+                    if (m.msg == k.msg && m.wParam == k.key && m.lParam == k.lParam && m.posted) return true;
+                return false;
+            },
+            2000))
+            << std::hex << k.msg << " " << k.key;
+    }
 }

@@ -1,6 +1,7 @@
 // The plugin's life in hosts that call it in every order a host may: stop
 // and start in one load, Quit while Render runs on another thread, Config
 // from the host's own thread while the plugin runs and while it stops.
+#include "framework/Unicode.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/IniFile.h"
 #include "tests/support/Mp3Fixture.h"
@@ -155,7 +156,9 @@ bool FrameClassRegistered(HINSTANCE module) {
 // is replaced, never used with its stale window procedure.
 TEST_F(Lifecycle, TheFrameClassNeverOutlivesTheFrameNorComesFromAnEarlierLoad) {
     ASSERT_TRUE(s.Load());
-    const HINSTANCE module = s.Host().Module()->hDllInstance;
+    // The host loads the DLL only on its thread; a copy held here has the same instance.
+    const host::UniqueModule held(::LoadLibraryW(fw::Widen(s.DllPath()).c_str()));
+    const HINSTANCE module = held.get();
     WNDCLASSEXA stale = {};
     stale.cbSize = sizeof(stale);
     stale.lpfnWndProc = &StaleFrameProc;

@@ -128,12 +128,13 @@ TEST_F(LyricsLoading, SongInformationFallsBackToThePlaylistTitleAndTheFileName) 
     s.Host().SetPlaylist({Song(a, "The Artist - The Song"), Song(b), Song(c, "Track 05")});
     ASSERT_TRUE(s.Start());
     EXPECT_EQ(Shown()[0], "\"The Song\" by \"The Artist\"");
+    // Stopped, the player calls no Render: the window follows the playlist itself.
     s.Host().SetListPos(1);
-    s.WaitRenders(3);
-    EXPECT_EQ(Shown()[0], "\"two\" by \"(Artist unavailable)\"");
+    EXPECT_TRUE(s.Host().WaitFor([&] { return Shown()[0] == "\"two\" by \"(Artist unavailable)\""; }, 2000))
+        << Shown()[0];
     s.Host().SetListPos(2);
-    s.WaitRenders(3);
-    EXPECT_EQ(Shown()[0], "\"three\" by \"(Artist unavailable)\"");
+    EXPECT_TRUE(s.Host().WaitFor([&] { return Shown()[0] == "\"three\" by \"(Artist unavailable)\""; }, 2000))
+        << Shown()[0];
     EXPECT_EQ(Shown()[1], c);
 }
 
@@ -197,37 +198,41 @@ TEST_F(LyricsLoading, F6AsksTheHostForItsFileInformationWindow) {
     EXPECT_TRUE(s.Host().WaitFor([&] { return s.CountLogged(WM_SYSCOMMAND, WINAMP_EDIT_ID3, true) == 1; }, 2000));
 }
 
-TEST_F(LyricsLoading, F8SwitchesToOneLineAndBack) {
+// The classic skin's window is at least 116 pixels high and grows in steps
+// of 29: one-line mode hides the bar and the song information and takes
+// the smallest height; F8 again gives the window its height back, which is
+// what ScreenHeight keeps.
+TEST_F(LyricsLoading, F8InTheClassicSkinTakesTheSmallestHeightAndGivesItBack) {
+    WriteFileBytes(s.Folder().File("reduced.LRC"), "[00:01]one\r\n[00:02]two\r\n");
     StartWithSong(s.Folder().File("reduced.mp3"));
-    // The tallest of the three fonts measured on "MjM", as the list measures it.
-    int line = 0;
-    {
-        HDC dc = ::GetDC(s.DisplayList());
-        struct { int points, weight; BOOL italic; } fonts[] = {{8, 400, FALSE}, {10, 700, TRUE}, {8, 400, TRUE}};
-        for (const auto& f : fonts) {
-            HFONT font = ::CreateFontA(-::MulDiv(f.points, ::GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, f.weight,
-                                       f.italic, 0, 0, ANSI_CHARSET, 0, 0, 0, FIXED_PITCH, "Arial");
-            HGDIOBJ old = ::SelectObject(dc, font);
-            SIZE size;
-            ::GetTextExtentPoint32A(dc, "MjM", 3, &size);
-            line = std::max<int>(line, size.cy);
-            ::SelectObject(dc, old);
-            ::DeleteObject(font);
-        }
-        ::ReleaseDC(s.DisplayList(), dc);
-    }
-    const int infoLines = 3;  // title, path, blank
+    const HWND embed = s.Host().EmbedWindow();
+    RECT before = {};
+    ::GetWindowRect(embed, &before);
+    ASSERT_GT(before.bottom - before.top, 116);
+    ASSERT_EQ(s.Items(s.DisplayList()).size(), 5u);  // title, path, blank, two lines
+
     s.Key(s.DisplayList(), VK_F8);
-    EXPECT_EQ(s.ClientRect(s.Frame()).bottom, line);
+    RECT reduced = {};
+    ::GetWindowRect(embed, &reduced);
+    EXPECT_EQ(reduced.bottom - reduced.top, 116);
+    EXPECT_EQ(reduced.right - reduced.left, before.right - before.left);
     EXPECT_EQ(s.Placement(s.Child(1310)).right, 0);  // the bar is hidden
+    s.WaitRenders(2);
+    EXPECT_TRUE(s.Host().WaitFor([&] { return s.Items(s.DisplayList()).size() == 2; }, 2000));  // no song information
+
     s.Key(s.DisplayList(), VK_F8);
-    EXPECT_EQ(s.ClientRect(s.Frame()).bottom, (infoLines + 5) * line + 50);
+    RECT back = {};
+    ::GetWindowRect(embed, &back);
+    EXPECT_EQ(back.bottom - back.top, before.bottom - before.top);
     EXPECT_EQ(s.Placement(s.Child(1310)).bottom, 50);
-    RECT host = {};
-    ::GetWindowRect(s.Host().EmbedWindow(), &host);
+    EXPECT_TRUE(s.Host().WaitFor([&] { return s.Items(s.DisplayList()).size() == 5; }, 2000));
+
+    // Saved in one-line mode: the mode and the height to give back.
+    s.Key(s.DisplayList(), VK_F8);
     s.Host().Stop();
-    EXPECT_NE(ReadFileBytes(s.IniPath()).find("ScreenHeight=" + std::to_string(host.bottom - host.top) + "\r\n"),
-              std::string::npos);
+    const std::string ini = ReadFileBytes(s.IniPath());
+    EXPECT_NE(ini.find("IsOneLine=1\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("ScreenHeight=" + std::to_string(before.bottom - before.top) + "\r\n"), std::string::npos);
 }
 
 TEST_F(LyricsLoading, F7FitsTheHostWidthToTheWidestLine) {
@@ -254,7 +259,9 @@ TEST_F(LyricsLoading, F7FitsTheHostWidthToTheWidestLine) {
     ::GetWindowRect(s.Host().EmbedWindow(), &outer);
     ::MapWindowPoints(s.Frame(), nullptr, reinterpret_cast<POINT*>(&client), 2);
     const int borders = (client.left - outer.left) + (outer.right - client.right);
-    EXPECT_EQ(outer.right - outer.left, widest + ::GetSystemMetrics(SM_CXHSCROLL) + borders);
+    // The classic skin's window takes widths in steps of 25 pixels.
+    const int asked = widest + ::GetSystemMetrics(SM_CXHSCROLL) + borders;
+    EXPECT_EQ(outer.right - outer.left, std::max(275, asked - asked % 25));
     s.Host().Stop();
     EXPECT_NE(ReadFileBytes(s.IniPath()).find("AdjustWidth=1"), std::string::npos);
 }
@@ -313,14 +320,14 @@ TEST_F(LyricsLoading, CentresTheSelectionInTwentyVisibleLines) {
     StartWithSong(s.Folder().File("centre.mp3"), "ShowSongInfo=0\r\nShowMenu=0\r\n");
     const int itemHeight = static_cast<int>(::SendMessageA(s.DisplayList(), LB_GETITEMHEIGHT, 0, 0));
     ASSERT_GT(itemHeight, 0);
-    // Make the list exactly 20 lines high.
+    // Make the list at least 20 lines high: the classic skin gives its child
+    // 34 pixels less than its own height, which it keeps in steps of 29.
     HWND host = s.Host().EmbedWindow();
-    RECT outer, client;
+    RECT outer;
     ::GetWindowRect(host, &outer);
-    ::GetClientRect(host, &client);
-    const int extra = (outer.bottom - outer.top) - client.bottom;
+    const int height = 20 * itemHeight + 34;
     s.Host().RunOnVisThread([&] {
-        ::SetWindowPos(host, nullptr, 0, 0, outer.right - outer.left, 20 * itemHeight + extra,
+        ::SetWindowPos(host, nullptr, 0, 0, outer.right - outer.left, height + 28 - (height + 28) % 29,
                        SWP_NOMOVE | SWP_NOZORDER);
     });
     s.Host().SetPlaying(true);
@@ -331,7 +338,12 @@ TEST_F(LyricsLoading, CentresTheSelectionInTwentyVisibleLines) {
     s.Host().SetPositionMs(50000);
     s.WaitRenders(3);
     EXPECT_EQ(s.CurSel(s.DisplayList()), 50);
-    EXPECT_EQ(s.TopIndex(s.DisplayList()), 41);
+    // Half the lines the list shows lie above the selection (the skin
+    // rounds the window's height, so it may show a line more or less).
+    const RECT list = s.ClientRect(s.DisplayList());
+    const int shown = (list.bottom - 3) / itemHeight;
+    EXPECT_GE(shown, 19);
+    EXPECT_EQ(s.TopIndex(s.DisplayList()), 50 - shown / 2);
 }
 
 TEST_F(LyricsLoading, PathsThatNameNoLyricFileFindNothing) {

@@ -21,6 +21,10 @@ public:
     TempFolder& Folder() { return m_folder; }
     host::HostEmulator& Host() { return m_host; }
     std::string IniPath() const { return m_folder.File("plugin.ini"); }
+    // Where Load puts the plugin. The host loads it only while the plugin runs
+    // (or Config does): a test that reads its records at other times holds a
+    // copy of it loaded itself.
+    std::string DllPath() const { return m_folder.File("vis_velmor.dll"); }
     void WriteIni(const std::string& keysAndValues);  // "Key=Value\r\n..." into the plugin's section
     // The [Search] section: where the internet search goes (call after WriteIni).
     void PointSearchAt(const std::string& sitesUrl, const std::string& probeUrl, const std::string& webSearchUrl);
@@ -41,7 +45,8 @@ public:
     RECT Placement(HWND child) const;
     RECT ClientRect(HWND wnd) const;
 
-    // Lets the plugin render at least n more frames.
+    // Lets the plugin render at least n more frames while a song plays;
+    // otherwise lets its thread handle what is queued for it.
     void WaitRenders(int n);
     // Sends a key to a window on the plugin thread with Shift/Ctrl held as given.
     void Key(HWND target, WPARAM vk, bool shift = false, bool ctrl = false);

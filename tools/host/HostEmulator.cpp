@@ -3,15 +3,25 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <exception>
+#include <memory>
 #include <utility>
 
 #include "framework/Unicode.h"
+#include "tools/host/CodePageText.h"
 #include "tools/host/Screenshot.h"
 #include "tools/host/VisDataGenerator.h"
 
 namespace host {
 
 namespace {
+
+// 5.x players pass their main window to the header getter. A getter declared
+// without parameters ignores it: under the C convention the caller cleans up.
+using GetHeaderWithParent = winampVisHeader*(__cdecl*)(HWND hwndParent);
+
+constexpr DWORD kIdlePollMs = 10;  // how soon the loops notice a change of play state
+constexpr int kBoxCloseWaitMs = 2000;
 
 // The embed function has no context argument: it finds its host through the
 // visualization thread it runs on, or else the host that handed it out last.
@@ -31,6 +41,7 @@ bool IsLoggedMessage(UINT message) {
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
     case WM_CHAR:
         return true;
     default:
@@ -45,9 +56,32 @@ std::string FormatTime(int ms) {
     return text;
 }
 
+const char* StateName(PlayState state) {
+    switch (state) {
+    case PlayState::Playing: return "Playing";
+    case PlayState::Paused: return "Paused";
+    default: return "Stopped";
+    }
+}
+
+// A task handed to the main thread, with what it threw.
+struct UiTask {
+    std::function<void()> fn;
+    std::exception_ptr error;
+};
+
+BOOL CALLBACK FindBoxProc(HWND window, LPARAM found) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 }  // namespace
 
-HostEmulator::HostEmulator(HostOptions options) : options_(options) {
+HostEmulator::HostEmulator(HostOptions options)
+    : options_(options), taskMessage_(RegisterWindowMessageW(L"WinampHostEmulatorTask")) {
     std::promise<HWND> ready;
     std::future<HWND> window = ready.get_future();
     uiThread_ = std::thread(&HostEmulator::RunUiThread, this, std::move(ready));
@@ -56,11 +90,11 @@ HostEmulator::HostEmulator(HostOptions options) : options_(options) {
 
 HostEmulator::~HostEmulator() {
     Stop();
+    CloseHostDialogs();
     DestroyEmbeddedWindows();  // only those made outside the visualization thread are left
     StopUiThread();
     HostEmulator* self = this;
     g_lastEmbedHost.compare_exchange_strong(self, nullptr);
-    plugin_.reset();
 }
 
 // --- playlist and play state ---
@@ -68,7 +102,10 @@ HostEmulator::~HostEmulator() {
 void HostEmulator::SetPlaylist(std::vector<PlaylistEntry> entries) { playlist_.Replace(std::move(entries)); }
 void HostEmulator::SetListPos(int pos) { playlist_.SetPosition(pos); }
 void HostEmulator::SetPlaying(bool playing) { clock_.SetPlaying(playing); }
-bool HostEmulator::IsPlaying() const { return clock_.IsPlaying(); }
+void HostEmulator::SetPaused(bool paused) { clock_.SetPaused(paused); }
+PlayState HostEmulator::State() const { return clock_.State(); }
+bool HostEmulator::IsPlaying() const { return clock_.State() == PlayState::Playing; }
+bool HostEmulator::IsPaused() const { return clock_.State() == PlayState::Paused; }
 void HostEmulator::SetPositionMs(int ms) { clock_.SetPositionMs(ms); }
 int HostEmulator::PositionMs() const { return clock_.PositionMs(); }
 void HostEmulator::SetClockRunning(bool running) { clock_.SetRunning(running); }
@@ -77,34 +114,63 @@ void HostEmulator::SetClockRunning(bool running) { clock_.SetRunning(running); }
 
 void HostEmulator::RunUiThread(std::promise<HWND> ready) {
     MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // make the queue before anyone posts to it
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // make the queue before anyone posts to it
     uiThreadId_ = GetCurrentThreadId();
     UniqueWindow mainWindow(CreateMainWindow(this));
     ready.set_value(mainWindow.get());
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
 void HostEmulator::StopUiThread() {
     if (!uiThread_.joinable()) return;
-    PostThreadMessageA(uiThreadId_, WM_QUIT, 0, 0);
+    PostThreadMessageW(uiThreadId_, WM_QUIT, 0, 0);
     uiThread_.join();
 }
 
+void HostEmulator::RunOnUiThread(std::function<void()> fn) {
+    if (GetCurrentThreadId() == uiThreadId_) {
+        fn();
+        return;
+    }
+    UiTask task{std::move(fn), nullptr};
+    SendMessageW(MainWindow(), taskMessage_, 0, reinterpret_cast<LPARAM>(&task));
+    if (task.error) std::rethrow_exception(task.error);
+}
+
+// As a click reaches the player: through its queue, answered later.
+void HostEmulator::PostToUiThread(std::function<void()> fn) {
+    auto task = std::make_unique<UiTask>(UiTask{std::move(fn), nullptr});
+    if (PostMessageW(MainWindow(), taskMessage_, 1, reinterpret_cast<LPARAM>(task.get()))) task.release();
+}
+
 bool HostEmulator::OnMainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    if (IsLoggedMessage(message)) Record(message, wParam, lParam);
     *result = 0;
+    if (message == taskMessage_) {
+        std::unique_ptr<UiTask> owned(wParam ? reinterpret_cast<UiTask*>(lParam) : nullptr);
+        auto* task = reinterpret_cast<UiTask*>(lParam);
+        try {
+            task->fn();
+        } catch (...) {
+            task->error = std::current_exception();
+        }
+        return true;
+    }
+    if (IsLoggedMessage(message)) Record(message, wParam, lParam);
     switch (message) {
     case WM_WA_IPC:
         *result = AnswerIpc(wParam, lParam);
         return true;
     case WM_COMMAND:
-        if (LOWORD(wParam) == WINAMP_BUTTON2) clock_.SetPlaying(true);
+        RunCommand(LOWORD(wParam));
         return true;
     case WM_SYSCOMMAND:
-        return (wParam & 0xFFF0) < SC_SIZE;  // Winamp commands; system commands go on to DefWindowProc
+        // Winamp's own ids arrive this way too; system commands go on to DefWindowProc.
+        if ((wParam & 0xFFF0) >= SC_SIZE) return false;
+        RunCommand(LOWORD(wParam));
+        return true;
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
@@ -120,11 +186,87 @@ bool HostEmulator::OnMainWindowMessage(UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
+bool HostEmulator::RunCommand(WORD id) {
+    switch (id) {
+    case WINAMP_BUTTON2:
+        PressPlay();
+        return true;
+    case WINAMP_EDIT_ID3:
+        if (playlist_.HasCurrent()) ShowHostDialog("File info", playlist_.CurrentFile(), MB_OK);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Play resumes a paused song and otherwise starts the current entry from its
+// beginning; with nothing to play the player asks for files, modally.
+void HostEmulator::PressPlay() {
+    if (clock_.State() == PlayState::Paused) {
+        clock_.SetPaused(false);
+        return;
+    }
+    if (!playlist_.HasCurrent()) {
+        ShowHostDialog("Open file(s)", "Choose the files to play.", MB_OKCANCEL);
+        return;
+    }
+    clock_.SetPositionMs(0);
+    clock_.SetPlaying(true);
+}
+
+void HostEmulator::ShowHostDialog(const std::string& caption, const std::string& text, UINT buttons) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        dialogsShown_.push_back(caption);
+    }
+    MessageBoxW(MainWindow(), fw::Widen(text).c_str(), fw::Widen(caption).c_str(), buttons);
+}
+
+HWND HostEmulator::HostDialog() const {
+    HWND found = nullptr;
+    if (uiThreadId_) EnumThreadWindows(uiThreadId_, FindBoxProc, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::vector<std::string> HostEmulator::HostDialogsShown() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return dialogsShown_;
+}
+
+bool HostEmulator::CloseHostDialog(int buttonId) {
+    const HWND box = HostDialog();
+    if (!box) return false;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+    return WaitFor([&] { return !IsWindow(box); }, kBoxCloseWaitMs);
+}
+
+void HostEmulator::CloseHostDialogs() {
+    for (int i = 0; i < 8 && CloseHostDialog(IDCANCEL); ++i) {
+    }
+}
+
 void HostEmulator::Record(UINT message, WPARAM wParam, LPARAM lParam) {
     const bool posted = !InSendMessage();
     std::lock_guard<std::mutex> lock(mutex_);
     if (log_.size() >= kLogLimit) log_.pop_front();
     log_.push_back(LoggedMessage{message, wParam, lParam, posted});
+}
+
+void HostEmulator::RecordEvent(HostEvent event) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (log_.size() >= kLogLimit) log_.pop_front();
+    log_.push_back(LoggedMessage{0, 0, 0, false, event});
+}
+
+void HostEmulator::Note(const std::string& text) {
+    std::fprintf(stderr, "winamp host emulator: %s\n", text.c_str());
+    std::lock_guard<std::mutex> lock(mutex_);
+    notes_.push_back(text);
+}
+
+std::vector<std::string> HostEmulator::Notes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return notes_;
 }
 
 void HostEmulator::SetIpcDelay(LPARAM ipc, int ms) {
@@ -151,7 +293,11 @@ bool HostEmulator::Knows(LPARAM ipc) const {
     case IPC_SETVISWND:
         return true;
     case IPC_GET_EMBEDIF:
+    case IPC_CB_VISRANDOM:
+    case IPC_GETINIDIRECTORY:
         return Version() >= kEmbedWindowVersion;
+    case IPC_GETINIDIRECTORYW:
+        return Version() >= kWideIniDirectoryVersion;
     case IPC_GETPLAYLISTTITLEW:
     case IPC_GETPLAYLISTFILEW:
         return Version() >= kWidePlaylistVersion;
@@ -168,8 +314,6 @@ LRESULT HostEmulator::AnswerIpc(WPARAM wParam, LPARAM ipc) {
         Sleep(static_cast<DWORD>(ipcDelayMs_.load()));
         delayingIpc_ = false;
     }
-    // The older-host mode has always answered 0 here.
-    if (ipc == IPC_GET_EMBEDIF && options_.olderHost) return 0;
     if (!Knows(ipc)) return kUnknownIpcAnswer;
     const int index = static_cast<int>(wParam);
     switch (ipc) {
@@ -178,26 +322,27 @@ LRESULT HostEmulator::AnswerIpc(WPARAM wParam, LPARAM ipc) {
     case IPC_GETLISTPOS:
         return playlist_.Position();
     case IPC_GETPLAYLISTFILE:
-        return reinterpret_cast<LRESULT>(playlist_.File(index));
+        return AnswerName(playlist_.File(index));
     case IPC_GETPLAYLISTTITLE:
-        return reinterpret_cast<LRESULT>(playlist_.Title(index));
+        return AnswerName(playlist_.Title(index));
     case IPC_GETPLAYLISTFILEW:
-        return reinterpret_cast<LRESULT>(playlist_.FileW(index));
+        return AnswerNameW(playlist_.FileW(index));
     case IPC_GETPLAYLISTTITLEW:
-        return reinterpret_cast<LRESULT>(playlist_.TitleW(index));
+        return AnswerNameW(playlist_.TitleW(index));
     case IPC_GET_EXTENDED_FILE_INFO:
         return AnswerFileInfo(wParam);
     case IPC_GET_EXTENDED_FILE_INFOW:
         return AnswerFileInfoW(wParam);
     case IPC_ISPLAYING:
-        return clock_.IsPlaying() ? 1 : 0;
+        switch (clock_.State()) {
+        case PlayState::Playing: return kHostPlaying;
+        case PlayState::Paused: return kHostPaused;
+        default: return kHostStopped;
+        }
     case IPC_GETOUTPUTTIME:
-        // wParam 0 asks for the position in ms, 1 for the track length in seconds.
-        if (wParam == 1) return playlist_.CurrentLengthSeconds();
-        return (wParam == 0 && clock_.IsPlaying()) ? clock_.PositionMs() : -1;
+        return AnswerOutputTime(wParam);
     case IPC_JUMPTOTIME:
-        clock_.SetPositionMs(static_cast<int>(wParam));
-        return 0;
+        return JumpToTime(index);
     case IPC_GET_EMBEDIF:
         g_lastEmbedHost = this;
         return reinterpret_cast<LRESULT>(&EmbedWindowEntry);
@@ -206,9 +351,78 @@ LRESULT HostEmulator::AnswerIpc(WPARAM wParam, LPARAM ipc) {
         visWindow_ = reinterpret_cast<HWND>(wParam);
         return 0;
     }
+    case IPC_CB_VISRANDOM:
+        visRandom_ = wParam ? 1 : 0;
+        return 0;
+    case IPC_GETINIDIRECTORY:
+        CopyTerminated(settingsAnswer_, kAnswerChars, CodePagePath(SettingsFolder()));
+        return reinterpret_cast<LRESULT>(settingsAnswer_);
+    case IPC_GETINIDIRECTORYW:
+        CopyTerminated(settingsAnswerW_, kAnswerChars, SettingsFolder());
+        return reinterpret_cast<LRESULT>(settingsAnswerW_);
     default:
         return kUnknownIpcAnswer;
     }
+}
+
+// Without a trailing backslash, as the player gives it.
+std::wstring HostEmulator::SettingsFolder() const {
+    std::wstring folder = fw::Widen(options_.settingsFolder);
+    if (folder.empty()) {
+        wchar_t temp[MAX_PATH] = L"";
+        ::GetTempPathW(MAX_PATH, temp);
+        folder = std::wstring(temp) + L"velmor-player-settings";
+    }
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+// The player has one buffer for file names and titles: each answer
+// overwrites the text of the one before.
+LRESULT HostEmulator::AnswerName(const std::optional<std::string>& name) {
+    if (!name) return 0;
+    CopyTerminated(nameAnswer_, kAnswerChars, *name);
+    return reinterpret_cast<LRESULT>(nameAnswer_);
+}
+
+LRESULT HostEmulator::AnswerNameW(const std::optional<std::wstring>& name) {
+    if (!name) return 0;
+    CopyTerminated(nameAnswerW_, kAnswerChars, *name);
+    return reinterpret_cast<LRESULT>(nameAnswerW_);
+}
+
+// Mode 0: the position in ms (-1 while stopped); 1: the length of the
+// current entry in seconds; 2: in ms (-1 when unknown).
+LRESULT HostEmulator::AnswerOutputTime(WPARAM mode) const {
+    const int lengthMs = playlist_.CurrentLengthMs();
+    switch (mode) {
+    case 0:
+        return clock_.State() == PlayState::Stopped ? -1 : clock_.PositionMs();
+    case 1:
+        return lengthMs < 0 ? -1 : lengthMs / 1000;
+    case 2:
+        return lengthMs;
+    default:
+        return -1;
+    }
+}
+
+// -1 while stopped; a time at or past the end of the song ends it, as a
+// song that plays out does (the next entry starts, or play stops after the
+// last one), and answers 1; any other time is sought to and answers 0.
+LRESULT HostEmulator::JumpToTime(int ms) {
+    if (clock_.State() == PlayState::Stopped) return -1;
+    const int lengthMs = playlist_.CurrentLengthMs();
+    if (lengthMs >= 0 && ms >= lengthMs) {
+        const int next = playlist_.Position() + 1;
+        clock_.SetPositionMs(0);
+        if (next < playlist_.Size()) playlist_.SetPosition(next);
+        else clock_.SetPlaying(false);
+        return 1;
+    }
+    clock_.SetPositionMs(ms < 0 ? 0 : ms);
+    return 0;
 }
 
 LRESULT HostEmulator::AnswerFileInfo(WPARAM request) const {
@@ -224,7 +438,8 @@ LRESULT HostEmulator::AnswerFileInfoW(WPARAM request) const {
 }
 
 std::string HostEmulator::StatusText() const {
-    std::string text = clock_.IsPlaying() ? "Playing " : "Stopped ";
+    std::string text = StateName(clock_.State());
+    text += " ";
     text += FormatTime(clock_.PositionMs());
     text += "  ";
     text += playlist_.CurrentTitle();
@@ -254,18 +469,50 @@ std::vector<LoggedMessage> HostEmulator::Log() const {
     return std::vector<LoggedMessage>(log_.begin(), log_.end());
 }
 
+std::vector<LoggedMessage> HostEmulator::MessagesDuringLast(HostEvent called) const {
+    const HostEvent returned = static_cast<HostEvent>(static_cast<int>(called) + 1);
+    const std::vector<LoggedMessage> log = Log();
+    auto begin = std::find_if(log.rbegin(), log.rend(), [&](const LoggedMessage& m) { return m.event == called; });
+    std::vector<LoggedMessage> during;
+    if (begin == log.rend()) return during;
+    for (auto it = begin.base(); it != log.end() && it->event != returned; ++it) {
+        if (it->event == HostEvent::Message) during.push_back(*it);
+    }
+    return during;
+}
+
 void HostEmulator::ClearLog() {
     std::lock_guard<std::mutex> lock(mutex_);
     log_.clear();
 }
+
+// --- the vis drawer ---
+
+bool HostEmulator::SendDrawerCommand(WPARAM wParam, bool wait) {
+    const HWND target = VisWindow();
+    if (!target || !IsWindow(target)) return false;
+    auto press = [target, wParam] { SendMessageW(target, WM_COMMAND, wParam, 0); };
+    if (wait) RunOnUiThread(press);
+    else PostToUiThread(press);
+    return true;
+}
+
+bool HostEmulator::PressVisButton(WORD id, bool wait) { return SendDrawerCommand(MAKEWPARAM(id, 0), wait); }
+bool HostEmulator::PollVisRandom() { return SendDrawerCommand(MAKEWPARAM(ID_VIS_RANDOM, 0xFFFF), true); }
+int HostEmulator::VisRandomAnswer() const { return visRandom_; }
 
 // --- embedded windows ---
 
 HWND HostEmulator::CreateEmbedded(embedWindowState* state) {
     if (state == nullptr) return nullptr;
     UniqueWindow frame;
-    if (options_.skin == SkinMode::Modern) frame.reset(CreateSkinFrame(state->r));
-    UniqueWindow embedded(CreateEmbeddedWindow(frame.get(), state->r));
+    UniqueWindow embedded;
+    if (options_.skin == SkinMode::Modern) {
+        frame.reset(CreateSkinFrame(state->r));
+        embedded.reset(CreateModernEmbedWindow(frame.get(), state));
+    } else {
+        embedded.reset(CreateClassicEmbedWindow(MainWindow(), state));
+    }
     state->me = embedded.get();
 
     std::lock_guard<std::mutex> lock(mutex_);
@@ -287,26 +534,34 @@ void HostEmulator::DestroyEmbeddedWindows() {
     for (UniqueWindow& window : windows) window.reset();
 }
 
-// --- plugin and visualization thread ---
+// --- loading the plugin ---
+
+winampVisModule* HostEmulator::ReadModule(HMODULE library, winampVisHeader** header) const {
+    auto getHeader = reinterpret_cast<GetHeaderWithParent>(
+        reinterpret_cast<void*>(GetProcAddress(library, "winampVisGetHeader")));
+    *header = getHeader ? getHeader(MainWindow()) : nullptr;
+    return (*header && (*header)->getModule) ? (*header)->getModule(0) : nullptr;
+}
 
 bool HostEmulator::LoadPlugin(const std::string& dllPath) {
-    if (plugin_) return false;
-    UniqueModule library(LoadLibraryW(fw::Widen(dllPath).c_str()));
-    if (!library) return false;
-    auto getHeader = reinterpret_cast<winampVisGetHeaderType>(
-        reinterpret_cast<void*>(GetProcAddress(library.get(), "winampVisGetHeader")));
-    if (!getHeader) return false;
-    winampVisHeader* header = getHeader();
-    winampVisModule* module = (header && header->getModule) ? header->getModule(0) : nullptr;
-    if (!module) return false;
-    module->hwndParent = MainWindow();
-    module->hDllInstance = library.get();
-    module->sRate = options_.sRate;
-    module->nCh = options_.nCh;
-    plugin_ = std::move(library);
-    header_ = header;
-    module_ = module;
+    JoinFinishedVisThread();
+    if (visThread_.joinable()) return false;
+    const std::wstring path = fw::Widen(dllPath);
+    bool readable = false;
+    RunOnUiThread([&] {
+        UniqueModule library(LoadLibraryW(path.c_str()));
+        winampVisHeader* header = nullptr;
+        readable = library && ReadModule(library.get(), &header) != nullptr;
+    });
+    if (!readable) return false;
+    std::lock_guard<std::mutex> lock(mutex_);
+    pluginPath_ = path;
     return true;
+}
+
+bool HostEmulator::HasPlugin() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !pluginPath_.empty();
 }
 
 winampVisHeader* HostEmulator::Header() const { return header_; }
@@ -314,7 +569,31 @@ winampVisModule* HostEmulator::Module() const { return module_; }
 int HostEmulator::InitResult() const { return initResult_; }
 int HostEmulator::RenderCount() const { return renderCount_; }
 bool HostEmulator::IsVisThreadRunning() const { return visRunning_; }
+bool HostEmulator::LastStopHung() const { return lastStopHung_; }
 bool HostEmulator::OnVisThread() const { return visRunning_ && GetCurrentThreadId() == visThreadId_; }
+
+void HostEmulator::CallConfig() {
+    std::wstring path;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        path = pluginPath_;
+    }
+    if (!path.empty()) RunOnUiThread([&] { ConfigOnUiThread(path); });
+}
+
+void HostEmulator::ConfigOnUiThread(const std::wstring& path) {
+    UniqueModule library(LoadLibraryW(path.c_str()));
+    winampVisHeader* header = nullptr;
+    winampVisModule* module = library ? ReadModule(library.get(), &header) : nullptr;
+    if (!module || !module->Config) return;
+    module->hwndParent = MainWindow();
+    module->hDllInstance = library.get();
+    RecordEvent(HostEvent::ConfigCalled);
+    module->Config(module);
+    RecordEvent(HostEvent::ConfigReturned);
+}
+
+// --- the visualization thread ---
 
 void HostEmulator::JoinFinishedVisThread() {
     if (visThread_.joinable() && !visRunning_) visThread_.join();
@@ -322,54 +601,133 @@ void HostEmulator::JoinFinishedVisThread() {
 
 bool HostEmulator::Start() {
     JoinFinishedVisThread();
-    if (!module_ || visThread_.joinable()) return false;
+    if (!HasPlugin() || visThread_.joinable()) return false;
     stopRequested_ = false;
+    visThreadKilled_ = false;
     renderCount_ = 0;
+    initResult_ = 0;
     visRunning_ = true;
     visTasks_.Open();
-    std::promise<void> initDone;
-    std::future<void> initReturned = initDone.get_future();
+    std::promise<bool> initDone;
+    std::future<bool> initReturned = initDone.get_future();
     visThread_ = std::thread(&HostEmulator::RunVisThread, this, std::move(initDone));
-    initReturned.wait();
-    return true;
+    return initReturned.get();
 }
 
-void HostEmulator::RunVisThread(std::promise<void> initDone) {
+void HostEmulator::RunVisThread(std::promise<bool> initDone) {
     t_visThreadHost = this;
     MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     visThreadId_ = GetCurrentThreadId();
-    initResult_ = module_->Init(module_);
-    initDone.set_value();
-    // As in Winamp, a plugin whose Init failed gets no Render and no Quit.
-    if (initResult_ == 0) {
-        if (options_.renderOnOwnThread) renderThread_ = std::thread(&HostEmulator::RunRenderThread, this);
-        RunRenderLoop();
-        CallQuit();
-        StopRenderThread();
+    HANDLE self = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self,
+                    SYNCHRONIZE | THREAD_TERMINATE, FALSE, 0);
+    visThreadHandle_.reset(self);
+
+    std::wstring path;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        path = pluginPath_;
     }
+    UniqueModule library(LoadLibraryW(path.c_str()));
+    winampVisHeader* header = nullptr;
+    winampVisModule* module = library ? ReadModule(library.get(), &header) : nullptr;
+    if (module) {
+        module->hwndParent = MainWindow();
+        module->hDllInstance = library.get();
+        module->sRate = options_.sRate;
+        module->nCh = options_.nCh;
+        header_ = header;
+        module_ = module;
+        RecordEvent(HostEvent::InitCalled);
+        initResult_ = module->Init(module);
+        RecordEvent(HostEvent::InitReturned);
+    }
+    initDone.set_value(module != nullptr);
+    // As in Winamp, a plugin whose Init failed gets no Render and no Quit.
+    if (module && initResult_ == 0) RunPlugin(module);
     DestroyEmbeddedWindows();
     visTasks_.CloseAndRunRemaining();
+    module_ = nullptr;
+    header_ = nullptr;
+    library.reset();  // freed where it was loaded, after Quit
     t_visThreadHost = nullptr;
     visRunning_ = false;
 }
 
+void HostEmulator::RunPlugin(winampVisModule* module) {
+    if (options_.renderOnOwnThread) renderThread_ = std::thread(&HostEmulator::RunRenderThread, this, module);
+    RunRenderLoop(module);
+    CallQuit(module);
+    StopRenderThread();
+}
+
 // A Render that began before Quit was called must have returned by the time
 // Quit returns; one that begins later is the plugin's to refuse.
-void HostEmulator::CallQuit() {
+void HostEmulator::CallQuit(winampVisModule* module) {
     const int enteredBefore = rendersEntered_;
-    module_->Quit(module_);
+    RecordEvent(HostEvent::QuitCalled);
+    module->Quit(module);
+    RecordEvent(HostEvent::QuitReturned);
     renderRanPastQuit_ = rendersLeft_ < enteredBefore;
 }
 
-void HostEmulator::RunRenderThread() {
+bool HostEmulator::RenderOnce(winampVisModule* module) {
+    FillVisData();
+    ++renderCount_;
+    return module->Render(module) != 0;
+}
+
+// Render comes while a song plays (not paused), and once more after each
+// stop; in between the loop only pumps the thread's messages.
+void HostEmulator::RunRenderLoop(winampVisModule* module) {
+    using Clock = std::chrono::steady_clock;
+    unsigned stopsSeen = clock_.StopCount();
+    Clock::time_point nextRender = Clock::now();
+    for (;;) {
+        if (!PumpVisMessages()) return;
+        visTasks_.RunPending();
+        if (stopRequested_) return;
+        if (options_.renderOnOwnThread) {
+            WaitForVisInput(kIdlePollMs);
+            continue;
+        }
+        const unsigned stops = clock_.StopCount();
+        const bool playing = clock_.State() == PlayState::Playing;
+        const bool frameAfterStop = stops != stopsSeen && !playing;
+        stopsSeen = stops;
+        const Clock::time_point now = Clock::now();
+        if (frameAfterStop || (playing && now >= nextRender)) {
+            if (RenderOnce(module)) return;  // the plugin asks to be stopped
+            nextRender = Clock::now() + std::chrono::milliseconds(std::max(1, module->delayMs));
+            continue;
+        }
+        DWORD wait = kIdlePollMs;
+        if (playing) {
+            const auto untilNext = std::chrono::duration_cast<std::chrono::milliseconds>(nextRender - now).count();
+            wait = std::min<DWORD>(wait, static_cast<DWORD>(untilNext + 1));
+        }
+        WaitForVisInput(wait);
+    }
+}
+
+void HostEmulator::RunRenderThread(winampVisModule* module) {
+    unsigned stopsSeen = clock_.StopCount();
     while (!renderStop_) {
+        const unsigned stops = clock_.StopCount();
+        const bool playing = clock_.State() == PlayState::Playing;
+        const bool frameAfterStop = stops != stopsSeen && !playing;
+        stopsSeen = stops;
+        if (!playing && !frameAfterStop) {
+            Sleep(kIdlePollMs);
+            continue;
+        }
         FillVisData();
         ++renderCount_;
         ++rendersEntered_;
-        module_->Render(module_);
+        module->Render(module);
         ++rendersLeft_;
-        Sleep(static_cast<DWORD>(std::max(1, module_->delayMs)));
+        Sleep(static_cast<DWORD>(std::max(1, module->delayMs)));
     }
 }
 
@@ -380,36 +738,16 @@ void HostEmulator::StopRenderThread() {
     renderStop_ = false;
 }
 
-void HostEmulator::RunRenderLoop() {
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point nextRender = Clock::now();
-    for (;;) {
-        if (!PumpVisMessages()) return;
-        visTasks_.RunPending();
-        if (stopRequested_) return;
-        const Clock::time_point now = Clock::now();
-        if (options_.renderOnOwnThread) {
-            WaitForVisInput(10);
-            continue;
-        }
-        if (now >= nextRender) {
-            FillVisData();
-            ++renderCount_;
-            if (module_->Render(module_) != 0) return;  // the plugin asks to be stopped
-            nextRender = Clock::now() + std::chrono::milliseconds(std::max(1, module_->delayMs));
-            continue;
-        }
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextRender - now).count();
-        WaitForVisInput(static_cast<DWORD>(wait + 1));
-    }
-}
-
+// The player's loop offers every message to the dialog manager of the
+// plugin's window first, so its child windows get dialog keyboard handling.
 bool HostEmulator::PumpVisMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) return false;
+        const HWND visWindow = VisWindow();
+        if (visWindow && IsDialogMessageW(visWindow, &msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return true;
 }
@@ -418,14 +756,70 @@ void HostEmulator::WaitForVisInput(DWORD timeoutMs) {
     MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
-void HostEmulator::WakeVisThread() { PostThreadMessageA(visThreadId_, WM_NULL, 0, 0); }
+void HostEmulator::WakeVisThread() { PostThreadMessageW(visThreadId_, WM_NULL, 0, 0); }
 
 void HostEmulator::Stop() {
     if (!visThread_.joinable()) return;
     stopRequested_ = true;
     if (OnVisThread()) return;  // the loop sees the request after the current step
     WakeVisThread();
+    lastStopHung_ = false;
+    RunOnUiThread([this] { WaitForVisThreadAsThePlayer(); });
     visThread_.join();
+    if (visThreadKilled_) ForgetKilledVisThread();
+}
+
+// On the main thread: messages are answered for kStopPumpMs, then the
+// player blocks until the thread ends.
+void HostEmulator::WaitForVisThreadAsThePlayer() {
+    const HANDLE thread = visThreadHandle_.get();
+    if (!thread) return;
+    if (PumpUntilSignalled(thread, kStopPumpMs)) return;
+    if (WaitForSingleObject(thread, static_cast<DWORD>(options_.stopHardLimitMs)) == WAIT_OBJECT_0) return;
+    lastStopHung_ = true;
+    Note("the visualization thread had not ended " + std::to_string(kStopPumpMs + options_.stopHardLimitMs) +
+         " ms after the stop, the last " + std::to_string(options_.stopHardLimitMs) +
+         " ms without the player answering: the real player hangs here; the emulator answers again");
+    if (PumpUntilSignalled(thread, options_.stopHardLimitMs)) return;
+    Note("the visualization thread still had not ended: the emulator terminated it");
+    TerminateThread(thread, 1);
+    WaitForSingleObject(thread, INFINITE);
+    visThreadKilled_ = true;
+}
+
+bool HostEmulator::PumpUntilSignalled(HANDLE handle, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                                std::chrono::steady_clock::now());
+        if (left.count() <= 0) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &handle, static_cast<DWORD>(left.count()), QS_ALLINPUT,
+                                                       MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0) return true;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));  // for the thread's own loop
+                return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+// A terminated thread ran none of its own clean-up; its windows went with it.
+void HostEmulator::ForgetKilledVisThread() {
+    visTasks_.CloseAndDiscard();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (UniqueWindow& window : embeddedWindows_) window.release();
+        embeddedWindows_.clear();
+    }
+    module_ = nullptr;
+    header_ = nullptr;
+    t_visThreadHost = nullptr;
+    visRunning_ = false;
 }
 
 bool HostEmulator::RunOnVisThread(std::function<void()> fn) {
@@ -447,12 +841,9 @@ bool HostEmulator::PostToVisThread(std::function<void()> fn) {
     return true;
 }
 
-void HostEmulator::CallConfig() {
-    if (module_ && module_->Config) module_->Config(module_);
-}
-
 void HostEmulator::FillVisData() {
-    if (module_) GenerateVisData(*module_, clock_.PositionMs(), clock_.IsPlaying());
+    winampVisModule* module = module_;
+    if (module) GenerateVisData(*module, clock_.PositionMs(), IsPlaying());
 }
 
 bool HostEmulator::WaitFor(const std::function<bool()>& condition, int timeoutMs) const {

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "sdk/winamp_vis.h"
+
 namespace host {
 
 // What the main window's procedure asks of its owner, on the window's thread.
@@ -20,19 +22,41 @@ protected:
     ~MainWindowClient() = default;
 };
 
-constexpr char kMainWindowClass[] = "Winamp v1.x";
-constexpr char kMainWindowTitle[] = "Winamp";
+constexpr wchar_t kMainWindowClass[] = L"Winamp v1.x";
+constexpr wchar_t kMainWindowTitle[] = L"Winamp";
+
+// The classic skin's windows grow in steps of its frame bitmaps.
+constexpr int kClassicStepX = 25;
+constexpr int kClassicStepY = 29;
+constexpr int kClassicMinWidth = 275;
+constexpr int kClassicMinHeight = 116;
+// Where a skin frame puts what it holds, from its left, top, right and bottom
+// edges: inside the title band and the painted border.
+constexpr int kSkinLeft = 11;
+constexpr int kSkinTop = 20;
+constexpr int kSkinRight = 8;
+constexpr int kSkinBottom = 14;
+
+// A size as the classic embed window takes it: each side rounded down to
+// its step, never below the smallest frame.
+SIZE ClassicEmbedSize(int width, int height);
 
 // A visible main window owned by the calling thread.
 HWND CreateMainWindow(MainWindowClient* client);
+
+// The classic skin's embed window, hidden: a captionless popup owned by
+// owner at state->r, of ClassicEmbedSize. It sets state->me while it is
+// created, writes its window rectangle into state->r whenever it moves or is
+// resized, paints a skin frame, and puts its first child inside that frame.
+HWND CreateClassicEmbedWindow(HWND owner, embedWindowState* state);
 
 // The modern skin's frame: a hidden top-level popup at rect (screen
 // coordinates) that paints its own title bar and border.
 HWND CreateSkinFrame(const RECT& rect);
 
-// The embedded window, hidden. Without a skin frame it is a top-level
-// overlapped window at rect; with one it is a child filling the frame's inner
-// area. It keeps its children sized to its client area.
-HWND CreateEmbeddedWindow(HWND skinFrame, const RECT& rect);
+// The modern skin's embed window, hidden: a child of the frame inside its
+// border, re-sized with it; it keeps its own children sized to its client
+// area. It sets state->me while it is created.
+HWND CreateModernEmbedWindow(HWND skinFrame, embedWindowState* state);
 
 }  // namespace host

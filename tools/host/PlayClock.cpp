@@ -5,7 +5,7 @@
 namespace host {
 
 int PlayClock::PositionLocked(Clock::time_point now) const {
-    if (!playing_ || !running_) return baseMs_;
+    if (state_ != PlayState::Playing || !running_) return baseMs_;
     const long long elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(now - anchor_).count();
     const long long position = baseMs_ + elapsed;
@@ -18,15 +18,31 @@ void PlayClock::RebaseLocked() {
     anchor_ = now;
 }
 
-void PlayClock::SetPlaying(bool playing) {
-    std::lock_guard<std::mutex> lock(mutex_);
+void PlayClock::SetStateLocked(PlayState state) {
     RebaseLocked();
-    playing_ = playing;
+    if (state == PlayState::Stopped && state_ != PlayState::Stopped) ++stops_;
+    state_ = state;
 }
 
-bool PlayClock::IsPlaying() const {
+void PlayClock::SetPlaying(bool playing) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return playing_;
+    SetStateLocked(playing ? PlayState::Playing : PlayState::Stopped);
+}
+
+void PlayClock::SetPaused(bool paused) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (paused && state_ == PlayState::Playing) SetStateLocked(PlayState::Paused);
+    if (!paused && state_ == PlayState::Paused) SetStateLocked(PlayState::Playing);
+}
+
+PlayState PlayClock::State() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return state_;
+}
+
+unsigned PlayClock::StopCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return stops_;
 }
 
 void PlayClock::SetRunning(bool running) {

@@ -6,12 +6,19 @@
 
 namespace host {
 
-// Thread-safe. While playing with the clock running the position advances
-// with real time; otherwise it stays where it was set.
+enum class PlayState { Stopped, Playing, Paused };
+
+// Thread-safe. While playing (not paused) with the clock running the
+// position advances with real time; otherwise it stays where it was set.
 class PlayClock {
 public:
+    // Playing from stopped or paused keeps the position; stopping keeps it too.
     void SetPlaying(bool playing);
-    bool IsPlaying() const;
+    // Pausing only takes while playing; unpausing only while paused.
+    void SetPaused(bool paused);
+    PlayState State() const;
+    // How many times play has gone from playing or paused to stopped.
+    unsigned StopCount() const;
     void SetRunning(bool running);
     void SetPositionMs(int ms);
     int PositionMs() const;
@@ -21,9 +28,11 @@ private:
     int PositionLocked(Clock::time_point now) const;
     // Folds the elapsed time into the base so a state change starts afresh.
     void RebaseLocked();
+    void SetStateLocked(PlayState state);
 
     mutable std::mutex mutex_;
-    bool playing_ = false;
+    PlayState state_ = PlayState::Stopped;
+    unsigned stops_ = 0;
     bool running_ = false;
     int baseMs_ = 0;
     Clock::time_point anchor_ = Clock::now();

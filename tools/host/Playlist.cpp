@@ -7,9 +7,7 @@
 
 namespace host {
 
-PlaylistStore::PlaylistStore() {
-    generations_.push_back(std::make_unique<const Generation>());
-}
+PlaylistStore::PlaylistStore() : entries_(std::make_shared<const Entries>()) {}
 
 PlaylistStore::Stored PlaylistStore::MakeStored(PlaylistEntry entry) {
     Stored stored;
@@ -22,11 +20,11 @@ PlaylistStore::Stored PlaylistStore::MakeStored(PlaylistEntry entry) {
 }
 
 void PlaylistStore::Replace(std::vector<PlaylistEntry> entries) {
-    auto next = std::make_unique<Generation>();
+    auto next = std::make_shared<Entries>();
     next->reserve(entries.size());
     for (PlaylistEntry& entry : entries) next->push_back(MakeStored(std::move(entry)));
     std::lock_guard<std::mutex> lock(mutex_);
-    generations_.push_back(std::move(next));
+    entries_ = std::move(next);
 }
 
 void PlaylistStore::SetPosition(int position) {
@@ -39,55 +37,64 @@ int PlaylistStore::Position() const {
     return position_;
 }
 
-int PlaylistStore::Size() const { return static_cast<int>(Current().size()); }
+int PlaylistStore::Size() const { return static_cast<int>(Current()->size()); }
 
-const PlaylistStore::Generation& PlaylistStore::Current() const {
+PlaylistStore::Snapshot PlaylistStore::Current() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return *generations_.back();
+    return entries_;
 }
 
-const PlaylistStore::Stored* PlaylistStore::StoredAt(int index) const {
-    const Generation& entries = Current();
+const PlaylistStore::Stored* PlaylistStore::StoredAt(const Entries& entries, int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= entries.size()) return nullptr;
     return &entries[static_cast<std::size_t>(index)];
 }
 
-const char* PlaylistStore::File(int index) const {
-    const Stored* stored = StoredAt(index);
-    if (stored == nullptr) return nullptr;
-    std::string answer = CodePagePath(stored->file);
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::deque<std::string>& answers = stored->codePageFiles;
-    for (const std::string& given : answers) {
-        if (given == answer) return given.c_str();
-    }
-    answers.push_back(std::move(answer));
-    return answers.back().c_str();
+std::optional<std::string> PlaylistStore::File(int index) const {
+    const Snapshot entries = Current();
+    const Stored* stored = StoredAt(*entries, index);
+    if (stored == nullptr) return std::nullopt;
+    return CodePagePath(stored->file);
 }
 
-const char* PlaylistStore::Title(int index) const {
-    const Stored* stored = StoredAt(index);
-    return stored ? stored->codePageTitle.c_str() : nullptr;
+std::optional<std::string> PlaylistStore::Title(int index) const {
+    const Snapshot entries = Current();
+    const Stored* stored = StoredAt(*entries, index);
+    if (stored == nullptr) return std::nullopt;
+    return stored->codePageTitle;
 }
 
-const wchar_t* PlaylistStore::FileW(int index) const {
-    const Stored* stored = StoredAt(index);
-    return stored ? stored->file.c_str() : nullptr;
+std::optional<std::wstring> PlaylistStore::FileW(int index) const {
+    const Snapshot entries = Current();
+    const Stored* stored = StoredAt(*entries, index);
+    if (stored == nullptr) return std::nullopt;
+    return stored->file;
 }
 
-const wchar_t* PlaylistStore::TitleW(int index) const {
-    const Stored* stored = StoredAt(index);
-    return stored ? stored->title.c_str() : nullptr;
+std::optional<std::wstring> PlaylistStore::TitleW(int index) const {
+    const Snapshot entries = Current();
+    const Stored* stored = StoredAt(*entries, index);
+    if (stored == nullptr) return std::nullopt;
+    return stored->title;
+}
+
+bool PlaylistStore::HasCurrent() const { return StoredAt(*Current(), Position()) != nullptr; }
+
+std::string PlaylistStore::CurrentFile() const {
+    const Snapshot entries = Current();
+    const Stored* stored = StoredAt(*entries, Position());
+    return stored ? stored->entry.file : std::string();
 }
 
 std::string PlaylistStore::CurrentTitle() const {
-    const Stored* stored = StoredAt(Position());
+    const Snapshot entries = Current();
+    const Stored* stored = StoredAt(*entries, Position());
     return stored ? stored->entry.title : std::string();
 }
 
-int PlaylistStore::CurrentLengthSeconds() const {
-    const Stored* stored = StoredAt(Position());
-    return stored ? stored->entry.lengthSeconds : -1;
+int PlaylistStore::CurrentLengthMs() const {
+    const Snapshot entries = Current();
+    const Stored* stored = StoredAt(*entries, Position());
+    return stored ? stored->entry.lengthMs : -1;
 }
 
 const std::wstring* PlaylistStore::FieldOf(const Stored* stored, const std::wstring& field) {
@@ -99,9 +106,9 @@ const std::wstring* PlaylistStore::FieldOf(const Stored* stored, const std::wstr
 }
 
 // A plugin may pass the long name or the short one it made itself.
-const PlaylistStore::Stored* PlaylistStore::FindByName(const std::wstring& file) const {
+const PlaylistStore::Stored* PlaylistStore::FindByName(const Entries& entries, const std::wstring& file) {
     const std::wstring longName = LongPath(file);
-    for (const Stored& stored : Current()) {
+    for (const Stored& stored : entries) {
         if (SameNameIgnoringCase(stored.file, file)) return &stored;
         if (!longName.empty() && SameNameIgnoringCase(stored.file, longName)) return &stored;
     }
@@ -110,10 +117,10 @@ const PlaylistStore::Stored* PlaylistStore::FindByName(const std::wstring& file)
 
 // Code-page text names an entry when it is what File gives for it (the
 // entry's name, its short name or its '?' name) or the short name of it.
-const PlaylistStore::Stored* PlaylistStore::FindByCodePageName(const std::string& file) const {
+const PlaylistStore::Stored* PlaylistStore::FindByCodePageName(const Entries& entries, const std::string& file) {
     const std::wstring asked = FromCodePage(file);
     const std::wstring longName = LongPath(asked);
-    for (const Stored& stored : Current()) {
+    for (const Stored& stored : entries) {
         if (SameNameIgnoringCase(FromCodePage(CodePagePath(stored.file)), asked)) return &stored;
         if (!longName.empty() && SameNameIgnoringCase(stored.file, longName)) return &stored;
     }
@@ -123,7 +130,8 @@ const PlaylistStore::Stored* PlaylistStore::FindByCodePageName(const std::string
 bool PlaylistStore::CopyInfo(const char* file, const char* field, char* buffer, std::size_t size) const {
     CopyTerminated(buffer, size, "");
     if (file == nullptr || field == nullptr || buffer == nullptr || size == 0) return false;
-    const std::wstring* value = FieldOf(FindByCodePageName(file), FromCodePage(field));
+    const Snapshot entries = Current();
+    const std::wstring* value = FieldOf(FindByCodePageName(*entries, file), FromCodePage(field));
     if (value == nullptr) return false;
     CopyTerminated(buffer, size, ToCodePage(*value));
     return true;
@@ -132,7 +140,8 @@ bool PlaylistStore::CopyInfo(const char* file, const char* field, char* buffer, 
 bool PlaylistStore::CopyInfoW(const wchar_t* file, const wchar_t* field, wchar_t* buffer, std::size_t size) const {
     CopyTerminated(buffer, size, L"");
     if (file == nullptr || field == nullptr || buffer == nullptr || size == 0) return false;
-    const std::wstring* value = FieldOf(FindByName(file), field);
+    const Snapshot entries = Current();
+    const std::wstring* value = FieldOf(FindByName(*entries, file), field);
     if (value == nullptr) return false;
     CopyTerminated(buffer, size, *value);
     return true;

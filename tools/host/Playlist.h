@@ -1,12 +1,12 @@
 // The emulated host's playlist: entries, the current position, and the
-// strings handed to the plugin by address.
+// names and information the player answers with.
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,12 +19,11 @@ struct PlaylistEntry {
     // Extended file information fields, e.g. "Title", "Artist", "Album",
     // "Track", "Year", "Date", "Genre".
     std::map<std::string, std::string> info;
-    int lengthSeconds = -1;  // IPC_GETOUTPUTTIME with 1; -1: unknown
+    int lengthMs = -1;  // IPC_GETOUTPUTTIME with 2 (with 1 in seconds); -1: unknown
 };
 
-// Thread-safe. The host answers with addresses of its own strings, which the
-// plugin reads after the answer; so a replaced playlist is kept (retired), not
-// freed, and every address handed out stays valid while the store lives.
+// Thread-safe. Names come out by value: the player copies them into its one
+// answer buffer (see HostEmulator).
 //
 // The wide answers are the names themselves; the ANSI ones are text of the
 // system code page as the player makes it (see CodePageText.h).
@@ -37,14 +36,16 @@ public:
     int Position() const;
     int Size() const;
 
-    // Null when the index is out of range. The ANSI file name is made when
-    // asked: whether the file has a short name depends on the disk then.
-    const char* File(int index) const;
-    const char* Title(int index) const;
-    const wchar_t* FileW(int index) const;
-    const wchar_t* TitleW(int index) const;
+    // Nothing when the index is out of range. The ANSI file name is made
+    // when asked: whether the file has a short name depends on the disk then.
+    std::optional<std::string> File(int index) const;
+    std::optional<std::string> Title(int index) const;
+    std::optional<std::wstring> FileW(int index) const;
+    std::optional<std::wstring> TitleW(int index) const;
+    bool HasCurrent() const;
+    std::string CurrentFile() const;   // UTF-8
     std::string CurrentTitle() const;  // UTF-8
-    int CurrentLengthSeconds() const;
+    int CurrentLengthMs() const;
 
     // Copies the field of the entry the file names into buffer (size bytes,
     // or characters for the wide form), cut to fit and terminated. The ANSI
@@ -61,20 +62,20 @@ private:
         std::wstring title;
         std::string codePageTitle;
         std::map<std::wstring, std::wstring> info;
-        // Every distinct ANSI file name handed out for the entry, oldest first.
-        mutable std::deque<std::string> codePageFiles;
     };
-    using Generation = std::vector<Stored>;
+    using Entries = std::vector<Stored>;
+    using Snapshot = std::shared_ptr<const Entries>;
 
     static Stored MakeStored(PlaylistEntry entry);
-    const Generation& Current() const;  // stays valid without the lock
-    const Stored* StoredAt(int index) const;
-    const Stored* FindByName(const std::wstring& file) const;
-    const Stored* FindByCodePageName(const std::string& file) const;
+    // The entries as they are now; a replacement leaves a snapshot whole.
+    Snapshot Current() const;
+    static const Stored* StoredAt(const Entries& entries, int index);
+    static const Stored* FindByName(const Entries& entries, const std::wstring& file);
+    static const Stored* FindByCodePageName(const Entries& entries, const std::string& file);
     static const std::wstring* FieldOf(const Stored* stored, const std::wstring& field);
 
     mutable std::mutex mutex_;
-    std::vector<std::unique_ptr<const Generation>> generations_;  // last one is current
+    Snapshot entries_;
     int position_ = 0;
 };
 

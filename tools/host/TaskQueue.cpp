@@ -34,4 +34,11 @@ void TaskQueue::CloseAndRunRemaining() {
     RunPending();
 }
 
+void TaskQueue::CloseAndDiscard() {
+    std::deque<std::packaged_task<void()>> dropped;
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_ = false;
+    dropped.swap(tasks_);
+}
+
 }  // namespace host

@@ -20,6 +20,9 @@ public:
     // Refuses further tasks and runs the queued ones, so no waiter is left
     // without an answer.
     void CloseAndRunRemaining();
+    // Refuses further tasks and drops the queued ones: their waiters get a
+    // broken promise (the thread meant to run them is gone).
+    void CloseAndDiscard();
 
 private:
     std::mutex mutex_;
