@@ -141,7 +141,7 @@ TEST_F(JsonLyricsSource, ALengthTheServiceRefusesIsLeftOutAndLongerTimingsGiveWa
     server.Serve("/api/get?artist_name=Velmor&track_name=Short&duration=60",
                  Record("Short", "Velmor", R"("plain words")", R"("[00:01.00]a\n[03:20.00]b")"));
     host::PlaylistEntry shortSong = Song(s.Folder().File(name + "-short.mp3"), "", {{"Title", "Short"}, {"Artist", "Velmor"}});
-    shortSong.lengthSeconds = 60;
+    shortSong.lengthMs = 60 * 1000;
     s.Host().SetPlaylist({Song(song, "", {{"Title", "Morning Lights"}, {"Artist", "Velmor"}}), shortSong});
     s.Host().SetListPos(1);
     const std::string shortDownloaded = downloaded.substr(0, downloaded.size() - 4) + "-short.LRC";
