@@ -6,6 +6,7 @@
 // the DLL itself unchanged): "localhost" stands for a public host, so the
 // sites page counts as published on the internet, and "intranet.test" for a
 // host of the local network. IP literals are what they are.
+#include "framework/Unicode.h"
 #include "tests/support/ImportPatch.h"
 #include "tests/support/SearchSession.h"
 
@@ -15,8 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <set>
+#include <type_traits>
 
 namespace {
 
@@ -112,7 +115,11 @@ TEST_F(LocalNetwork, AddressesFromFetchedPagesStayOffTheLocalNetwork) {
     s.Host().SetPlaylist({Song(song, "", {{"Title", "Morning Lights"}, {"Artist", "Velmor"}})});
     s.Host().SetPlaying(true);
     ASSERT_TRUE(s.Load());
-    const HMODULE plugin = ::GetModuleHandleA(s.Folder().File("vis_velmor.dll").c_str());
+    // The host loads the library on its visualization thread at the start;
+    // held here first, it is that same module whose imports are patched.
+    const std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&::FreeLibrary)> held(
+        ::LoadLibraryW(fw::Widen(s.Folder().File("vis_velmor.dll")).c_str()), &::FreeLibrary);
+    const HMODULE plugin = held.get();
     ASSERT_TRUE(PatchImport(plugin, "ws2_32.dll", "GetAddrInfoW", reinterpret_cast<void*>(&TestGetAddrInfoW),
                             reinterpret_cast<void**>(&g_realGetAddrInfo)));
     ASSERT_TRUE(PatchImport(plugin, "ws2_32.dll", "FreeAddrInfoW", reinterpret_cast<void*>(&TestFreeAddrInfoW),
