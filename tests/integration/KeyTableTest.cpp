@@ -97,7 +97,7 @@ TEST_F(KeyTable, KeysForThePlayerKeepTheirLParam) {
         UINT msg;
         WPARAM key;
         LPARAM lParam;
-    } keys[] = {{WM_KEYDOWN, 'C', 0x002E0001}, {WM_SYSKEYDOWN, 'X', 0x202D0001}, {WM_SYSKEYUP, 'X', 0xE02D0001},
+    } keys[] = {{WM_KEYDOWN, 'C', 0x002E0001}, {WM_SYSKEYDOWN, 'X', 0x202D0001}, {WM_SYSKEYUP, 'X', static_cast<LPARAM>(0xE02D0001)},
                 {WM_KEYUP, VK_F5, static_cast<LPARAM>(0xC03F0001)}};
     s.Host().RunOnVisThread([&] {
         for (const auto& k : keys) ::SendMessageW(list, k.msg, k.key, k.lParam);

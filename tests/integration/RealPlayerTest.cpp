@@ -46,21 +46,19 @@ void RoutedKey(PluginSession& s, HWND target, WPARAM key) {
     s.WaitRenders(2);
 }
 
+BOOL CALLBACK FindShownMenu(HWND hwnd, LPARAM lParam) {
+    wchar_t cls[16] = L"";
+    ::GetClassNameW(hwnd, cls, 16);
+    if (std::wstring(cls) != L"#32768" || !::IsWindowVisible(hwnd)) return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = hwnd;
+    return FALSE;
+}
+
 // The popup menu shown now (a visible window of the menu class).
 HWND ShownMenu() {
-    struct Find {
-        HWND found = nullptr;
-    } find;
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            wchar_t cls[16] = L"";
-            ::GetClassNameW(hwnd, cls, 16);
-            if (std::wstring(cls) != L"#32768" || !::IsWindowVisible(hwnd)) return TRUE;
-            reinterpret_cast<Find*>(lParam)->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.found;
+    HWND found = nullptr;
+    ::EnumWindows(FindShownMenu, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 }  // namespace
