@@ -2,6 +2,7 @@
 
 #include "framework/TextUtil.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -534,6 +535,8 @@ std::vector<WordTime> CutWordTags(std::string& text)
     }
     if (words.empty())
         return words;
+    // The line is shown as a C string: it ends at a NUL.
+    shown.resize(std::min(shown.size(), std::strlen(shown.c_str())));
     if (shown.size() > static_cast<size_t>(kMaxLineChars)) {
         size_t cut = kMaxLineChars;
         while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80)
@@ -542,6 +545,8 @@ std::vector<WordTime> CutWordTags(std::string& text)
         while (!words.empty() && words.back().offset > cut)
             words.pop_back();  // their words are not shown
     }
+    while (!words.empty() && words.back().offset > shown.size())
+        words.pop_back();  // their words are not shown
     while (!shown.empty() && shown.back() == ' ')
         shown.pop_back();
     if (*BlankToEmpty(shown.c_str()) == '\0')

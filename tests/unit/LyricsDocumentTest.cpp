@@ -151,6 +151,12 @@ TEST(LyricsDocumentWordTags, ReadIntoTheShownLines) {
         EXPECT_EQ(row.words, WordsOf(doc.Shown()[1])) << row.line;
         EXPECT_EQ(row.line, doc.RawLines()[1]) << "the edit view keeps the line as read";
     }
+    // A NUL ends the text shown, and the words after it with it.
+    LyricsDocument doc;
+    doc.Read(std::string("[00:05]<00:05>a <00:06>b\0c <00:07>d", 35));
+    ASSERT_EQ(1u, doc.Shown().size());
+    EXPECT_EQ("a b", doc.Shown()[0].text);
+    EXPECT_EQ((Words{{0, 5000}, {2, 6000}}), WordsOf(doc.Shown()[0]));
 }
 
 TEST(LyricsDocumentWordTags, TheLinesFirstTagIsWhatWordsAreReadAgainst) {
