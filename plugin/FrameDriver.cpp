@@ -394,7 +394,8 @@ void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
         else if (IsUsable(EditList(), true, true)) line = EditList()->GetCurSel();
         if (line == -1) return;
     }
-    // Any line of the lit group seeks to the group's time.
+    // Any line of the lit group seeks to the group's time (the other lines
+    // of a group share it, but may carry further times of their own).
     if (IsUsable(DisplayList(), true, true)) line = DisplayList()->GroupStart(line);
     int now = static_cast<int>(SendToHost(IPC_GETOUTPUTTIME, 0));
     now = now < 0 ? 0 : now;
@@ -418,6 +419,12 @@ void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
     if (target < 0 || !BeforeSongEnd(target)) return;
     // -1: the player is not playing after all; nothing more to do then.
     m_nLastJumpResult = SendToHost(IPC_JUMPTOTIME, static_cast<WPARAM>(target));
+    // The next frame finds the line again, so that the selection goes to the
+    // first line of its group even when the time stays inside the lit one.
+    if (m_nLastJumpResult != -1) {
+        ForgetTagSpan();
+        m_nTagLine = -1;
+    }
 }
 
 // The line's time on the play clock nearest to `now` (its written time less
