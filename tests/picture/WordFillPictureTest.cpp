@@ -169,6 +169,20 @@ TEST_P(WordFillPicture, TheFillFollowsTheWords) {
     }
 }
 
+// Word times move with the lines: by the file's offset and by the
+// Ctrl+Shift offset keys.
+TEST_P(WordFillPicture, TheOffsetsMoveTheFillWithTheLines) {
+    Load(std::string("[offset:+500]\r\n") + kWords);
+    const int quarter = ColumnOf(0, 0) + (ColumnOf(0, 6) - ColumnOf(0, 0)) / 4;
+    PlayAt(10750);  // 11.25 s on the lyrics' clock
+    EXPECT_NEAR(quarter, SplitColumn(Shown(0), Sung(0), Unsung(0)), 1);
+    for (int i = 0; i < 5; ++i) h.PressKey(list(), VK_RIGHT, /*shift=*/true, /*ctrl=*/true);  // 500 ms later
+    PlayAt(10750);
+    EXPECT_EQ(Unsung(0), Shown(0));
+    PlayAt(11250);
+    EXPECT_NEAR(quarter, SplitColumn(Shown(0), Sung(0), Unsung(0)), 1);
+}
+
 TEST_P(WordFillPicture, AGroupIsLitTogetherWithTheFillOnItsTimedLine) {
     Load("[00:20.00]<00:20.00>Original <00:21.00>line\r\n[00:20.00]Translation\r\n[00:30.00]next\r\n");
     PlayAt(20500);
