@@ -605,6 +605,7 @@ bool HostEmulator::Start() {
     stopRequested_ = false;
     visThreadKilled_ = false;
     renderCount_ = 0;
+    longestRenderMs_ = 0;
     initResult_ = 0;
     visRunning_ = true;
     visTasks_.Open();
@@ -675,7 +676,17 @@ void HostEmulator::CallQuit(winampVisModule* module) {
 bool HostEmulator::RenderOnce(winampVisModule* module) {
     FillVisData();
     ++renderCount_;
-    return module->Render(module) != 0;
+    return TimedRender(module) != 0;
+}
+
+int HostEmulator::TimedRender(winampVisModule* module) {
+    const auto start = std::chrono::steady_clock::now();
+    const int result = module->Render(module);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    int longest = longestRenderMs_;
+    while (ms.count() > longest && !longestRenderMs_.compare_exchange_weak(longest, static_cast<int>(ms.count()))) {
+    }
+    return result;
 }
 
 // Render comes while a song plays (not paused), and once more after each
@@ -725,7 +736,7 @@ void HostEmulator::RunRenderThread(winampVisModule* module) {
         FillVisData();
         ++renderCount_;
         ++rendersEntered_;
-        module->Render(module);
+        TimedRender(module);
         ++rendersLeft_;
         Sleep(static_cast<DWORD>(std::max(1, module->delayMs)));
     }

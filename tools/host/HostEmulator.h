@@ -178,6 +178,9 @@ public:
     DWORD UiThreadId() const { return uiThreadId_; }
     DWORD VisThreadId() const { return visThreadId_; }  // of the last visualization thread
     int RenderCount() const;
+    // The longest Render call since the last reset, in ms.
+    int LongestRenderMs() const { return longestRenderMs_; }
+    void ResetLongestRender() { longestRenderMs_ = 0; }
 
     std::vector<LoggedMessage> Log() const;
     // The plugin's messages between the last `called` entry (InitCalled,
@@ -238,6 +241,7 @@ private:
     void RunPlugin(winampVisModule* module);
     void RunRenderLoop(winampVisModule* module);
     bool RenderOnce(winampVisModule* module);  // true when the plugin asks to stop
+    int TimedRender(winampVisModule* module);  // Render, its time noted
     bool PumpVisMessages();  // false on WM_QUIT
     void WaitForVisInput(DWORD timeoutMs);
     void WakeVisThread();
@@ -291,6 +295,7 @@ private:
     std::atomic<bool> visThreadKilled_{false};
     std::atomic<int> initResult_{0};
     std::atomic<int> renderCount_{0};
+    std::atomic<int> longestRenderMs_{0};
     TaskQueue visTasks_;
 
     std::thread renderThread_;
