@@ -1,6 +1,7 @@
 #include "lyrics/Id3Lyrics.h"
 
 #include "framework/FileIo.h"
+#include "framework/FilePath.h"
 #include "framework/Handles.h"
 #include "framework/Unicode.h"
 #include "framework/Utf8.h"
@@ -203,7 +204,7 @@ bool RenderTagWithLyrics(std::string_view oldTag, std::string_view utf8, std::st
 bool ReadSongTagLyrics(const std::string& songFile, const text::CodePage& codePage, TagText& out) {
     if (songFile.empty()) return false;
     try {
-        fw::UniqueFile file(::CreateFileW(fw::Widen(songFile).c_str(), GENERIC_READ,
+        fw::UniqueFile file(::CreateFileW(fw::Win32Path(songFile).c_str(), GENERIC_READ,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;

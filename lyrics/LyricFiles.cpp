@@ -10,22 +10,30 @@
 //   over the song. When a player holds the song open without delete sharing,
 //   the copy's bytes are written into it instead, after the copy is marked as
 //   the one that must win should that write be cut short.
-// A "<song>.XXXXXX" found before a save is what an interrupted save left (or
-// id3lib's own update, which earlier versions ran and which deleted the song
-// before renaming its copy): it replaces the song when it carries the song's
-// complete audio, and is dropped when it was cut short.
-// Every path is UTF-8 and reaches Windows as UTF-16.
+// A "<song>.XXXXXX" found later is what an interrupted save left (or id3lib's
+// own update, which earlier versions ran and which deleted the song before
+// renaming its copy): it replaces the song when it carries the song's
+// complete audio, and is dropped when it was cut short. Each save is listed
+// in the journal until nothing of it is left, so a start finishes it too.
+// Every file operation goes through the seam of lyrics/FileOps.h.
 #include "lyrics/LyricFiles.h"
 
 #include "framework/FileIo.h"
-#include "framework/Handles.h"
 #include "framework/Unicode.h"
 #include "framework/Utf8.h"
+#include "lyrics/FileOps.h"
 #include "lyrics/Id3Lyrics.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+using files::Delete;
+using files::Exists;
+using files::LastErrorOr;
+using files::MoveOver;
+using files::SeamFile;
+using files::WriteAll;
 
 namespace {
 const char kPendingSuffix[] = ".XXXXXX";
@@ -33,54 +41,15 @@ const char kTempSuffix[] = ".tmp";
 // Beside "<song>.XXXXXX": that copy must win, even over the song's audio.
 const char kWinsSuffix[] = ".wins";
 constexpr DWORD kChunk = 64 * 1024;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-bool Exists(const std::string& path) {
-    return ::GetFileAttributesW(fw::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+SeamFile OpenToRead(const std::string& path) {
+    return files::Open(path, GENERIC_READ, kShareAll, OPEN_EXISTING);
 }
 
-void Delete(const std::string& path) { ::DeleteFileW(fw::Widen(path).c_str()); }
-
-fw::UniqueFile Open(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD attributes = 0) {
-    return fw::UniqueFile(
-        ::CreateFileW(fw::Widen(path).c_str(), access, share, nullptr, disposition, attributes, nullptr));
-}
-
-DWORD LastErrorOr(DWORD fallback) {
-    const DWORD error = ::GetLastError();
-    return error ? error : fallback;
-}
-
-// The one way a finished file takes the place of another.
-DWORD MoveOver(const std::string& from, const std::string& target) {
-    if (::MoveFileExW(fw::Widen(from).c_str(), fw::Widen(target).c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return 0;
-    return LastErrorOr(ERROR_ACCESS_DENIED);
-}
-
-bool WriteAll(HANDLE file, const char* data, size_t size) {
-    while (size > 0) {
-        const DWORD n = static_cast<DWORD>(std::min<size_t>(size, 1u << 20));
-        DWORD written = 0;
-        if (!::WriteFile(file, data, n, &written, nullptr) || written != n) return false;
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
-// Creates `path` with exactly these bytes, on disk before it returns.
-// Returns 0 or the Windows error; a failed write leaves no file behind.
-DWORD WriteNewFile(const std::string& path, const std::string& bytes) {
-    DWORD error = 0;
-    {
-        fw::UniqueFile file = Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
-        if (!file) return LastErrorOr(ERROR_CANNOT_MAKE);
-        if (!WriteAll(file.get(), bytes.data(), bytes.size()) || !::FlushFileBuffers(file.get()))
-            error = LastErrorOr(ERROR_WRITE_FAULT);
-    }
-    if (error) Delete(path);
-    return error;
+// The entry leaves the journal once nothing of its save is left.
+void Settle(const journal::Entry& entry) {
+    if (!HasLeftover(entry)) journal::Remove(entry);
 }
 
 }  // namespace
@@ -88,10 +57,15 @@ DWORD WriteNewFile(const std::string& path, const std::string& bytes) {
 DWORD WriteFileSafely(const std::string& target, const std::string& bytes) {
     if (target.empty()) return ERROR_INVALID_NAME;
     try {
+        const journal::Entry entry{journal::Kind::LyricFile, target};
+        journal::Add(entry);
         const std::string temp = target + kTempSuffix;
-        if (const DWORD error = WriteNewFile(temp, bytes)) return error;
-        const DWORD error = MoveOver(temp, target);
-        if (error) Delete(temp);
+        DWORD error = files::WriteNewFile(temp, bytes);
+        if (!error) {
+            error = MoveOver(temp, target);
+            if (error) Delete(temp);
+        }
+        Settle(entry);
         return error;
     } catch (...) {
         return ERROR_NOT_ENOUGH_MEMORY;  // what the string conversions throw
@@ -118,6 +92,7 @@ namespace {
 struct AudioRange {
     uint64_t begin = 0;
     uint64_t end = 0;
+    bool id3v1 = false;
 };
 
 bool FindAudioRange(HANDLE file, AudioRange& range) {
@@ -131,22 +106,24 @@ bool FindAudioRange(HANDLE file, AudioRange& range) {
         if (range.begin > range.end) return false;
     }
     unsigned char mark[3];
-    if (range.end - range.begin >= 128 && fw::ReadExactly(file, range.end - 128, mark, sizeof(mark)) && mark[0] == 'T' &&
-        mark[1] == 'A' && mark[2] == 'G')
-        range.end -= 128;
+    range.id3v1 = range.end - range.begin >= 128 && fw::ReadExactly(file, range.end - 128, mark, sizeof(mark)) &&
+                  mark[0] == 'T' && mark[1] == 'A' && mark[2] == 'G';
+    if (range.id3v1) range.end -= 128;
     return true;
 }
 
 enum class Comparison { Same, Different, Unknown };
 
+// A copy holds the song's audio when the bytes between the tags are the
+// same and both end with an ID3v1 tag or neither does: a copy cut short
+// just before its ID3v1 tag is not complete.
 Comparison CompareAudio(const std::string& a, const std::string& b) {
-    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    fw::UniqueFile fa = Open(a, GENERIC_READ, share, OPEN_EXISTING);
-    fw::UniqueFile fb = Open(b, GENERIC_READ, share, OPEN_EXISTING);
+    SeamFile fa = OpenToRead(a);
+    SeamFile fb = OpenToRead(b);
     if (!fa || !fb) return Comparison::Unknown;
     AudioRange ra, rb;
     if (!FindAudioRange(fa.get(), ra) || !FindAudioRange(fb.get(), rb)) return Comparison::Different;
-    if (ra.end - ra.begin != rb.end - rb.begin) return Comparison::Different;
+    if (ra.end - ra.begin != rb.end - rb.begin || ra.id3v1 != rb.id3v1) return Comparison::Different;
     std::vector<unsigned char> ba(kChunk), bb(kChunk);
     for (uint64_t done = 0; done < ra.end - ra.begin;) {
         const DWORD n = static_cast<DWORD>(std::min<uint64_t>(ba.size(), ra.end - ra.begin - done));
@@ -169,9 +146,9 @@ struct InPlaceResult {
 // share reading and writing (a player), then cuts it to the copy's length.
 InPlaceResult OverwriteInPlace(const std::string& copy, const std::string& song) {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    fw::UniqueFile from = Open(copy, GENERIC_READ, share, OPEN_EXISTING);
+    SeamFile from = files::Open(copy, GENERIC_READ, share, OPEN_EXISTING);
     if (!from) return {LastErrorOr(ERROR_FILE_NOT_FOUND), false};
-    fw::UniqueFile to = Open(song, GENERIC_WRITE, share, OPEN_EXISTING);
+    SeamFile to = files::Open(song, GENERIC_WRITE, share, OPEN_EXISTING);
     if (!to) return {LastErrorOr(ERROR_SHARING_VIOLATION), false};
     uint64_t size = 0;
     if (!fw::FileSize(from.get(), size)) return {LastErrorOr(ERROR_READ_FAULT), false};
@@ -182,28 +159,36 @@ InPlaceResult OverwriteInPlace(const std::string& copy, const std::string& song)
         if (!WriteAll(to.get(), buffer.data(), n)) return {LastErrorOr(ERROR_WRITE_FAULT), true};
         done += n;
     }
-    if (!::SetEndOfFile(to.get()) || !::FlushFileBuffers(to.get())) return {LastErrorOr(ERROR_WRITE_FAULT), true};
-    return {0, true};
+    if (!files::Files().SetEnd(to.get()) || !files::Files().Flush(to.get()))
+        return {LastErrorOr(ERROR_WRITE_FAULT), true};
+    return {files::CloseWritten(to), true};
+}
+
+bool MeansHeldOpen(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
 }
 
 // The copy takes the song's place: moved over it when the song may be
 // replaced, else written into it. A player commonly holds the song open
 // without delete sharing while it plays. Before the song's bytes change the
 // copy is marked as the one that must win, so that a write cut short (a
-// crash, a full disk) is finished from it on the next save instead of the
-// copy being thrown away for holding other audio than the damaged song.
-InPlaceResult PutCopyInPlace(const std::string& copy, const std::string& song) {
+// crash, a full disk) is finished from it later instead of the copy being
+// thrown away for holding other audio than the damaged song.
+InPlaceResult PutCopyInPlace(const std::string& copy, const std::string& song, files::MoveMode mode) {
     const std::string marker = copy + kWinsSuffix;
-    const DWORD moveError = MoveOver(copy, song);
-    if (!moveError) Delete(marker);
-    if (moveError != ERROR_SHARING_VIOLATION && moveError != ERROR_ACCESS_DENIED && moveError != ERROR_LOCK_VIOLATION)
-        return {moveError, false};
-    if (const DWORD error = WriteNewFile(marker, "")) return {error, false};
+    const DWORD moveError = MoveOver(copy, song, mode);
+    if (!moveError) {
+        Delete(marker);  // left over or not, it marks nothing now
+        return {0, false};
+    }
+    if (!MeansHeldOpen(moveError)) return {moveError, false};
+    if (const DWORD error = files::WriteNewFile(marker, "")) return {error, false};
     const InPlaceResult result = OverwriteInPlace(copy, song);
     if (result.error) {
         if (!result.started) Delete(marker);
         return result;
     }
+    // The copy goes first: a marker alone marks nothing.
     Delete(copy);
     Delete(marker);
     return result;
@@ -213,26 +198,28 @@ InPlaceResult PutCopyInPlace(const std::string& copy, const std::string& song) {
 // copy is complete, so a copy without its original is the file itself; next
 // to its original it counts only when it holds the same audio, or when it
 // was marked to win before an in-place write began.
-// Returns 0 once no copy is left, else the error that kept it there.
-DWORD FinishPendingRewrite(const std::string& target) {
+// The error is 0 once no copy and no marker is left.
+InPlaceResult FinishPendingRewrite(const std::string& target) {
     const std::string pending = target + kPendingSuffix;
     const std::string marker = pending + kWinsSuffix;
     if (!Exists(pending)) {
+        // A marker left would make the next copy win before it is complete.
         Delete(marker);
-        return 0;
+        return {Exists(marker) ? LastErrorOr(ERROR_ACCESS_DENIED) : 0, false};
     }
-    if (Exists(marker) && Exists(target)) return PutCopyInPlace(pending, target).error;
-    Delete(marker);
-    if (Exists(target)) {
+    const bool targetThere = Exists(target);
+    if (Exists(marker) && targetThere) return PutCopyInPlace(pending, target, files::MoveMode::Replace);
+    if (!Delete(marker)) return {LastErrorOr(ERROR_ACCESS_DENIED), false};
+    if (targetThere) {
         switch (CompareAudio(pending, target)) {
-        case Comparison::Unknown: return ERROR_SHARING_VIOLATION;
+        case Comparison::Unknown: return {ERROR_SHARING_VIOLATION, false};
         case Comparison::Different:
             Delete(pending);
-            return Exists(pending) ? LastErrorOr(ERROR_ACCESS_DENIED) : 0;
-        case Comparison::Same: break;
+            return {Exists(pending) ? LastErrorOr(ERROR_ACCESS_DENIED) : 0, false};
+        case Comparison::Same: return PutCopyInPlace(pending, target, files::MoveMode::Replace);
         }
     }
-    return MoveOver(pending, target);
+    return {MoveOver(pending, target), false};
 }
 
 // --- The song's new file ----------------------------------------------------
@@ -261,7 +248,8 @@ bool CopyRest(HANDLE from, uint64_t offset, HANDLE to) {
 // Writes "<song>.XXXXXX": the song's tag with the new lyrics frame, then
 // everything after the old tag (audio, Lyrics3, ID3v1) as it is.
 DWORD BuildCopy(const std::string& song, const std::string& copy, const std::string& text) {
-    fw::UniqueFile in = Open(song, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    // No delete sharing: the song is not renamed or deleted while it is read.
+    SeamFile in = files::Open(song, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!in) return LastErrorOr(ERROR_FILE_NOT_FOUND);
     std::string oldTag, newTag;
     const TagBytes read = ReadId3v2Tag(in.get(), oldTag);
@@ -270,19 +258,27 @@ DWORD BuildCopy(const std::string& song, const std::string& copy, const std::str
     // The song's own attributes, read-only aside (refused before).
     const DWORD kept = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD attributes = ::GetFileAttributesW(fw::Widen(song).c_str());
+    const DWORD attributes = files::Attributes(song);
     const DWORD copyAttributes =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & kept) ? attributes & kept : FILE_ATTRIBUTE_NORMAL;
     DWORD error = 0;
     {
-        fw::UniqueFile out = Open(copy, GENERIC_WRITE, 0, CREATE_ALWAYS, copyAttributes);
+        SeamFile out = files::Open(copy, GENERIC_WRITE, 0, CREATE_ALWAYS, copyAttributes);
         if (!out) return LastErrorOr(ERROR_CANNOT_MAKE);
         if (!WriteAll(out.get(), newTag.data(), newTag.size()) || !CopyRest(in.get(), oldTag.size(), out.get()) ||
-            !::FlushFileBuffers(out.get()))
+            !files::Files().Flush(out.get()))
             error = LastErrorOr(ERROR_WRITE_FAULT);
+        const DWORD closeError = files::CloseWritten(out);
+        if (!error) error = closeError;
     }
     if (error) Delete(copy);
     return error;
+}
+
+bool CopyLyricsRead(const std::string& copy, const text::CodePage& codePage, TagText& stored) {
+    SeamFile file = OpenToRead(copy);
+    std::string tag;
+    return file && ReadId3v2Tag(file.get(), tag) == TagBytes::Read && ReadTagLyrics(tag, codePage, stored);
 }
 
 // The copy is checked, not trusted: the lyrics must read back and the audio
@@ -290,41 +286,89 @@ DWORD BuildCopy(const std::string& song, const std::string& copy, const std::str
 DWORD CheckCopy(const std::string& copy, const std::string& song, const std::string& text,
                 const text::CodePage& codePage) {
     TagText stored;
-    if (!ReadSongTagLyrics(copy, codePage, stored) || stored.utf8 != text) return ERROR_WRITE_FAULT;
+    if (!CopyLyricsRead(copy, codePage, stored) || stored.utf8 != text) return ERROR_WRITE_FAULT;
+    if (!Exists(song)) return ERROR_FILE_NOT_FOUND;  // deleted or renamed meanwhile
     switch (CompareAudio(copy, song)) {
     case Comparison::Same: return 0;
     case Comparison::Different: return ERROR_WRITE_FAULT;
-    default: return ERROR_SHARING_VIOLATION;
+    default: return Exists(song) ? ERROR_SHARING_VIOLATION : ERROR_FILE_NOT_FOUND;
     }
+}
+
+Mp3Result WriteIntoSong(const std::string& song, const std::string& utf8Text, const text::CodePage& codePage) {
+    const InPlaceResult finished = FinishPendingRewrite(song);
+    if (finished.error)
+        return {finished.started ? Mp3Outcome::Interrupted : Mp3Outcome::Failed, finished.error};
+    if (utf8Text.empty()) return {Mp3Outcome::NothingToWrite, 0};
+    if (!fw::IsValidUtf8(utf8Text) || utf8Text.find('\0') != std::string::npos)
+        return {Mp3Outcome::Failed, ERROR_INVALID_DATA};
+    // Replacing would get past the attribute on some systems: respect it here.
+    const DWORD songAttributes = files::Attributes(song);
+    if (songAttributes != INVALID_FILE_ATTRIBUTES && (songAttributes & FILE_ATTRIBUTE_READONLY))
+        return {Mp3Outcome::Failed, ERROR_ACCESS_DENIED};
+    const std::string copy = song + kPendingSuffix;
+    DWORD error = BuildCopy(song, copy, utf8Text);
+    if (!error) error = CheckCopy(copy, song, utf8Text, codePage);
+    if (!error) {
+        const InPlaceResult placed = PutCopyInPlace(copy, song, files::MoveMode::OverExisting);
+        // An in-place write cut short leaves the marked copy for recovery.
+        if (placed.started) return {placed.error ? Mp3Outcome::Interrupted : Mp3Outcome::Saved, placed.error};
+        error = placed.error;
+    }
+    if (error) {
+        Delete(copy);
+        return {Mp3Outcome::Failed, error};
+    }
+    return {Mp3Outcome::Saved, 0};
 }
 
 }  // namespace
 
 Mp3Result WriteLyricsIntoSong(const std::string& song, const std::string& utf8Text, const text::CodePage& codePage) {
     try {
-        if (const DWORD error = FinishPendingRewrite(song)) return {Mp3Outcome::Failed, error};
-        if (utf8Text.empty()) return {Mp3Outcome::NothingToWrite, 0};
-        if (!fw::IsValidUtf8(utf8Text) || utf8Text.find('\0') != std::string::npos)
-            return {Mp3Outcome::Failed, ERROR_INVALID_DATA};
-        // Replacing would get past the attribute on some systems: respect it here.
-        const DWORD songAttributes = ::GetFileAttributesW(fw::Widen(song).c_str());
-        if (songAttributes != INVALID_FILE_ATTRIBUTES && (songAttributes & FILE_ATTRIBUTE_READONLY))
-            return {Mp3Outcome::Failed, ERROR_ACCESS_DENIED};
-        const std::string copy = song + kPendingSuffix;
-        DWORD error = BuildCopy(song, copy, utf8Text);
-        if (!error) error = CheckCopy(copy, song, utf8Text, codePage);
-        if (!error) {
-            const InPlaceResult placed = PutCopyInPlace(copy, song);
-            // An in-place write cut short leaves the marked copy for recovery.
-            if (placed.started) return {placed.error ? Mp3Outcome::Failed : Mp3Outcome::Saved, placed.error};
-            error = placed.error;
-        }
-        if (error) {
-            Delete(copy);
-            return {Mp3Outcome::Failed, error};
-        }
-        return {Mp3Outcome::Saved, 0};
+        const journal::Entry entry{journal::Kind::Song, song};
+        // Only a save that changes something is listed.
+        const bool listed = !utf8Text.empty() || HasLeftover(entry);
+        if (listed) journal::Add(entry);
+        const Mp3Result result = WriteIntoSong(song, utf8Text, codePage);
+        if (listed) Settle(entry);
+        return result;
     } catch (...) {
         return {Mp3Outcome::Failed, ERROR_NOT_ENOUGH_MEMORY};  // what the standard library throws here
     }
+}
+
+bool HasLeftover(const journal::Entry& entry) {
+    if (entry.kind == journal::Kind::LyricFile) return Exists(entry.path + kTempSuffix);
+    const std::string pending = entry.path + kPendingSuffix;
+    return Exists(pending) || Exists(pending + kWinsSuffix);
+}
+
+DWORD FinishInterruptedSave(const journal::Entry& entry, bool* interrupted) {
+    if (interrupted) *interrupted = false;
+    try {
+        if (entry.kind == journal::Kind::LyricFile) {
+            // The lyric file itself is whole, old or new: only its temporary file is left.
+            const std::string temp = entry.path + kTempSuffix;
+            Delete(temp);
+            return Exists(temp) ? LastErrorOr(ERROR_ACCESS_DENIED) : 0;
+        }
+        const InPlaceResult result = FinishPendingRewrite(entry.path);
+        if (interrupted) *interrupted = result.error && result.started;
+        return result.error;
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+}
+
+std::vector<std::string> FinishListedSaves(const std::function<bool(const journal::Entry&)>& wait) {
+    std::vector<std::string> finished;
+    for (const journal::Entry& entry : journal::Entries()) {
+        // A save that left nothing needs no wait.
+        const bool leftover = HasLeftover(entry);
+        if (leftover && ((wait && wait(entry)) || FinishInterruptedSave(entry))) continue;
+        journal::Remove(entry);
+        if (leftover && entry.kind == journal::Kind::Song) finished.push_back(entry.path);
+    }
+    return finished;
 }

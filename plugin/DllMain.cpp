@@ -1,5 +1,6 @@
 // Entry points of the plugin library.
 #include "framework/Wnd.h"
+#include "lyrics/FileOps.h"
 #include "plugin/LyricsPluginApp.h"
 
 #include <type_traits>
@@ -12,6 +13,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     }
     return TRUE;
 }
+
+// The plugin saves through Windows itself: nothing in it can put other file
+// operations in their place.
+files::FileOps& files::Files() { return RealFiles(); }
 
 extern "C" __declspec(dllexport) winampVisHeader* __cdecl winampVisGetHeader() { return VisHeader(); }
 

@@ -72,6 +72,7 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
     m_nRenderThread = ::GetCurrentThreadId();
     m_pModule = module;
     if (HasPendingDownloads()) TakeUpDownloadedLyrics(false);
+    FinishWaitingSaves(false);
 
     std::string path = GetCurrentSongFile();
     if (path.empty()) path = m_strSongFile;
@@ -168,6 +169,7 @@ bool CLyricsPluginApp::HandleEditModeSongChange() {
 // The file a search left in the temporary folder is tried whenever what was
 // found shows no line, and its result replaces the earlier one.
 void CLyricsPluginApp::LoadLyricsSources(int baseCount, int& count, bool& found) {
+    FinishSaveOfLoadedSong();
     const std::string temp = TempFolderPath();
     const std::vector<LyricsCandidate> candidates = LyricsCandidates(m_strSongFile, m_strAlternativeLRCPath, temp);
     LyricsOrigin origin = LyricsOrigin::External;

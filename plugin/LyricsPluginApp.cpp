@@ -124,6 +124,7 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
     m_bClassicOneLine = false;
     ChooseSettingsFile(module);
     LoadSettings(module);
+    StartSaveJournal();
 
     m_embedState.r.left = m_nScreenX;
     m_embedState.r.top = m_nScreenY < 0 ? 0 : m_nScreenY;

@@ -202,6 +202,16 @@ public:
     // Window-thread end of SaveDownloadedLyrics (WM_VELMOR_SAVE_DOWNLOADED).
     LRESULT OnSaveDownloadedRequest(LPARAM request);
     void AskRemoveLyricsFile(const std::string& path);
+    // Saves a stopped process left unfinished (SaveRecovery.cpp): listed in
+    // the journal of the settings folder, whose list Init finishes; a
+    // leftover beside a song is finished when the song is loaded. A song the
+    // player plays waits until it no longer does.
+    void StartSaveJournal();
+    void FinishWaitingSaves(bool now);
+    void FinishSaveOfLoadedSong();
+    bool PlayerPlays(const std::string& song) const;
+    static constexpr DWORD kRecoveryPeriodMs = 1000;
+    DWORD m_nLastRecoveryTry = 0;
     void ShowFileError(HWND owner, DWORD code, const char* caption, const char* kind, const char* extension);
 
     // The lyrics editor dialog (F4, the editor button).

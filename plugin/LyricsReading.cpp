@@ -1,5 +1,6 @@
 // Reading lyric files and the lyrics inside songs into the document, which
 // the visible list then shows.
+#include "framework/FilePath.h"
 #include "framework/Handles.h"
 #include "framework/SystemCodePage.h"
 #include "framework/Unicode.h"
@@ -13,7 +14,7 @@ namespace {
 constexpr DWORD kMaxLyricFileBytes = 16 * 1024 * 1024;
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    fw::UniqueFile file(::CreateFileW(fw::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    fw::UniqueFile file(::CreateFileW(fw::Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     LARGE_INTEGER size = {};

@@ -1,10 +1,13 @@
 // Saving lyrics: the edit list as a lyric file or into the MP3, downloaded
 // lyrics where TipoDownload says, and the file-error messages. The files
 // themselves are written by lyrics/LyricFiles, which never loses a file.
+#include "framework/FilePath.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/SystemCodePage.h"
 #include "framework/Unicode.h"
+#include "framework/TextUtil.h"
+#include "lyrics/FileOps.h"
 #include "lyrics/LyricFiles.h"
 #include "lyrics/LyricsLocations.h"
 #include "lyrics/SongPaths.h"
@@ -73,6 +76,16 @@ bool FileErrorText(DWORD code, const char* kind, const char* extension, std::str
     }
 }
 
+std::string Mp3FailureText(const std::string& song, const Mp3Result& result) {
+    const std::string what = std::string("The lyrics could not be saved into the MP3 file\n") + song + "\n" +
+                             WithoutTrailingBlanks(SystemErrorText(result.error)) + "\n";
+    if (result.outcome != Mp3Outcome::Interrupted) return what + "The file was left unchanged.";
+    return what +
+           "Writing into the song stopped part way while the player held it open. A complete copy with the new "
+           "lyrics is kept beside it; the song is repaired from that copy as soon as the player no longer plays it, "
+           "or at the next save.";
+}
+
 }  // namespace
 
 // --- Application operations ----------------------------------------------
@@ -118,14 +131,10 @@ std::string CLyricsPluginApp::LyricsTextToSave() const {
 
 BOOL CLyricsPluginApp::SaveLyricsIntoMp3() {
     const std::string text = LyricsTextToSave();
-    fw::ShowMessageBox(FrameWindow(), text, "Error", MB_OK);  // "Error" is the system's default caption
     const Mp3Result result = WriteLyricsIntoSong(m_strSongFile, text, fw::SystemCodePage());
-    if (result.outcome == Mp3Outcome::Failed) {
-        fw::ShowMessageBox(FrameWindow(),
-                           std::string("The lyrics could not be saved into the MP3 file\n") + m_strSongFile + "\n" +
-                               WithoutTrailingBlanks(SystemErrorText(result.error)) +
-                               "\nThe file was left unchanged.",
-                           kPluginCaption, MB_OK | MB_ICONWARNING);
+    if (result.outcome == Mp3Outcome::Failed || result.outcome == Mp3Outcome::Interrupted) {
+        fw::ShowMessageBox(FrameWindow(), Mp3FailureText(m_strSongFile, result), kPluginCaption,
+                           MB_OK | MB_ICONWARNING);
         return FALSE;
     }
     // Lyric files beside the song would hide what the MP3 now holds.
@@ -133,24 +142,52 @@ BOOL CLyricsPluginApp::SaveLyricsIntoMp3() {
     return TRUE;
 }
 
+// The lyric file the lyrics came from (or the one beside the song), else the
+// one in the lyrics folder. A file beside the song is the last resort, only
+// when nothing at the place that failed can hide it on the next load (the
+// lyrics folder went away meanwhile).
 BOOL CLyricsPluginApp::SaveLyricsAsFile() {
     const std::string text = LyricsTextToSave();
-    DWORD error = WriteFileSafely(m_strLyricsFile, LyricFileBytes(text, m_doc, m_strLyricsFile));
-    if (!error) return TRUE;
-    if (m_strAlternativeLRCPath.empty()) {
+    const bool songThere = files::Exists(m_strSongFile);
+    const std::string first = m_strLyricsFile;
+    DWORD error = WriteFileSafely(first, LyricFileBytes(text, m_doc, first));
+    if (error && m_strAlternativeLRCPath.empty()) {
         fw::ShowMessageBox(FrameWindow(), "Error saving LRC. Please configure an user path.", kPluginCaption, MB_OK);
         return FALSE;
     }
     std::string alternative;
-    if (FileInFolder(m_strAlternativeLRCPath, m_strSongFile, m_strLyricsExt, alternative)) {
-        m_strLyricsFile = alternative;
-        error = WriteFileSafely(alternative, LyricFileBytes(text, m_doc, alternative));
-        if (!error) return TRUE;
-    } else {
-        error = ERROR_FILENAME_EXCED_RANGE;
+    if (error) {
+        if (!FileInFolder(m_strAlternativeLRCPath, m_strSongFile, m_strLyricsExt, alternative)) {
+            error = ERROR_FILENAME_EXCED_RANGE;
+        } else if (!fw::EqualsIgnoringAsciiCase(alternative, first)) {
+            m_strLyricsFile = alternative;
+            error = WriteFileSafely(alternative, LyricFileBytes(text, m_doc, alternative));
+        }
     }
-    ShowFileError(nullptr, error, "Error", nullptr, nullptr);
-    return FALSE;
+    std::string beside;
+    if (error && !files::Exists(first) && FileBesideSong(m_strSongFile, m_strLyricsExt, beside) &&
+        !fw::EqualsIgnoringAsciiCase(beside, first) && !files::Exists(alternative)) {
+        if (!WriteFileSafely(beside, LyricFileBytes(text, m_doc, beside))) {
+            m_strLyricsFile = beside;
+            error = 0;
+        }
+    }
+    if (error) {
+        // The system's words: the shell's launch-error names would misname
+        // a write's error (32, a sharing violation, is SE_ERR_DLLNOTFOUND).
+        fw::ShowMessageBox(FrameWindow(),
+                           "The lyrics could not be saved into the file\n" + m_strLyricsFile + "\n" +
+                               WithoutTrailingBlanks(SystemErrorText(error)) + "\nThe file was left unchanged.",
+                           "Error", MB_OK | MB_ICONWARNING);
+        return FALSE;
+    }
+    // Saved, but under a name the song no longer has.
+    if (songThere && !files::Exists(m_strSongFile))
+        fw::ShowMessageBox(FrameWindow(),
+                           "The song " + m_strSongFile + " was moved or deleted while its lyrics were saved.\n"
+                               "The lyrics are in " + m_strLyricsFile + ".",
+                           kPluginCaption, MB_OK | MB_ICONINFORMATION);
+    return TRUE;
 }
 
 void CLyricsPluginApp::OfferToRemoveLyricsFiles(const std::string& song) {
@@ -161,15 +198,21 @@ void CLyricsPluginApp::OfferToRemoveLyricsFiles(const std::string& song) {
 void CLyricsPluginApp::AskRemoveLyricsFile(const std::string& path) {
     if (m_bWindowsClosing) return;  // no question while the plugin stops: the file stays
     {
-        fw::UniqueFile file(::CreateFileW(fw::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        fw::UniqueFile file(::CreateFileW(fw::Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return;
     }
     const std::string question = "Do you want remove the file " + path +
                                  "?\nIf you choose 'NO', the lyrics can be read from this file an not from the "
                                  "mp3 file.";
-    if (fw::ShowMessageBox(FrameWindow(), question, "REMOVE THE FILE?", MB_YESNO) == IDYES)
-        ::DeleteFileW(fw::Widen(path).c_str());
+    if (fw::ShowMessageBox(FrameWindow(), question, "REMOVE THE FILE?", MB_YESNO) != IDYES) return;
+    if (files::Delete(path)) return;
+    // Left in place, the file's lyrics would show instead of the song's.
+    fw::ShowMessageBox(FrameWindow(),
+                       "The file " + path + " could not be removed.\n" +
+                           WithoutTrailingBlanks(SystemErrorText(::GetLastError())) +
+                           "\nIts lyrics are shown instead of those in the MP3 file until it is removed.",
+                       kPluginCaption, MB_OK | MB_ICONWARNING);
 }
 
 void CLyricsPluginApp::ShowFileError(HWND owner, DWORD code, const char* caption, const char* kind,
@@ -273,7 +316,7 @@ BOOL CLyricsPluginApp::SaveDownloadedHere(SaveTarget target, const std::string& 
         // temporary folder instead.
         const bool writable = attributes != INVALID_FILE_ATTRIBUTES &&
                               (!(attributes & FILE_ATTRIBUTE_READONLY) ||
-                               ::SetFileAttributesW(widePath.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY));
+                               files::Files().SetAttributes(song, attributes & ~FILE_ATTRIBUTE_READONLY));
         if (writable) saved = WriteLyricsIntoSong(song, text, fw::SystemCodePage()).outcome == Mp3Outcome::Saved;
         if (saved) OfferToRemoveLyricsFiles(song);
     }

@@ -77,10 +77,7 @@ TEST_F(LyricsEditor, SaveInMp3WritesTheTagAndKeepsTheAudio) {
     EXPECT_EQ(dialogs::ItemText(editor, kText), "");  // no lyrics yet
     EXPECT_TRUE(dialogs::IsEnabled(editor, IDOK));
     dialogs::SetItemText(editor, kText, "[00:02]Typed by hand\r\nSecond");
-    dialogs::Press(editor, IDOK);
-    std::string shown;
-    ASSERT_TRUE(dialogs::AnswerMessageBox("Error", IDOK, &shown));  // the text that goes into the tag
-    EXPECT_EQ(shown, "[00:02]Typed by hand\r\nSecond");
+    dialogs::Press(editor, IDOK);  // saved with no box: a box titled "Error" would look like a failure
     ASSERT_TRUE(dialogs::WaitGone(editor));
     s.WaitRenders(2);
     EXPECT_EQ(mp3::LyricsFrameText(song), "[00:02]Typed by hand\r\nSecond");

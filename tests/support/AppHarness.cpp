@@ -102,7 +102,7 @@ LRESULT AppHarness::AnswerIpc(WPARAM wParam, LPARAM ipc) {
     switch (ipc) {
     case IPC_GETLISTPOS: return 0;
     case IPC_GETPLAYLISTFILE: return m_song.empty() ? 0 : reinterpret_cast<LRESULT>(m_song.c_str());
-    case IPC_ISPLAYING: return 1;
+    case IPC_ISPLAYING: return m_playing ? 1 : 0;
     case IPC_GETOUTPUTTIME: return m_positionMs;
     case IPC_JUMPTOTIME: m_jumps.push_back(static_cast<int>(wParam)); return 0;
     default: return 0;  // no playlist title, no extended file information

@@ -29,6 +29,8 @@ public:
     HWND MainWindow() const { return m_main; }
 
     void SetSong(const std::string& path) { m_song = path; }
+    // What IPC_ISPLAYING answers: playing (the default) or stopped.
+    void SetPlaying(bool playing) { m_playing = playing; }
     void SetPositionMs(int ms) { m_positionMs = ms; }
     const std::vector<int>& Jumps() const { return m_jumps; }
 
@@ -59,6 +61,7 @@ private:
     HWND m_main = nullptr;  // stands for the host's main window
     HWND m_host = nullptr;  // the window the plugin frame docks into
     std::string m_song;
+    bool m_playing = true;
     int m_positionMs = 0;
     std::vector<int> m_jumps;
 };

@@ -5,6 +5,7 @@
 #include "framework/Unicode.h"
 #include "lyrics/Id3Lyrics.h"
 #include "lyrics/LyricFiles.h"
+#include "tests/support/FaultyFileOps.h"
 #include "tests/support/Mp3Fixture.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestCodePage.h"
@@ -166,6 +167,123 @@ TEST_F(SongWrite, TagsThatCannotBeRewrittenWhole) {
         EXPECT_EQ(c.second, result.error);
         EXPECT_TRUE(before == ReadFileBytes(song));
         EXPECT_EQ(Names{name}, FilesIn(folder.Path()));
+    }
+}
+
+// The last steps of writing a new file report an error when the data may
+// not be on disk: a failed flush or close is a failed save.
+TEST_F(SongWrite, FlushOrCloseThatFailsIsAFailedSave) {
+    const std::pair<OpKind, const char*> cases[] = {
+        {OpKind::Flush, ".XXXXXX"}, {OpKind::Close, ".XXXXXX"}, {OpKind::Flush, ".tmp"}, {OpKind::Close, ".tmp"}};
+    const std::string lrc = folder.File("words.lrc");
+    for (const auto& c : cases) {
+        MakeSong(titled);
+        ASSERT_TRUE(WriteFileBytes(lrc, "old"));
+        const std::string before = ReadFileBytes(song);
+        FaultyFileOps ops;
+        ops.FailFirst(c.first, c.second, ERROR_DISK_FULL);
+        if (std::string(c.second) == ".tmp") {
+            EXPECT_EQ(DWORD(ERROR_DISK_FULL), WriteFileSafely(lrc, "new")) << OpName(c.first);
+        } else {
+            const Mp3Result result = Write("new");
+            EXPECT_EQ(Mp3Outcome::Failed, result.outcome) << OpName(c.first);
+            EXPECT_EQ(DWORD(ERROR_DISK_FULL), result.error) << OpName(c.first);
+        }
+        EXPECT_TRUE(before == ReadFileBytes(song)) << OpName(c.first) << c.second;
+        EXPECT_EQ("old", ReadFileBytes(lrc));
+        EXPECT_EQ((Names{"words.lrc", name}), FilesIn(folder.Path())) << OpName(c.first) << c.second;
+    }
+}
+
+// A copy cut short right before its ID3v1 tag holds all the audio but is
+// not complete: it must not replace the song, which would lose the tag.
+TEST_F(SongWrite, CopyCutShortBeforeItsId3v1TagIsDropped) {
+    MakeSong(titled);
+    const std::string cut = mp3::Id3Tag(3, mp3::Id3Frame(3, "TIT2", "\0Cut"s)) + audio;
+    ASSERT_TRUE(WriteFileBytes(pending, cut));
+    ASSERT_EQ(Mp3Outcome::Saved, Write("lyrics").outcome);
+    EXPECT_EQ("Whole", mp3::RawFrameData(song, "TIT2").substr(1));
+    EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio + mp3::Id3v1()));
+    EXPECT_EQ(Names{name}, FilesIn(folder.Path()));
+}
+
+// A marker left alone would make the next copy win before it is complete:
+// while it cannot be deleted, no copy is made.
+TEST_F(SongWrite, MarkerThatCannotBeDeletedStopsTheSave) {
+    MakeSong(titled);
+    const std::string before = ReadFileBytes(song);
+    ASSERT_TRUE(WriteFileBytes(pending + ".wins", ""));
+    {
+        FaultyFileOps ops;
+        ops.FailFirst(OpKind::Delete, ".wins", ERROR_ACCESS_DENIED);
+        const Mp3Result result = Write("lyrics");
+        EXPECT_EQ(Mp3Outcome::Failed, result.outcome);
+        EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), result.error);
+        for (const FileOp& op : ops.Ops()) EXPECT_NE(pending, op.path) << OpName(op.kind);
+    }
+    EXPECT_TRUE(before == ReadFileBytes(song));
+    ASSERT_EQ(Mp3Outcome::Saved, Write("lyrics").outcome);
+    EXPECT_EQ(Names{name}, FilesIn(folder.Path()));
+}
+
+// A complete copy (the same audio) beside a song the player holds: it goes
+// into the song like any copy, so the save that follows works.
+TEST_F(SongWrite, CompleteCopyBesideAHeldSongIsWrittenIntoIt) {
+    MakeSong(titled);
+    ASSERT_TRUE(WriteFileBytes(pending, mp3::Id3Tag(3, mp3::Id3Frame(3, "TIT2", "\0From the copy"s)) + audio +
+                                            mp3::Id3v1()));
+    fw::UniqueFile player = Hold(song, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(player);
+    ASSERT_EQ(Mp3Outcome::Saved, Write("lyrics").outcome);
+    EXPECT_EQ("From the copy", mp3::RawFrameData(song, "TIT2").substr(1));
+    EXPECT_EQ("lyrics", Lyrics());
+    EXPECT_EQ(Names{name}, FilesIn(folder.Path()));
+}
+
+// The song goes away (renamed or deleted by another program) before each
+// step of the save in turn: it is never made again under its old name, the
+// renamed song keeps all its audio, and the save says whether it happened.
+TEST_F(SongWrite, SongRenamedOrDeletedBeforeEachStep) {
+    MakeSong(titled);
+    int count = 0;
+    {
+        FaultyFileOps ops;
+        ASSERT_EQ(Mp3Outcome::Saved, Write("lyrics").outcome);
+        count = ops.Count();
+    }
+    const std::string renamed = folder.File("renamed.mp3");
+    for (const bool rename : {true, false}) {
+        for (int n = 1; n <= count; ++n) {
+            const std::string where = (rename ? "renamed before " : "deleted before ") + std::to_string(n);
+            ::DeleteFileW(fw::Widen(renamed).c_str());
+            MakeSong(titled);
+            bool gone = false;
+            Mp3Result result{};
+            {
+                FaultyFileOps ops;
+                ops.Before(n, [&] {
+                    gone = rename ? ::MoveFileW(fw::Widen(song).c_str(), fw::Widen(renamed).c_str())
+                                  : ::DeleteFileW(fw::Widen(song).c_str());
+                });
+                result = Write("moved");
+            }
+            const std::string left = gone && rename ? renamed : song;
+            EXPECT_TRUE(mp3::Contains(ReadFileBytes(left), audio + mp3::Id3v1()) || (gone && !rename)) << where;
+            if (gone) EXPECT_FALSE(FileExists(song)) << where << ": made again under the old name";
+            TagText text;
+            const bool read = ReadSongTagLyrics(left, kWestern, text);
+            if (result.outcome == Mp3Outcome::Saved) {
+                EXPECT_TRUE(!gone || rename) << where;
+                if (rename || !gone) EXPECT_EQ("moved", read ? text.utf8 : "") << where;
+            } else {
+                EXPECT_EQ(Mp3Outcome::Failed, result.outcome) << where;
+                EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), result.error) << where;
+                EXPECT_FALSE(read && text.utf8 == "moved") << where;
+            }
+            Names expected = {gone ? (rename ? "renamed.mp3" : "") : name};
+            if (expected[0].empty()) expected.clear();
+            EXPECT_EQ(expected, FilesIn(folder.Path())) << where;
+        }
     }
 }
 

@@ -1,6 +1,8 @@
 // Saving the edit list as a lyric file or into the MP3, saving downloaded
 // lyrics, the file-error texts, and what a failed or interrupted save leaves.
+#include "lyrics/SaveJournal.h"
 #include "tests/support/AppHarness.h"
+#include "tests/support/FaultyFileOps.h"
 #include "tests/support/Mp3Fixture.h"
 #include "tests/support/TempFolder.h"
 
@@ -23,6 +25,14 @@ std::string InTempFolder(const std::string& name) {
     char buf[MAX_PATH] = "";
     ::GetTempPathA(sizeof(buf), buf);
     return std::string(buf) + name;
+}
+
+std::string SystemText(DWORD code) {
+    char text[512] = "";
+    DWORD len = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                 MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof(text), nullptr);
+    while (len > 0 && (text[len - 1] == '\r' || text[len - 1] == '\n' || text[len - 1] == ' ')) --len;
+    return std::string(text, len);
 }
 
 Lines FilesIn(const std::string& folder) {
@@ -116,7 +126,9 @@ TEST_F(SaveLyrics, UnwritablePlacesFallBackOrSaySo) {
     SetFolder(app.m_strAlternativeLRCPath, folder.File("nowhere"));
     EXPECT_FALSE(app.SaveLyrics(0));
     ASSERT_EQ(1u, boxes.Calls().size());
-    EXPECT_EQ("ERROR_PATH_NOT_FOUND", boxes.Calls()[0].text);
+    EXPECT_EQ("The lyrics could not be saved into the file\n" + folder.File("nowhere\\" + stem + ".LRC") + "\n" +
+                  SystemText(ERROR_PATH_NOT_FOUND) + "\nThe file was left unchanged.",
+              boxes.Calls()[0].text);
     EXPECT_EQ("Error", boxes.Calls()[0].caption);
 
     // The lyric file beside the song is in use: it keeps its old content.
@@ -151,15 +163,14 @@ TEST_F(SaveLyrics, IntoTheMp3AfterTheQuestionKeepingItsAudio) {
     boxes.Script({IDYES, IDNO});
     ASSERT_TRUE(app.SaveLyrics(0));
     const auto calls = boxes.Calls();
-    ASSERT_EQ(3u, calls.size());
+    ASSERT_EQ(2u, calls.size());  // no box shows the text before it is written
     EXPECT_EQ("Save INTO MP3 FILE???", calls[0].text);
     EXPECT_EQ("Save", calls[0].caption);
     EXPECT_EQ(UINT(MB_YESNOCANCEL), calls[0].type);
     EXPECT_EQ(app.m_pWnd->m_hWnd, calls[0].owner);
-    EXPECT_EQ("[00:01]one\r\ntwo", calls[1].text);  // the joined text, shown before writing
-    EXPECT_EQ(RemoveQuestion(lrc), calls[2].text);
-    EXPECT_EQ("REMOVE THE FILE?", calls[2].caption);
-    EXPECT_EQ(UINT(MB_YESNO), calls[2].type);
+    EXPECT_EQ(RemoveQuestion(lrc), calls[1].text);
+    EXPECT_EQ("REMOVE THE FILE?", calls[1].caption);
+    EXPECT_EQ(UINT(MB_YESNO), calls[1].type);
     EXPECT_EQ("[00:01]one\r\ntwo", mp3::LyricsFrameText(song));
     EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio + lyrics3));
     EXPECT_TRUE(FileExists(lrc));
@@ -168,7 +179,7 @@ TEST_F(SaveLyrics, IntoTheMp3AfterTheQuestionKeepingItsAudio) {
     boxes.Script({IDYES});
     h.SetEditLines({"three"});
     ASSERT_TRUE(app.SaveLyrics(-1));  // no question, and the file goes
-    EXPECT_EQ(2u, boxes.Calls().size());
+    EXPECT_EQ(Lines{RemoveQuestion(lrc)}, boxes.Texts());
     EXPECT_EQ(1, mp3::CountLyricsFrames(song));
     EXPECT_EQ("three", mp3::LyricsFrameText(song));
     EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));
@@ -183,7 +194,7 @@ TEST_F(SaveLyrics, EmptyEditListLeavesTheMp3AsItWas) {
     ASSERT_TRUE(app.SaveLyrics(-1));
     EXPECT_FALSE(app.m_bModified);
     EXPECT_EQ(before, ReadFileBytes(song));
-    EXPECT_EQ(Lines{""}, boxes.Texts());  // the empty text, but no removal offer
+    EXPECT_TRUE(boxes.Texts().empty());  // no removal offer
 }
 
 TEST_F(SaveLyrics, SongLockedOrReadOnlyIsLeftExactlyAsItWas) {
@@ -200,8 +211,9 @@ TEST_F(SaveLyrics, SongLockedOrReadOnlyIsLeftExactlyAsItWas) {
         fw::UniqueFile held = HoldExclusively(song);
         EXPECT_FALSE(app.SaveLyrics(-1));
         EXPECT_TRUE(app.m_bModified);
-        ASSERT_EQ(2u, boxes.Texts().size());
-        EXPECT_NE(std::string::npos, boxes.Texts()[1].find("could not be saved into the MP3 file"));
+        ASSERT_EQ(1u, boxes.Texts().size());
+        EXPECT_NE(std::string::npos, boxes.Texts()[0].find("could not be saved into the MP3 file"));
+        EXPECT_NE(std::string::npos, boxes.Texts()[0].find("The file was left unchanged."));
         EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));
     }
     EXPECT_TRUE(before == ReadFileBytes(song));
@@ -272,6 +284,117 @@ TEST_F(SaveLyrics, LeftoverRewriteReplacesTheSongOnlyWhenComplete) {
     EXPECT_EQ("again", mp3::LyricsFrameText(song));
     EXPECT_EQ("From the leftover", mp3::TitleFrameText(song));
     EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));
+}
+
+// The write into a song the player holds stops part way: the user is told
+// what is true (a copy will repair it), the song waits while it plays, and
+// is made whole once the player lets it go.
+TEST_F(SaveLyrics, WriteIntoAHeldSongCutShortIsRepairedOnceItStopsPlaying) {
+    MakeSong();
+    ASSERT_TRUE(mp3::AddLyricsFrame(song, "old"));
+    Loaded(song, {"[00:01]new"});
+    h.SetSong(song);
+    fw::UniqueFile player = HoldOpen(song);
+    {
+        FaultyFileOps ops;
+        ops.FailFirst(OpKind::Write, stem + ".mp3", ERROR_DISK_FULL);
+        EXPECT_FALSE(app.SaveLyrics(-1));
+    }
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_NE(std::string::npos, boxes.Texts()[0].find("repaired"));
+    EXPECT_EQ(std::string::npos, boxes.Texts()[0].find("left unchanged"));
+    EXPECT_TRUE(app.m_bModified);
+    const Lines waiting = {stem + ".mp3", stem + ".mp3.XXXXXX", stem + ".mp3.XXXXXX.wins"};
+    app.FinishWaitingSaves(true);  // the player plays it: nothing is written into it now
+    EXPECT_EQ(waiting, FilesIn(folder.Path()));
+    player.reset();
+    h.SetPlaying(false);
+    app.FinishWaitingSaves(true);
+    EXPECT_EQ(Lines{stem + ".mp3"}, FilesIn(folder.Path()));
+    EXPECT_EQ("[00:01]new", mp3::LyricsFrameText(song));
+    EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio + mp3::Id3v1()));
+    EXPECT_TRUE(journal::Empty());
+}
+
+// The lyrics folder goes away while the save question is open: the lyrics
+// are saved beside the song, where the next load finds them. A folder that
+// is there but refuses the file gets no copy beside the song (its own file
+// would hide it): the user is told, in the system's words.
+TEST_F(SaveLyrics, LyricsFolderGoneOrRefusingWhileTheQuestionIsOpen) {
+    const std::string lyricsFolder = folder.MakeFolder("lyrics");
+    const std::string inFolder = lyricsFolder + stem + ".LRC";
+    SetFolder(app.m_strAlternativeLRCPath, lyricsFolder);
+    MakeSong();
+    ASSERT_TRUE(WriteFileBytes(inFolder, "[00:01]old"));
+    h.SetSong(song);
+    h.Render();
+    ASSERT_EQ(inFolder, app.m_strLyricsFile);
+    h.ShowEditList();
+    h.SetEditLines({"[00:01]new"});
+    {
+        FaultyFileOps ops;
+        ops.RefuseWritesIn(lyricsFolder, ERROR_SHARING_VIOLATION);
+        boxes.Script({IDNO});
+        EXPECT_FALSE(app.SaveLyrics(0));
+    }
+    ASSERT_EQ(2u, boxes.Texts().size());
+    EXPECT_EQ("The lyrics could not be saved into the file\n" + inFolder + "\n" + SystemText(ERROR_SHARING_VIOLATION) +
+                  "\nThe file was left unchanged.",
+              boxes.Texts()[1]);
+    EXPECT_FALSE(FileExists(lrc));
+    EXPECT_EQ("[00:01]old", ReadFileBytes(inFolder));
+
+    boxes.Clear();
+    fw::SetMessageBoxHandler([&](const fw::MessageBoxCall&) {
+        ::DeleteFileA(inFolder.c_str());
+        ::RemoveDirectoryA(lyricsFolder.c_str());
+        return IDNO;  // as a lyric file
+    });
+    EXPECT_TRUE(app.SaveLyrics(0));
+    fw::SetMessageBoxHandler(nullptr);
+    EXPECT_EQ("[00:01]new", ReadFileBytes(lrc));
+    EXPECT_EQ(lrc, app.m_strLyricsFile);
+    h.ShowEditList();
+    app.m_bReload = 1;
+    h.Render();
+    EXPECT_EQ(lrc, app.m_strLyricsFile);  // what the next load reads
+}
+
+// Saved as a lyric file while another program renamed the song: the lyrics
+// are whole, and the user learns where they are.
+TEST_F(SaveLyrics, SongRenamedWhileItsLyricFileIsSaved) {
+    ASSERT_TRUE(WriteFileBytes(ogg, audio));
+    Loaded(ogg, {"[00:01]words"});
+    {
+        FaultyFileOps ops;
+        ops.Before(1, [&] { ::MoveFileA(ogg.c_str(), folder.File("renamed.ogg").c_str()); });
+        EXPECT_TRUE(app.SaveLyrics(0));
+    }
+    EXPECT_EQ("[00:01]words", ReadFileBytes(lrc));
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_EQ("The song " + ogg + " was moved or deleted while its lyrics were saved.\nThe lyrics are in " + lrc + ".",
+              boxes.Texts()[0]);
+}
+
+// Yes to removing the lyric file beside the song, but it cannot go: its
+// lyrics would keep showing instead of the song's, so the user is told.
+TEST_F(SaveLyrics, LyricFileThatCannotBeRemovedSaysSo) {
+    MakeSong();
+    ASSERT_TRUE(WriteFileBytes(lrc, "external"));
+    Loaded(song, {"inside"});
+    boxes.Script({IDYES});
+    {
+        FaultyFileOps ops;
+        ops.FailFirst(OpKind::Delete, stem + ".LRC", ERROR_ACCESS_DENIED);
+        ASSERT_TRUE(app.SaveLyrics(-1));
+    }
+    EXPECT_EQ("inside", mp3::LyricsFrameText(song));
+    EXPECT_EQ("external", ReadFileBytes(lrc));
+    ASSERT_EQ(2u, boxes.Texts().size());
+    EXPECT_EQ(RemoveQuestion(lrc), boxes.Texts()[0]);
+    EXPECT_EQ("The file " + lrc + " could not be removed.\n" + SystemText(ERROR_ACCESS_DENIED) +
+                  "\nIts lyrics are shown instead of those in the MP3 file until it is removed.",
+              boxes.Texts()[1]);
 }
 
 // --- Downloaded lyrics ------------------------------------------------------
