@@ -185,8 +185,11 @@ void CLyricsListBox::LightLines(int first, int last, std::vector<WordLine> words
     for (int i = first; i <= last; ++i) repaint(i);
 }
 
+// The other lines of a group go back to their look; a line drawn word by
+// word is drawn again even when it stays selected.
 void CLyricsListBox::ClearLitLines() {
-    if (m_nLitFirst >= 0 && m_nLitLast > m_nLitFirst) RepaintLitLines(GetCurSel());
+    const bool words = !m_litWords.empty();
+    if (m_nLitFirst >= 0 && (words || m_nLitLast > m_nLitFirst)) RepaintLitLines(words ? -1 : GetCurSel());
     m_nLitFirst = m_nLitLast = -1;
     m_litWords.clear();
 }
