@@ -2,9 +2,14 @@
 // emulator against the loopback server, with 100 ms added to every
 // response: the time from Init to the lyrics shown, against the floor of
 // the requests the search cannot avoid (the sites page, then one lyrics
-// page, fetched one after the other by the same client); and the cost of a
-// frame while a search runs, against the same frame without one.
+// page, fetched one after the other by the same client); the cost of a
+// frame while a search runs, against the same frame without one; and how
+// soon a search stops: from the stop to its driver's end, while it waits
+// for a slow sites page and while four workers clean crafted pages, with the
+// processor time the process uses in the half second after.
 #include "search/HttpClient.h"
+#include "search/LyricsFinder.h"
+#include "search/SitesLoader.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempFolder.h"
 #include "tools/host/HostEmulator.h"
@@ -12,6 +17,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -60,6 +66,82 @@ double FrameUs(host::HostEmulator& emulator) {
     return us;
 }
 
+double ProcessCpuMs() {
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
+class QuietObserver : public SearchObserver {
+public:
+    void OnProgress(SearchLine, const std::string&) override {}
+    bool OnResult(const SearchResult&, int) override { return true; }
+    void OnEnd(SearchEnd) override {}
+};
+
+struct StopTimes {
+    std::vector<double> stopMs;
+    std::vector<double> cpuAfterMs;
+};
+
+// Starts a search on `sitesPath`, waits until `ready`, stops it, and times
+// its driver's end and the processor time used after.
+void MeasureStop(LoopbackHttpServer& server, const std::string& sitesPath, const std::function<bool()>& ready,
+                 StopTimes& times) {
+    SitesStore sites;
+    CLyricsFinder finder(sites);
+    SearchParams params;
+    params.title = "Stop";
+    params.artist = "Bench";
+    params.addresses.sitesUrl = server.Url(sitesPath);
+    params.addresses.probeUrl = server.Url("/probe");
+    params.addresses.webSearchUrl = server.Url("/search");
+    finder.StartSearch(params, std::make_shared<QuietObserver>());
+    const double started = NowMs();
+    while (!ready() && NowMs() - started < 10000) ::Sleep(1);
+    ::Sleep(20);
+    const double t0 = NowMs();
+    finder.StopSearch();
+    while (finder.IsSearchActive()) ::Sleep(0);
+    times.stopMs.push_back(NowMs() - t0);
+    ::Sleep(100);
+    const double cpu = ProcessCpuMs();
+    ::Sleep(500);
+    times.cpuAfterMs.push_back(ProcessCpuMs() - cpu);
+}
+
+void MeasureStops() {
+    LoopbackHttpServer server;
+    HttpReply slowSites{200, ""};
+    slowSites.delayBeforeHeadersMs = 3000;
+    server.Serve("/slow-sites", slowSites);
+    std::string crafted = "<html><pre>x <u>";
+    for (int i = 0; crafted.size() < 250 * 1024; ++i) crafted += "<" + std::to_string(i) + "<c<d<e<u><b>";
+    crafted += "</pre>";
+    std::string rows;
+    for (int i = 0; i < 4; ++i)
+        rows += "<tr><td>" + server.Url("/crafted/" + std::to_string(i)) +
+                "</td><td>C</td><td>parsearHTMLDirectWorker</td><td>NULL</td><td>NULL</td><td>&lt;pre&gt;</td>"
+                "<td>&lt;/pre&gt;</td><td>false</td><td>NULL</td><td>NULL</td></tr>";
+    server.Serve("/crafted-sites", rows);
+    server.ServePrefix("/crafted/", crafted);
+    StopTimes waiting, cleaning;
+    for (int i = 0; i < 5; ++i) {
+        const int before = server.CountRequests("/slow-sites");
+        MeasureStop(server, "/slow-sites", [&] { return server.CountRequests("/slow-sites") > before; }, waiting);
+        const int crafts = server.CountRequestsStartingWith("/crafted/");
+        MeasureStop(server, "/crafted-sites",
+                    [&] { return server.CountRequestsStartingWith("/crafted/") >= crafts + 4; }, cleaning);
+    }
+    std::printf("stop to the driver's end, waiting for the sites page, median of 5:    %8.2f ms (cpu after %6.1f ms)\n",
+                Median(waiting.stopMs), Median(waiting.cpuAfterMs));
+    std::printf("stop to the driver's end, four workers cleaning, median of 5:         %8.2f ms (cpu after %6.1f ms)\n",
+                Median(cleaning.stopMs), Median(cleaning.cpuAfterMs));
+}
+
 }  // namespace
 
 int main() {
@@ -84,8 +166,8 @@ int main() {
     std::vector<double> floors;
     for (int i = 0; i < 5; ++i) {
         const double t0 = NowMs();
-        FetchPage(server.Url("/sites.html"), 10000, running);
-        FetchPage(server.Url("/lyrics/floor"), 10000, running);
+        FetchPage(server.Url("/sites.html"), FetchLimits(10000, running, Reach::Anywhere));
+        FetchPage(server.Url("/lyrics/floor"), FetchLimits(10000, running, Reach::Anywhere));
         floors.push_back(NowMs() - t0);
     }
 
@@ -167,5 +249,6 @@ int main() {
     std::printf("frame (tracking pass), search running (%d connections):   %8.2f us  (%.2f x)\n", open, busy,
                 busy / idle);
     emulator.Stop();
+    MeasureStops();
     return 0;
 }

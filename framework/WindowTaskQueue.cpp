@@ -1,5 +1,9 @@
 #include "framework/WindowTaskQueue.h"
 
+#include "framework/Handles.h"
+#include "framework/NoThrow.h"
+
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -66,6 +70,44 @@ bool WindowTaskQueue::Post(Task task) {
     return true;
 }
 
+bool WindowTaskQueue::RunAndWait(const Task& task) {
+    if (OnQueueThread()) {
+        if (!IsOpen()) return false;
+        return fw::NoThrow(false, [&] {
+            task();
+            return true;
+        });
+    }
+    struct Waiter {
+        UniqueKernelHandle done{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        std::atomic<bool> ran{false};
+    };
+    // Whichever way the posted task goes (run, or dropped at Close), the
+    // last copy of it lets the waiter go.
+    struct Release {
+        explicit Release(std::shared_ptr<Waiter> w) : waiter(std::move(w)) {}
+        Release(const Release&) = delete;
+        Release& operator=(const Release&) = delete;
+        ~Release() { ::SetEvent(waiter->done.get()); }
+        std::shared_ptr<Waiter> waiter;
+    };
+    const auto waiter = std::make_shared<Waiter>();
+    if (!waiter->done) return false;
+    auto release = std::make_shared<Release>(waiter);
+    const bool posted = Post([release, &task] {
+        task();
+        release->waiter->ran = true;
+    });
+    release.reset();
+    if (!posted) return false;
+    const HANDLE done = waiter->done.get();
+    while (::MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return waiter->ran;
+}
+
 bool WindowTaskQueue::IsOpen() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_hwnd != nullptr;
@@ -96,20 +138,19 @@ void WindowTaskQueue::RunWaiting() {
             task = std::move(m_tasks.front());
             m_tasks.pop_front();
         }
-        task();  // may close the queue, or open a modal loop that runs more tasks
+        fw::NoThrow([&] { task(); });  // may close the queue, or open a modal loop that runs more tasks
     }
 }
 
 LRESULT CALLBACK WindowTaskQueue::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == kWakeMessage) {
+    if (msg != kWakeMessage) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    fw::NoThrow([&] {
         auto* queue = reinterpret_cast<WindowTaskQueue*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (queue) {
-            const std::shared_ptr<WindowTaskQueue> keep = queue->shared_from_this();  // a task may drop the owner's
-            keep->RunWaiting();
-        }
-        return 0;
-    }
-    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+        if (!queue) return;
+        const std::shared_ptr<WindowTaskQueue> keep = queue->shared_from_this();  // a task may drop the owner's
+        keep->RunWaiting();
+    });
+    return 0;
 }
 
 }  // namespace fw

@@ -1,8 +1,10 @@
-// Runs small tasks on one window thread for other threads. A hidden
-// message-only window of that thread is woken by a posted message and runs
-// the waiting tasks in order; this also works while a modal loop (a message
-// box, a dialog) runs there. Once closed, waiting and later tasks are
-// dropped, never run.
+// Runs small tasks on one window thread for other threads: the one way of
+// the plugin onto that thread. A hidden message-only window of that thread
+// is woken by a posted message and runs the waiting tasks in order; this
+// also works while a modal loop (a message box, a dialog) runs there. Once
+// closed, waiting and later tasks are dropped, never run. A task that throws
+// ends there: the next ones still run, and nothing reaches the caller of the
+// window procedure.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +29,12 @@ public:
 
     // Any thread. False when the queue is closed (the task is dropped).
     bool Post(Task task);
+    // Runs the task on the queue's thread and waits for it, handling the
+    // messages sent to the calling thread meanwhile (that thread may be the
+    // one the queue's thread is sending to). On the queue's own thread the
+    // task runs at once. False when it did not run to its end: the queue was
+    // closed before it ran, or it threw.
+    bool RunAndWait(const Task& task);
     // The queue's own thread: drops what waits, destroys the window. Later
     // posts are dropped.
     void Close();

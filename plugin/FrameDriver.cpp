@@ -30,18 +30,13 @@ void CLyricsPluginApp::Refresh(bool reload) {
     Render(m_pModule);
 }
 
-// Called by the search on its own threads: the reload runs on the window
-// thread, which owns the lists (the flag alone would make its next frame
-// reload as well).
-// While a message box or dialog of ours is open, or edit mode holds unsaved
-// changes, only the flag is set: a frame takes the new lyrics up once it is
-// safe.
+// The reload runs on the window thread, which owns the lists; elsewhere the
+// flag alone makes its next frame reload. While a message box or dialog of
+// ours is open, or edit mode holds unsaved changes, only the flag is set: a
+// frame takes the new lyrics up once it is safe.
 void CLyricsPluginApp::OnNewLyrics() {
     m_bNewLyrics = 1;
-    const HWND frame = FrameWindow();
-    if (!frame) return;
-    if (!IsWindowThread()) ::PostMessageW(frame, WM_VELMOR_NEW_LYRICS, 0, 0);
-    else if (IsSafeToReplaceLyrics()) Refresh(true);
+    if (FrameWindow() && IsWindowThread() && IsSafeToReplaceLyrics()) Refresh(true);
 }
 
 int CLyricsPluginApp::RenderFromHost(winampVisModule* module) {
@@ -114,13 +109,7 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
         if (!display) ShowDocumentInVisibleList();
         if (display) {
             ShowLoadResults(found, count, baseCount, newAtEntry);
-            const bool usable = found && count > baseCount;
-            if (!m_bNewLyrics && (changed || searchRetry) && !usable && m_bSearchLyrics && m_pFinder) {
-                LyricsSearch::Request request{m_strTitle, m_strArtist, m_strSongFile, m_pWnd->m_hWnd,
-                                              m_pWnd->m_songPanel.m_hWnd, DisplayList()};
-                NoteSearchStarted();
-                m_bSearchPending = !m_pFinder->StartSearch(request, false);
-            }
+            FollowSongWithSearch(changed, searchRetry, found && count > baseCount);
         }
         RestoreVisibleList(savedSel);
         SortTimeTags();

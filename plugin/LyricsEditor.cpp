@@ -2,6 +2,7 @@
 // lyrics, and the save it asks for when it closes.
 #include "framework/MessageBox.h"
 #include "framework/Unicode.h"
+#include "framework/WindowTaskQueue.h"
 #include "lyrics/SongPaths.h"
 #include "plugin/LyricsPluginApp.h"
 #include "plugin/PluginSearch.h"
@@ -12,77 +13,188 @@
 
 namespace {
 
-// The editor's view of the internet search: the coordinator gets the
-// editor's controls while it is open and loses them when it closes, so no
-// search writes into a closed editor (what a search posted for controls
-// that are gone is dropped on the window thread). Without a coordinator the
-// editor still re-decodes its own text and checks its song.
+void SetItemText(HWND dialog, int id, const std::string& text) {
+    const HWND item = ::GetDlgItem(dialog, id);
+    if (!item) return;
+    ::SetWindowTextW(item, fw::Widen(text).c_str());
+    ::InvalidateRect(item, nullptr, TRUE);  // owner-drawn lines show their text when painted
+}
+
+void EnableItem(HWND dialog, int id, bool enable) {
+    if (const HWND item = ::GetDlgItem(dialog, id)) ::EnableWindow(item, enable ? TRUE : FALSE);
+}
+
+// The buttons while a search of the editor runs, or after it.
+void ShowSearchButtons(HWND dialog, bool searching) {
+    EnableItem(dialog, IDC_ED_FIND, !searching);
+    EnableItem(dialog, IDC_ED_STOP, searching);
+    if (searching) {
+        EnableItem(dialog, IDC_ED_NEXT, false);
+        EnableItem(dialog, IDC_ED_PREV, false);
+    }
+}
+
+// What the editor's searches write into, shared with what they left to run
+// on the window thread: the dialog while it is open (null once it closed),
+// the results the editor pages through, and its own running search.
+struct EditorView {
+    HWND dialog = nullptr;
+    std::shared_ptr<ResultList> results;
+    std::weak_ptr<SearchObserver> search;
+    bool searching = false;
+};
+
+// A search of the editor: its progress, results and end in the editor's
+// controls, never once the editor closed or another search of it began.
+class EditorSearchObserver : public SearchObserver, public std::enable_shared_from_this<EditorSearchObserver> {
+public:
+    EditorSearchObserver(std::shared_ptr<fw::WindowTaskQueue> tasks, std::shared_ptr<EditorView> view)
+        : m_tasks(std::move(tasks)), m_view(std::move(view)) {}
+
+    void OnProgress(SearchLine line, const std::string& text) override {
+        Post([self = shared_from_this(), line, text] {
+            if (self->SearchStopped() || !self->Shown()) return;
+            SetItemText(self->m_view->dialog, line == SearchLine::Status ? IDC_ED_STATUS : IDC_ED_SEARCHING, text);
+        });
+    }
+
+    bool OnResult(const SearchResult&, int count) override {
+        Post([self = shared_from_this(), count] {
+            if (self->Shown()) self->ShowResults(count);
+        });
+        return true;
+    }
+
+    void OnEnd(SearchEnd end) override {
+        Post([self = shared_from_this(), end] {
+            if (!self->Shown()) return;
+            self->m_view->searching = false;
+            ShowSearchButtons(self->m_view->dialog, false);
+            const std::string text = EndText(end);
+            if (!text.empty()) SetItemText(self->m_view->dialog, IDC_ED_STATUS, text);
+        });
+    }
+
+private:
+    void Post(std::function<void()> task) {
+        if (m_tasks) m_tasks->Post(std::move(task));
+    }
+
+    bool Shown() const { return m_view->dialog && m_view->search.lock().get() == this && m_view->results; }
+
+    void ShowResults(int count) {
+        const HWND dialog = m_view->dialog;
+        ResultList& list = *m_view->results;
+        std::lock_guard<std::mutex> guard(list.Lock());
+        if (list.Count() == 0) return;
+        if (count == 1) {
+            const SearchResult& first = list.At(0);
+            SetItemText(dialog, IDC_ED_TEXT, first.Shown());
+            SetItemText(dialog, IDC_ED_CODEPAGE_LINE, CodePageLine(first.codePage));
+        }
+        SetItemText(dialog, IDC_ED_COUNTER,
+                    CounterLine(list.Current() + 1, list.Count(), list.At(list.Current()).siteName));
+        if (list.Current() < list.Count() - 1) EnableItem(dialog, IDC_ED_NEXT, true);
+    }
+
+    const std::shared_ptr<fw::WindowTaskQueue> m_tasks;
+    const std::shared_ptr<EditorView> m_view;
+};
+
+// The editor's view of the internet search. The results it pages through
+// are those of its own last search, or else those of the last search when
+// that was for the song the editor opened with; without results the
+// character sets act on the editor's own text.
 class EditorSearchGlue : public EditorSearch {
 public:
-    EditorSearchGlue(CLyricsPluginApp& app, CLyricsFinder* finder, std::string originalBytes)
-        : m_app(app), m_finder(finder), m_original(std::move(originalBytes)) {}
+    EditorSearchGlue(CLyricsPluginApp& app, CPluginSearch* search, std::string originalBytes, std::string title,
+                     std::string artist)
+        : m_app(app), m_search(search), m_original(std::move(originalBytes)), m_title(std::move(title)),
+          m_artist(std::move(artist)), m_view(std::make_shared<EditorView>()) {}
 
     void Open(HWND dialog, const std::string& text) override {
-        m_owner = dialog;
+        m_view->dialog = dialog;
         if (m_original.empty()) m_original = text;  // typed or downloaded lyrics: their UTF-8 is their bytes
         m_songFile = m_app.GetCurrentSongFile();
-        if (!m_finder) return;
-        m_finder->SetEditorContext(m_original, m_songFile);  // the bytes its character sets read again
-        m_finder->SetTargets(TargetsOf(dialog));
+        if (m_search) m_view->results = m_search->LastResultsFor(m_songFile);
     }
-    void Close() override {
-        m_owner = nullptr;
-        if (m_finder) m_finder->SetTargets(SearchTargets{});
-    }
+    void Close() override { m_view->dialog = nullptr; }  // what the search still reports is dropped
+
     void StartSearch() override {
-        if (m_finder) m_finder->StartSearch(true);
-    }
-    void ShowNextResult() override {
-        if (m_finder) m_finder->ShowNextResult();
-    }
-    void ShowPreviousResult() override {
-        if (m_finder) m_finder->ShowPreviousResult();
-    }
-    void ChangeCodePage(int codePage) override {
-        if (m_finder) {
-            m_finder->ChangeCodePage(codePage);
-            return;
+        if (!m_search) return;
+        const HWND dialog = m_view->dialog;
+        auto observer = std::make_shared<EditorSearchObserver>(m_app.WindowTasks(), m_view);
+        switch (m_search->StartEditorSearch(m_title, m_artist, observer)) {
+        case CLyricsFinder::Start::Started:
+            m_view->search = observer;
+            m_view->results = m_search->LastResultsFor(m_app.GetCurrentSongFile());
+            m_view->searching = true;
+            SetItemText(dialog, IDC_ED_COUNTER, "");
+            ShowSearchButtons(dialog, true);
+            break;
+        case CLyricsFinder::Start::StopAsked:
+            SetItemText(dialog, IDC_ED_STATUS, "Please wait while the search stops...");
+            break;
+        default: break;
         }
-        // The lyrics' own bytes read again in the chosen character set.
-        ::SetDlgItemTextW(m_owner, IDC_ED_TEXT, fw::Widen(ConvertCodePage(m_original, codePage)).c_str());
-        ::SetDlgItemTextW(m_owner, IDC_ED_CODEPAGE_LINE, fw::Widen(CodePageLine(codePage)).c_str());
     }
+
+    void StopSearch() override {
+        if (m_search && m_view->searching && !m_view->search.expired()) m_search->StopSearch();
+    }
+
+    void ShowNextResult() override { Page(+1); }
+    void ShowPreviousResult() override { Page(-1); }
+
+    void ChangeCodePage(int codePage) override {
+        std::string bytes = m_original;
+        if (m_view->results) {
+            ResultList& list = *m_view->results;
+            std::lock_guard<std::mutex> guard(list.Lock());
+            if (list.Count() > 0) {
+                SearchResult& result = list.At(list.Current());
+                result.codePage = codePage;
+                result.reread = true;
+                bytes = result.bytes;
+            }
+        }
+        // The bytes read again in the chosen character set.
+        SetItemText(m_view->dialog, IDC_ED_TEXT, ConvertCodePage(bytes, codePage));
+        SetItemText(m_view->dialog, IDC_ED_CODEPAGE_LINE, CodePageLine(codePage));
+    }
+
     bool CheckSongUnchanged() override {
-        if (m_finder) return m_finder->CheckSongUnchanged();
         if (m_app.GetCurrentSongFile() == m_songFile) return true;
-        fw::ShowMessageBox(m_owner, "I can't update the lyrics. The actual song has been changed!!!", "Error",
+        fw::ShowMessageBox(m_view->dialog, "I can't update the lyrics. The actual song has been changed!!!", "Error",
                            MB_OK);  // the system's default caption
         return false;
     }
 
 private:
-    static SearchTargets TargetsOf(HWND dialog) {
-        auto item = [dialog](int id) { return ::GetDlgItem(dialog, id); };
-        SearchTargets t;
-        t.owner = dialog;
-        t.textEdit = item(IDC_ED_TEXT);
-        t.counterText = item(IDC_ED_COUNTER);
-        t.statusText = item(IDC_ED_STATUS);
-        t.codePageText = item(IDC_ED_CODEPAGE_LINE);
-        t.searchingText = item(IDC_ED_SEARCHING);
-        t.findButton = item(IDC_ED_FIND);
-        t.stopButton = item(IDC_ED_STOP);
-        t.nextButton = item(IDC_ED_NEXT);
-        t.prevButton = item(IDC_ED_PREV);
-        t.displayList = nullptr;  // a search started here never saves by itself
-        return t;
+    void Page(int step) {
+        if (!m_view->results) return;
+        const HWND dialog = m_view->dialog;
+        ResultList& list = *m_view->results;
+        std::lock_guard<std::mutex> guard(list.Lock());
+        const int index = list.Current() + step;
+        if (index < 0 || index >= list.Count()) return;
+        list.SetCurrent(index);
+        const SearchResult& result = list.At(index);
+        SetItemText(dialog, IDC_ED_TEXT, result.Shown());
+        // The character-set line follows a result only while the search runs.
+        if (m_view->searching) SetItemText(dialog, IDC_ED_CODEPAGE_LINE, CodePageLine(result.codePage));
+        EnableItem(dialog, step > 0 ? IDC_ED_PREV : IDC_ED_NEXT, true);
+        if (index == (step > 0 ? list.Count() - 1 : 0)) EnableItem(dialog, step > 0 ? IDC_ED_NEXT : IDC_ED_PREV, false);
+        SetItemText(dialog, IDC_ED_COUNTER, CounterLine(index + 1, list.Count(), result.siteName));
     }
 
     CLyricsPluginApp& m_app;
-    CLyricsFinder* m_finder;
-    HWND m_owner = nullptr;
+    CPluginSearch* m_search;
     std::string m_original;
+    std::string m_title;
+    std::string m_artist;
     std::string m_songFile;
+    std::shared_ptr<EditorView> m_view;
 };
 
 }  // namespace
@@ -99,14 +211,8 @@ void CLyricsPluginApp::OpenLyricsEditor() {
     }
     if (!m_pWnd) return;
 
-    CLyricsFinder* finder = nullptr;
-    if (auto* search = dynamic_cast<CPluginSearch*>(m_pFinder.get())) {
-        finder = &search->Finder();
-        finder->SetTitle(m_strTitle);
-        finder->SetArtist(m_strArtist);
-        finder->SetSongFile(m_strSongFile);
-    }
-    EditorSearchGlue search(*this, finder, raw.OriginalBytes());
+    EditorSearchGlue search(*this, dynamic_cast<CPluginSearch*>(m_pFinder.get()), raw.OriginalBytes(), m_strTitle,
+                            m_strArtist);
     CDlgEditor dialog(m_pWnd.get(), search);
     dialog.SetText(raw.JoinedRawText());
     dialog.SetTextColour(m_pWnd->m_displayList.m_crText);

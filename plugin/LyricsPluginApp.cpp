@@ -34,18 +34,9 @@ void CLyricsPluginApp::OnFrameClosing() {
     ReleaseMemDC();
 }
 
-// The frame's private messages: work other threads hand to this one.
-LRESULT CLyricsPluginApp::OnFrameMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    (void)wParam;
-    switch (msg) {
-    case WM_VELMOR_NEW_LYRICS:
-        if (IsSafeToReplaceLyrics()) Refresh(true);  // deferred like OnNewLyrics
-        return 0;
-    case WM_VELMOR_SAVE_DOWNLOADED: return OnSaveDownloadedRequest(lParam);
-    case WM_VELMOR_RUN: return OnRunRequest(lParam);
-    default: return 0;
-    }
-}
+// Other threads reach this one through the window tasks, never through
+// messages of the frame.
+LRESULT CLyricsPluginApp::OnFrameMessage(UINT, WPARAM, LPARAM) { return 0; }
 
 // While a dialog or message box of ours is open on this thread, the
 // highlight and the oscilloscope keep moving (Render itself holds back
@@ -63,6 +54,7 @@ void CLyricsPluginApp::PassToPlayer(UINT msg, WPARAM key, LPARAM lParam) {
 void CLyricsPluginApp::PassToPlayerWithoutShift(WPARAM key) { InjectKey(HostMainWindow(), key, false, false, false); }
 
 void CLyricsPluginApp::OnFrameDestroyed() {
+    CloseWindowTasks();
     m_hFrameWnd = nullptr;
     m_pMainWnd = nullptr;
     m_pWnd.reset();
@@ -145,6 +137,7 @@ int CLyricsPluginApp::Init(winampVisModule* module) {
 
     m_pWnd->CreateWindows(m_hHostWnd);
     m_hFrameWnd = m_pWnd->m_hWnd;
+    OpenWindowTasks();
     m_pMainWnd = m_pWnd.get();
     ::SetWindowTextW(m_embedState.me, fw::Widen(module->description).c_str());
     SendToHost(IPC_SETVISWND, reinterpret_cast<WPARAM>(m_pWnd->m_hWnd));
@@ -222,6 +215,7 @@ void CLyricsPluginApp::CloseWindows(winampVisModule* module) {
         COscilloscopePanel::UnregisterClass();
     }
     ForgetLoadedSong();
+    CloseWindowTasks();
 }
 
 std::unique_lock<std::recursive_mutex> CLyricsPluginApp::LockLifecycle() {

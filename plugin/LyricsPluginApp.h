@@ -30,6 +30,10 @@ struct ConfigValues;
 enum class ConfigFont;
 enum class ConfigFolder;
 
+namespace fw {
+class WindowTaskQueue;
+}
+
 // The song downloaded lyrics are for, and how many times the user had saved
 // lyrics when the search for them began.
 struct DownloadOrigin {
@@ -37,19 +41,30 @@ struct DownloadOrigin {
     unsigned userSaves = 0;
 };
 
+// What became of downloaded lyrics handed over for saving.
+enum class DownloadOutcome {
+    Saved,
+    Waiting,      // queued until it is safe to replace the lyrics; reported later
+    SongChanged,  // the song they were found for no longer plays
+    UserSaved,    // the user saved lyrics of their own since the search began
+    Failed,       // could not be written
+};
+using DownloadReport = std::function<void(DownloadOutcome)>;
+
 // The internet search, as the frame driver sees it (CPluginSearch). Init
 // attaches it; while m_pFinder is empty no search is ever started.
 class LyricsSearch {
 public:
     struct Request {
         std::string title, artist, songFile;
-        HWND owner = nullptr;
-        HWND statusText = nullptr;
-        CLyricsListBox* displayList = nullptr;  // set: an automatic search
     };
     virtual ~LyricsSearch() = default;
     virtual bool CanStartSearch() = 0;
+    // An automatic search, which saves its first result. False when it did
+    // not start (a running search was asked to stop first).
     virtual bool StartSearch(const Request& request, bool retryWithoutArtist) = 0;
+    // The running search stops; it shows nothing more.
+    virtual void StopSearch() = 0;
     // Quit: every search stops at once, nothing is waited for.
     virtual void Shutdown() = 0;
 };
@@ -59,16 +74,6 @@ constexpr size_t kSongTextBytes = 511;
 constexpr char kPluginCaption[] = "Velmor Lyrics plugin!!!!";
 // The module's name: the settings section.
 constexpr char kPluginSection[] = "Velmor Lyrics plugin";
-
-// Private message of the frame window: a search thread hands downloaded
-// lyrics to the window thread, which saves them (lParam: the request).
-constexpr UINT WM_VELMOR_SAVE_DOWNLOADED = WM_APP + 0x160;
-// Private message of the frame window: new lyrics arrived on another thread;
-// the window thread reloads.
-constexpr UINT WM_VELMOR_NEW_LYRICS = WM_APP + 0x161;
-// Private message of the frame window, sent by another thread: run the work
-// of RunOnWindowThread (lParam) on the window thread.
-constexpr UINT WM_VELMOR_RUN = WM_APP + 0x162;
 
 class CLyricsPluginApp : public fw::CWinApp, public ViewHost {
 public:
@@ -119,6 +124,8 @@ public:
 
     // Frame driver.
     void Refresh(bool reload);
+    // The window thread reloads the lyrics now when that is safe, else at
+    // its next frame; another thread only sets the flag for that frame.
     void OnNewLyrics();
     void SeekToLine(winampVisModule* module, int line);
     int NearestTagTime(int line, int now) const;
@@ -185,22 +192,17 @@ public:
 
     // Saving.
     BOOL SaveLyrics(int mode);
-    // May be called from any thread; the save itself always runs on the
-    // thread of the frame window, when it is safe (see SaveLyrics.cpp).
-    // Off that thread the lyrics are queued and the call returns TRUE.
-    // Without an origin: the song of the last automatic search (or, on the
-    // window thread, the loaded song).
-    BOOL SaveDownloadedLyrics(SaveTarget target, const std::string& text);
-    BOOL SaveDownloadedLyrics(SaveTarget target, const std::string& text, const DownloadOrigin& origin);
+    // Window thread. Saves downloaded lyrics for the song of their origin,
+    // unless that song no longer plays or the user saved lyrics of their own
+    // since; while it is not safe to replace the lyrics they wait (Waiting),
+    // and `report` hears what became of them once they are taken up.
+    DownloadOutcome SaveDownloadedLyrics(SaveTarget target, const std::string& text, const DownloadOrigin& origin,
+                                         DownloadReport report = nullptr);
     // On the window thread: what a search started now would be for.
     DownloadOrigin CurrentDownloadOrigin() const;
-    // Remembers the origin of an automatic search being started.
-    void NoteSearchStarted();
     // Saves the queued downloaded lyrics when it is safe (or at closing).
     BOOL TakeUpDownloadedLyrics(bool closing);
     bool HasPendingDownloads() const;
-    // Window-thread end of SaveDownloadedLyrics (WM_VELMOR_SAVE_DOWNLOADED).
-    LRESULT OnSaveDownloadedRequest(LPARAM request);
     void AskRemoveLyricsFile(const std::string& path);
     // Saves a stopped process left unfinished (SaveRecovery.cpp): listed in
     // the journal of the settings folder, whose list Init finishes; a
@@ -244,12 +246,16 @@ public:
 
     // The thread that owns the plugin's windows.
     bool IsWindowThread() const;
+    // The task queue of the window thread, made with the windows (on their
+    // thread) and closed with them: the one way other threads reach it.
+    void OpenWindowTasks();
+    void CloseWindowTasks();
+    // Null while the plugin has no windows.
+    std::shared_ptr<fw::WindowTaskQueue> WindowTasks() const;
     // Runs work on the window thread and waits, handling the messages sent
     // to the calling thread meanwhile. False when nothing ran: the plugin
     // has no windows, or they are closing (unless evenWhileClosing).
     bool RunOnWindowThread(const std::function<void()>& work, bool evenWhileClosing = false);
-    // Window-thread end of RunOnWindowThread (WM_VELMOR_RUN).
-    LRESULT OnRunRequest(LPARAM request);
     // Waits until a Render running on another thread has left.
     void WaitForRenderToLeave();
     // A message box or dialog of ours is open on the window thread.
@@ -348,6 +354,12 @@ public:
     std::unique_ptr<LyricsSearch> m_pFinder;
     std::atomic<BOOL> m_bNewLyrics{0};
     std::atomic<BOOL> m_bSearchPending{0};
+    // The automatic search after a load of the display list: started for a
+    // song without lyrics, stopped when the song changes to one that needs
+    // none, and no longer pending then (PluginSearch.cpp).
+    void FollowSongWithSearch(bool changed, bool retry, bool usable);
+    // The song panel's status line (automatic searches).
+    void ShowSearchStatus(const std::string& text);
     // The frame window's handle for other threads, which must not follow
     // m_pWnd while the window thread may delete the object.
     std::atomic<HWND> m_hFrameWnd{nullptr};
@@ -359,10 +371,11 @@ private:
         SaveTarget target = SaveTarget::TempFolder;
         std::string text;
         DownloadOrigin origin;
+        DownloadReport report;
     };
-    mutable std::mutex m_downloadLock;  // guards the two below
+    mutable std::mutex m_downloadLock;  // guards the queue below
     std::deque<PendingDownload> m_pendingDownloads;
-    DownloadOrigin m_lastSearchOrigin;
+    std::shared_ptr<fw::WindowTaskQueue> m_windowTasks;  // through std::atomic_load / atomic_store
 
 public:
 
@@ -405,6 +418,8 @@ private:
     BOOL SaveLyricsIntoMp3();
     BOOL SaveLyricsAsFile();
     BOOL SaveDownloadedHere(SaveTarget target, const std::string& text, const std::string& song);
+    // Why downloaded lyrics of this origin may not be saved now, if at all.
+    bool DownloadRefused(const DownloadOrigin& origin, const std::string& playing, DownloadOutcome& why) const;
     BOOL SaveDownloadedAsFile(SaveTarget target, const std::string& text, const std::string& song);
     void OfferToRemoveLyricsFiles(const std::string& song);
     // Time-tag editing steps.

@@ -228,53 +228,34 @@ void CLyricsPluginApp::ShowFileError(HWND owner, DWORD code, const char* caption
 // --- Downloaded lyrics ---------------------------------------------------
 //
 // The frame window's thread is the only one that loads, edits and saves
-// lyrics. A search thread's lyrics are queued for it and the call returns at
-// once; the window thread saves them as soon as that is safe: not inside a
-// modal loop of ours (it would change the lyric file and the modified flag
-// under a save in progress) and not over unsaved edits. They are saved for
-// the song they were found for, and dropped when that song no longer plays
-// or when the user saved lyrics of their own after the search began.
+// lyrics; a search hands its lyrics over through the window tasks. They are
+// saved at once when that is safe: not inside a modal loop of ours (it would
+// change the lyric file and the modified flag under a save in progress) and
+// not over unsaved edits; otherwise they wait for a frame that finds it
+// safe. Either way they are saved only for the song they were found for, and
+// dropped when that song no longer plays or when the user saved lyrics of
+// their own after the search began.
 
 DownloadOrigin CLyricsPluginApp::CurrentDownloadOrigin() const { return DownloadOrigin{m_strSongFile, m_nUserSaves}; }
 
-void CLyricsPluginApp::NoteSearchStarted() {
+bool CLyricsPluginApp::DownloadRefused(const DownloadOrigin& origin, const std::string& playing,
+                                       DownloadOutcome& why) const {
+    if (origin.songFile.empty() || origin.songFile != playing) why = DownloadOutcome::SongChanged;
+    else if (origin.userSaves != m_nUserSaves) why = DownloadOutcome::UserSaved;
+    else return false;
+    return true;
+}
+
+DownloadOutcome CLyricsPluginApp::SaveDownloadedLyrics(SaveTarget target, const std::string& text,
+                                                       const DownloadOrigin& origin, DownloadReport report) {
+    if (!FrameWindow() || !IsWindowThread()) return DownloadOutcome::Failed;
+    DownloadOutcome refused = DownloadOutcome::Failed;
+    if (DownloadRefused(origin, GetCurrentSongFile(), refused)) return refused;
+    if (IsSafeToReplaceLyrics() && !HasPendingDownloads())
+        return SaveDownloadedHere(target, text, origin.songFile) ? DownloadOutcome::Saved : DownloadOutcome::Failed;
     std::lock_guard<std::mutex> lock(m_downloadLock);
-    m_lastSearchOrigin = CurrentDownloadOrigin();
-}
-
-BOOL CLyricsPluginApp::SaveDownloadedLyrics(SaveTarget target, const std::string& text) {
-    if (IsWindowThread() || !FrameWindow()) return SaveDownloadedLyrics(target, text, CurrentDownloadOrigin());
-    DownloadOrigin origin;
-    {
-        std::lock_guard<std::mutex> lock(m_downloadLock);
-        origin = m_lastSearchOrigin;
-    }
-    return SaveDownloadedLyrics(target, text, origin);
-}
-
-BOOL CLyricsPluginApp::SaveDownloadedLyrics(SaveTarget target, const std::string& text, const DownloadOrigin& origin) {
-    if (origin.songFile.empty()) return FALSE;
-    const HWND frame = FrameWindow();
-    if (!frame) {
-        // No windows: nothing else loads or edits lyrics now.
-        const auto lifecycle = LockLifecycle();
-        return SaveDownloadedHere(target, text, origin.songFile);
-    }
-    const bool here = IsWindowThread();
-    if (here && IsSafeToReplaceLyrics() && !HasPendingDownloads())
-        return SaveDownloadedHere(target, text, origin.songFile);
-    {
-        std::lock_guard<std::mutex> lock(m_downloadLock);
-        m_pendingDownloads.push_back(PendingDownload{target, text, origin});
-    }
-    // Taken up by the window thread as soon as it is safe.
-    if (!here) ::PostMessageW(frame, WM_VELMOR_SAVE_DOWNLOADED, 0, 0);
-    return TRUE;
-}
-
-LRESULT CLyricsPluginApp::OnSaveDownloadedRequest(LPARAM) {
-    if (IsSafeToReplaceLyrics()) TakeUpDownloadedLyrics(false);
-    return 0;
+    m_pendingDownloads.push_back(PendingDownload{target, text, origin, std::move(report)});
+    return DownloadOutcome::Waiting;
 }
 
 BOOL CLyricsPluginApp::TakeUpDownloadedLyrics(bool closing) {
@@ -291,12 +272,14 @@ BOOL CLyricsPluginApp::TakeUpDownloadedLyrics(bool closing) {
         // Closing, the player is asked nothing: the song loaded last stands for
         // the one that plays.
         const std::string playing = closing ? m_strSongFile : GetCurrentSongFile();
-        if (item.origin.songFile != playing || item.origin.userSaves != m_nUserSaves) {
-            result = FALSE;
-            continue;
+        DownloadOutcome outcome = DownloadOutcome::Failed;
+        if (!DownloadRefused(item.origin, playing, outcome)) {
+            outcome = SaveDownloadedHere(item.target, item.text, item.origin.songFile) ? DownloadOutcome::Saved
+                                                                                      : DownloadOutcome::Failed;
+            if (outcome == DownloadOutcome::Saved) m_bNewLyrics = 1;
         }
-        result = SaveDownloadedHere(item.target, item.text, item.origin.songFile);
-        if (result) m_bNewLyrics = 1;
+        if (outcome != DownloadOutcome::Saved) result = FALSE;
+        if (item.report) item.report(outcome);
     }
     return result;
 }

@@ -4,16 +4,11 @@
 // thread itself sends to the host's main thread while it works: a host
 // thread that blocked without doing so would deadlock with it.
 #include "framework/Modal.h"
-#include "framework/NoThrow.h"
+#include "framework/WindowTaskQueue.h"
 #include "plugin/LyricsPluginApp.h"
 #include "ui/PluginWnd.h"
 
 namespace {
-
-struct RunRequest {
-    const std::function<void()>* work;
-    bool evenWhileClosing;
-};
 
 // Handles what other threads sent to this one, briefly waiting for more.
 void HandleSentMessages(DWORD waitMs) {
@@ -29,24 +24,28 @@ bool CLyricsPluginApp::IsWindowThread() const {
     return frame && ::GetWindowThreadProcessId(frame, nullptr) == ::GetCurrentThreadId();
 }
 
-bool CLyricsPluginApp::RunOnWindowThread(const std::function<void()>& work, bool evenWhileClosing) {
-    const HWND frame = FrameWindow();
-    if (!frame || (m_bWindowsClosing && !evenWhileClosing)) return false;
-    if (IsWindowThread()) {
-        work();
-        return true;
-    }
-    RunRequest request = {&work, evenWhileClosing};
-    // SendMessage returns 0 without running anything when the window is
-    // destroyed before its thread gets to the message.
-    return ::SendMessageW(frame, WM_VELMOR_RUN, 0, reinterpret_cast<LPARAM>(&request)) == 1;
+void CLyricsPluginApp::OpenWindowTasks() {
+    std::atomic_store(&m_windowTasks, fw::WindowTaskQueue::CreateOnThisThread());
 }
 
-LRESULT CLyricsPluginApp::OnRunRequest(LPARAM lParam) {
-    auto* request = reinterpret_cast<RunRequest*>(lParam);
-    if (!request || (m_bWindowsClosing && !request->evenWhileClosing)) return 0;
-    fw::NoThrow([&] { (*request->work)(); });
-    return 1;
+void CLyricsPluginApp::CloseWindowTasks() {
+    const std::shared_ptr<fw::WindowTaskQueue> tasks = std::atomic_exchange(&m_windowTasks, {});
+    if (tasks) tasks->Close();
+}
+
+std::shared_ptr<fw::WindowTaskQueue> CLyricsPluginApp::WindowTasks() const { return std::atomic_load(&m_windowTasks); }
+
+bool CLyricsPluginApp::RunOnWindowThread(const std::function<void()>& work, bool evenWhileClosing) {
+    const std::shared_ptr<fw::WindowTaskQueue> tasks = WindowTasks();
+    if (!tasks || (m_bWindowsClosing && !evenWhileClosing)) return false;
+    bool ran = false;
+    // The windows may start closing before the task gets its turn.
+    tasks->RunAndWait([&] {
+        if (m_bWindowsClosing && !evenWhileClosing) return;
+        work();
+        ran = true;
+    });
+    return ran;
 }
 
 void CLyricsPluginApp::WaitForRenderToLeave() {

@@ -29,8 +29,28 @@ bool ParseJsonLyricsRecord(const std::string& answer, JsonLyricsRecord& record);
 std::vector<JsonLyricsRecord> ParseJsonLyricsSearch(const std::string& answer);
 
 // The lyrics a record offers: the synchronised text, else the plain one;
-// nothing for an instrumental track.
-std::string LyricsOfRecord(const JsonLyricsRecord& record);
+// nothing for an instrumental track. With the song's length known
+// (songSeconds > 0), synchronised lyrics whose last time tag lies more than
+// kSyncedOverrunMs past its end belong to another recording: the plain text
+// is offered instead.
+std::string LyricsOfRecord(const JsonLyricsRecord& record, int songSeconds = 0);
+constexpr long long kSyncedOverrunMs = 10000;
+
+// The latest time of the "[mm:ss]" / "[mm:ss.xx]" tags of LRC text, in ms;
+// -1 when it has none.
+long long LastTimeTagMs(const std::string& lrc);
+
+// The service refuses a duration outside these bounds.
+constexpr int kMinJsonDurationSeconds = 1;
+constexpr int kMaxJsonDurationSeconds = 3600;
+
+// How long the service asks to be left alone after a 429: its Retry-After
+// value in seconds or as an HTTP date (compared with nowUnixSeconds), kept
+// within 0 and kMaxRetryAfterSeconds; kDefaultRetryAfterSeconds when it is
+// missing or unreadable.
+constexpr int kDefaultRetryAfterSeconds = 60;
+constexpr int kMaxRetryAfterSeconds = 3600;
+int RetryAfterSeconds(const std::string& value, long long nowUnixSeconds);
 
 // RFC 3986 percent-encoding: unreserved characters stay, every other byte
 // becomes %XX.
@@ -38,7 +58,8 @@ std::string PercentEncode(const std::string& utf8);
 
 // The request URL from a template: "<artistName>", "<songName>" and
 // "<duration>" replaced by the encoded artist and title and the length in
-// whole seconds. Without a length (durationSeconds <= 0) the whole
+// whole seconds. Without a length the service accepts (outside
+// kMinJsonDurationSeconds..kMaxJsonDurationSeconds) the whole
 // "&name=<duration>" (or "?name=<duration>") pair is left out.
 std::string FillJsonUrlTemplate(const std::string& urlTemplate, const std::string& artistUtf8,
                                 const std::string& titleUtf8, int durationSeconds);

@@ -4,6 +4,7 @@
 #include "search/SpanRemoval.h"
 #include "search/TextFinder.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -176,16 +177,66 @@ std::string Field(const char* field, size_t size) {
     return std::string(field, strnlen(field, size));
 }
 
+// Never in UTF-8 text.
+constexpr char kOtherTagMark = '\xFF';
+
+bool EndsTagName(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '>' || c == '/';
+}
+
+// "<abbr", "<area" and every other tag whose name only begins with an 'a'
+// get a mark after their '<', so that the anchor step does not take them
+// for anchors and remove them up to the next "</a>". A text that holds the
+// mark's byte already is left as it is.
+bool MarkOtherATags(std::string& text) {
+    if (text.find(kOtherTagMark) != std::string::npos) return false;
+    std::string out;
+    out.reserve(text.size());
+    size_t copied = 0;
+    for (size_t at = text.find("<a"); at != std::string::npos; at = text.find("<a", at + 2)) {
+        if (at + 2 >= text.size() || EndsTagName(text[at + 2])) continue;
+        out.append(text, copied, at + 1 - copied);
+        out += kOtherTagMark;
+        copied = at + 1;
+    }
+    if (copied == 0) return false;
+    out.append(text, copied, std::string::npos);
+    text.swap(out);
+    return true;
+}
+
+void UnmarkOtherATags(std::string& text) {
+    text.erase(std::remove(text.begin(), text.end(), kOtherTagMark), text.end());
+}
+
+// The anchor step: every span from "<a" to "</a>" repeated, other tags that
+// begin with an 'a' left alone.
+std::optional<std::string> RemoveAnchors(std::string text, TextWork& work) {
+    const bool marked = MarkOtherATags(text);
+    std::optional<std::string> out = RemoveRepeatedSpans(text, "<a", "</a>", work);
+    if (out && marked) UnmarkOtherATags(*out);
+    return out;
+}
+
 }  // namespace
 
 std::string CleanLyricsHtml(const std::string& fragment) {
+    TextWork unbounded;
+    return *CleanLyricsHtml(fragment, unbounded);
+}
+
+std::optional<std::string> CleanLyricsHtml(const std::string& fragment, TextWork& work) {
+    work.AllowFor(fragment.size());
     std::string text = DecodeEntities(fragment);
-    text = RemoveRepeatedSpans(text, "<a", "</a>");
-    text = SkipLeadingTagsAndSpace(text);
+    std::optional<std::string> step = RemoveAnchors(std::move(text), work);
+    if (!step) return std::nullopt;
+    text = SkipLeadingTagsAndSpace(*step);
     text = UnifyLineBreaks(text);
     text = BreakTagsToLineBreaks(text);
-    text = RemoveRepeatedSpans(text, "<", ">");
-    text = TrimStart(text);
+    if (!work.Continue()) return std::nullopt;
+    step = RemoveRepeatedSpans(text, "<", ">", work);
+    if (!step) return std::nullopt;
+    text = TrimStart(*step);
     text = CollapseEmptyLines(text);
     text = Trim(text);
     text = SingleSpaceIfDoubleSpaced(text);
@@ -197,6 +248,11 @@ std::string CleanLyricsHtml(const std::string& fragment) {
 }
 
 std::string ExtractLyrics(const std::string& page, const SiteRow& row) {
+    TextWork work(nullptr);
+    return ExtractLyrics(page, row, work);
+}
+
+std::string ExtractLyrics(const std::string& page, const SiteRow& row, TextWork& work) {
     const std::string startMarker = Field(row.szStartMarker, sizeof(row.szStartMarker));
     const std::string endMarker = Field(row.szEndMarker, sizeof(row.szEndMarker));
     const size_t found = TextFinder(startMarker).Find(page);
@@ -205,9 +261,11 @@ std::string ExtractLyrics(const std::string& page, const SiteRow& row) {
     // marker itself.
     const size_t start = startMarker == "&#" ? found : found + startMarker.size();
     const size_t end = TextFinder(endMarker).Find(page, start);
-    if (end == std::string::npos || end == start) return std::string();
+    if (end == std::string::npos || end == start || end - start > kMaxLyricsBytes) return std::string();
     std::string text = Trim(page.substr(start, end - start));
     if (text.empty()) return text;
     if (row.bLinksAllowed == 0 && text.find("<a href") != std::string::npos) return std::string();
-    return TrimEnd(CleanLyricsHtml(text));
+    const std::optional<std::string> cleaned = CleanLyricsHtml(text, work);
+    if (!cleaned || cleaned->size() > kMaxLyricsBytes) return std::string();
+    return TrimEnd(*cleaned);
 }

@@ -3,20 +3,50 @@
 #include "framework/Handles.h"
 #include "framework/TextUtil.h"
 #include "search/HttpClient.h"
+#include "search/PageAnchors.h"
 #include "search/SearchThreads.h"
 #include "search/SearchWorkers.h"
 #include "search/SitesLoader.h"
 #include "search/SongUrls.h"
 #include "search/SongWords.h"
 
+#include <functional>
+
 namespace {
 
 constexpr int kWorkerSlots = 4;
-constexpr DWORD kSlotWaitMs = 500;
 constexpr DWORD kResultsPageBudgetMs = 20000;
+// The links' progress line is shown at most this often.
+constexpr DWORD kProgressIntervalMs = 100;
 
 // Longer values are cut at the field, never inside a character.
 void CopyField(char* field, size_t size, const std::string& text) { fw::CopyBounded(field, size, text); }
+
+// Waits for the first of the handles, or for the search's stop; -1 when it
+// stopped.
+int WaitForOne(SearchRequest& search, const HANDLE* handles, DWORD count) {
+    HANDLE waits[kWorkerSlots + 1];
+    for (DWORD i = 0; i < count; ++i) waits[i] = handles[i];
+    waits[count] = search.StopEvent();
+    const DWORD woke = ::WaitForMultipleObjects(count + 1, waits, FALSE, INFINITE);
+    if (woke >= WAIT_OBJECT_0 + count || !search.IsRunning()) return -1;
+    return static_cast<int>(woke - WAIT_OBJECT_0);
+}
+
+// Runs a step on a thread of its own and waits for it or for the search's
+// stop, whichever comes first: a stopped search leaves the step (a fetch
+// that may wait for its server) to end by itself. The step holds what it
+// uses; false when the search stopped first.
+template <class Result>
+bool RunUntilStopped(const std::shared_ptr<SearchRequest>& search, std::function<Result()> step, Result& out) {
+    auto result = std::make_shared<Result>();
+    fw::UniqueKernelHandle thread = StartSearchThread([result, step] { *result = step(); });
+    if (!thread) return false;
+    const HANDLE handle = thread.get();
+    if (WaitForOne(*search, &handle, 1) != 0) return false;
+    out = std::move(*result);
+    return true;
+}
 
 // The worker threads of one search; the driver alone uses them.
 class WorkerSlots {
@@ -28,15 +58,11 @@ public:
     int Acquire() {
         for (int i = kWorkerSlots - 1; i >= 0; --i)
             if (!m_slots[i]) return i;
-        while (m_search.bRunning) {
-            for (int i = 0; i < kWorkerSlots && m_search.bRunning; ++i) {
-                if (::WaitForSingleObject(m_slots[i].get(), kSlotWaitMs) != WAIT_TIMEOUT) {
-                    m_slots[i].reset();
-                    return i;
-                }
-            }
-        }
-        return -1;
+        HANDLE handles[kWorkerSlots];
+        for (int i = 0; i < kWorkerSlots; ++i) handles[i] = m_slots[i].get();
+        const int ended = WaitForOne(m_search, handles, kWorkerSlots);
+        if (ended >= 0) m_slots[ended].reset();
+        return ended;
     }
 
     void Start(int slot, std::unique_ptr<WorkerRequest> worker, WorkerProc proc) {
@@ -48,9 +74,10 @@ public:
     // ended, so that their results count before the pass is judged.
     void WaitForAll() {
         for (auto& slot : m_slots) {
-            while (slot && m_search.bRunning) {
-                if (::WaitForSingleObject(slot.get(), kSlotWaitMs) != WAIT_TIMEOUT) slot.reset();
-            }
+            if (!slot) continue;
+            const HANDLE handle = slot.get();
+            if (WaitForOne(m_search, &handle, 1) < 0) return;
+            slot.reset();
         }
     }
 
@@ -59,38 +86,56 @@ private:
     fw::UniqueKernelHandle m_slots[kWorkerSlots];
 };
 
+// "Search finished at n of m links", at most once per interval.
+class LinksProgress {
+public:
+    LinksProgress(SearchRequest& search, int total) : m_search(search), m_total(total) {}
+    void Done(int done) {
+        m_done = done;
+        const DWORD now = ::GetTickCount();
+        if (m_shown >= 0 && now - m_lastTick < kProgressIntervalMs) return;
+        Show(now);
+    }
+    // The last count, unless it was shown.
+    void Finish() {
+        if (m_shown != m_done) Show(::GetTickCount());
+    }
+
+private:
+    void Show(DWORD now) {
+        m_lastTick = now;
+        m_shown = m_done;
+        m_search.Report(SearchLine::Status, "Search finished at " + std::to_string(m_done) + " of " +
+                                                std::to_string(m_total) + " links");
+    }
+    SearchRequest& m_search;
+    int m_total;
+    int m_done = 0;
+    int m_shown = -1;
+    DWORD m_lastTick = 0;
+};
+
 class Driver {
 public:
     explicit Driver(const std::shared_ptr<SearchRequest>& request)
         : m_shared(request), r(*request), m_slots(*request) {}
 
-    void Run() {
-        r.ShowSearchButtons(true);
-        r.SetText(r.targets.counterText, "", true);
-        r.SetText(r.targets.statusText, "Search begins...", true);
-        CopyField(r.szArtist, sizeof(r.szArtist), CleanArtist(r.rawArtist));
-        CopyField(r.szTitle, sizeof(r.szTitle), CleanTitle(r.rawTitle));
-        if (!LoadSites()) {
-            if (r.bRunning) {
-                r.ShowSearchButtons(false);
-                r.SetText(r.targets.statusText, "No connection. Please verify your internet connection.");
-            }
-            return;
-        }
-        for (int pass = 0; ResultCount() == 0 && r.bRunning && pass < 2; ++pass) {
+    SearchEnd Run() {
+        r.Report(SearchLine::Status, "Search begins...");
+        CopyField(r.szArtist, sizeof(r.szArtist), CleanArtist(r.params.artist));
+        CopyField(r.szTitle, sizeof(r.szTitle), CleanTitle(r.params.title));
+        if (!LoadSites()) return r.IsRunning() ? SearchEnd::NoConnection : SearchEnd::Stopped;
+        for (int pass = 0; ResultCount() == 0 && r.IsRunning() && pass < 2; ++pass) {
             RunPass();
             m_slots.WaitForAll();
             if (ResultCount() == 0) {
                 if (r.szArtist[0] == '\0') pass = 2;
                 else r.szArtist[0] = '\0';  // the next pass searches by title alone
             }
-            if (!r.bRetryWithoutArtist) pass = 2;
+            if (!r.params.retryWithoutArtist) pass = 2;
         }
-        if (r.bRunning) {
-            r.ShowSearchButtons(false);
-            r.SetText(r.targets.statusText,
-                      ResultCount() == 0 ? "No results. Please verify song info." : "Search ends");
-        }
+        if (!r.IsRunning()) return SearchEnd::Stopped;
+        return ResultCount() == 0 ? SearchEnd::NoResults : SearchEnd::Found;
     }
 
 private:
@@ -99,31 +144,57 @@ private:
         return r.Results().Count();
     }
 
+    struct Loaded {
+        bool loaded = false;
+        bool trusted = false;
+    };
+
+    // The addresses in the settings are trusted; a sites page on loopback
+    // makes every address trusted (tests, and a table of the user's own).
     bool LoadSites() {
-        SitesLoadContext context;
-        const std::atomic<int>& running = r.bRunning;
-        context.fetch = [&running](const std::string& url, DWORD budget) { return FetchPage(url, budget, running); };
-        context.showStatus = [this](const std::string& text) { r.SetText(r.targets.statusText, text, true); };
-        context.sitesUrl = r.addresses.sitesUrl;
-        context.probeUrl = r.addresses.probeUrl;
-        return r.Sites().LoadSites(context, r.bRunning);
+        const std::shared_ptr<SearchRequest> search = m_shared;
+        Loaded loaded;
+        const bool done = RunUntilStopped<Loaded>(
+            search,
+            [search] {
+                const SearchAddresses& a = search->params.addresses;
+                Loaded result;
+                result.trusted = IsLoopbackHost(a.sitesUrl);
+                const Reach reach = result.trusted ? Reach::Anywhere : Reach::TrustedStart;
+                const std::atomic<int>& running = search->Running();
+                SitesLoadContext context;
+                context.fetch = [&running, reach](const std::string& url, DWORD budget) {
+                    return FetchPage(url, FetchLimits(budget, running, reach));
+                };
+                context.probe = [&running, reach](const std::string& url, DWORD budget) {
+                    return FetchBody(url, FetchLimits(budget, running, reach)).status != 0;
+                };
+                context.showStatus = [search](const std::string& text) { search->Report(SearchLine::Status, text); };
+                context.sitesUrl = a.sitesUrl;
+                context.probeUrl = a.probeUrl;
+                result.loaded = search->Sites().LoadSites(context, running);
+                return result;
+            },
+            loaded);
+        r.trustEverything = loaded.trusted;
+        return done && loaded.loaded;
     }
 
     void RunPass() {
         r.ResetDirectDone();
         const SitesStore& sites = r.Sites();
-        if (r.bRunning) {
+        if (r.IsRunning()) {
             const std::string searching = r.szArtist[0] ? "Searching " + std::string(r.szArtist) + " - " + r.szTitle
                                                         : "Searching " + std::string(r.szTitle);
-            r.SetText(r.targets.searchingText, searching, true);
+            r.Report(SearchLine::Searching, searching);
         }
         int direct = 0;
         for (int i = 0; i < sites.Count(); ++i)
             if (sites.Row(i).szUrl[0]) ++direct;
         r.nDirectSites = direct;
-        for (int i = 0; i < sites.Count() && r.bRunning; ++i)
+        for (int i = 0; i < sites.Count() && r.IsRunning(); ++i)
             if (sites.Row(i).szUrl[0]) StartWorker(sites.Row(i), "");
-        if (!r.bRunning) return;
+        if (!r.IsRunning()) return;
         RunWebSearch();
     }
 
@@ -141,32 +212,32 @@ private:
         m_slots.Start(slot, std::move(worker), proc);
     }
 
+    // Every link of the results page that holds a web-search row's filter
+    // goes to that row's worker.
     void RunWebSearch() {
-        const std::string url = WebSearchUrl(r.addresses.webSearchUrl, r.szTitle, r.szArtist);
-        const std::string page = FetchPage(url, kResultsPageBudgetMs, r.bRunning);
-        const std::string open = "<a href=\"";
+        const std::shared_ptr<SearchRequest> search = m_shared;
+        const std::string url = WebSearchUrl(r.params.addresses.webSearchUrl, r.szTitle, r.szArtist);
+        std::string page;
+        if (!RunUntilStopped<std::string>(
+                search, [search, url] { return FetchPage(url, search->SettingsAddress(kResultsPageBudgetMs)); },
+                page))
+            return;
         int total = 0;
-        for (size_t at = page.find(open); at != std::string::npos && r.bRunning; at = page.find(open, at + 1)) ++total;
+        PageAnchor anchor;
+        for (AnchorScanner count(page); r.IsRunning() && count.Next(anchor);) ++total;
         const SitesStore& sites = r.Sites();
+        LinksProgress progress(r, total);
         int done = 0;
-        for (size_t at = page.find(open); at != std::string::npos && r.bRunning; at = page.find(open, at + 1)) {
-            const size_t end = page.find("</a>", at);
-            const std::string anchor = end == std::string::npos ? std::string() : page.substr(at, end - at);
-            for (int i = 0; i < sites.Count() && r.bRunning; ++i) {
+        for (AnchorScanner anchors(page); r.IsRunning() && anchors.Next(anchor);) {
+            for (int i = 0; i < sites.Count() && r.IsRunning(); ++i) {
                 const SiteRow& row = sites.Row(i);
-                if (row.szUrl[0] || anchor.find(row.szSiteFilter) == std::string::npos) continue;
-                const size_t quote = anchor.find('"', 10);
-                const std::string link =
-                    anchor.size() > 9
-                        ? anchor.substr(9, quote == std::string::npos ? std::string::npos : quote - 9)
-                        : std::string();
-                if (!link.empty()) StartWorker(row, link);  // an anchor without an address has nothing to fetch
+                if (row.szUrl[0] || anchor.text.find(row.szSiteFilter) == std::string_view::npos) continue;
+                // An anchor without an address has nothing to fetch.
+                if (!anchor.href.empty()) StartWorker(row, std::string(anchor.href));
             }
-            ++done;
-            r.SetText(r.targets.statusText,
-                      "Search finished at " + std::to_string(done) + " of " + std::to_string(total) + " links", true,
-                      true);
+            progress.Done(++done);
         }
+        if (r.IsRunning()) progress.Finish();
     }
 
     std::shared_ptr<SearchRequest> m_shared;
@@ -177,7 +248,17 @@ private:
 }  // namespace
 
 void RunSearch(const std::shared_ptr<SearchRequest>& request) {
-    Driver(request).Run();
-    request->bRunning = 0;
+    SearchEnd end = SearchEnd::Stopped;
+    try {
+        end = Driver(request).Run();
+    } catch (...) {
+        // A driver that failed still ends, so that the next search may start.
+    }
+    if (!request->IsRunning()) end = SearchEnd::Stopped;
+    request->Stop();  // workers still under way give nothing more
+    try {
+        request->End(end);
+    } catch (...) {
+    }
     request->bDriverActive = 0;
 }

@@ -7,8 +7,10 @@
 #include "search/HttpClient.h"
 #include "search/JsonLyricsWorker.h"
 #include "search/LyricsExtraction.h"
+#include "search/PageAnchors.h"
 #include "search/SongUrls.h"
 #include "search/SongWords.h"
+#include "search/WebAddress.h"
 #include "search/ZipLrc.h"
 
 #include <vector>
@@ -18,10 +20,13 @@ namespace {
 // The markers are matched in the page's UTF-8 text; the result keeps the
 // code page the page was read in.
 void DeliverFromPage(WorkerRequest& w, const std::string& url) {
-    const DecodedPage page = FetchDecodedPage(url, kLyricsPageBudgetMs, w.search->bRunning);
-    std::string text = ExtractLyrics(page.utf8, *w.pRow);
+    SearchRequest& search = *w.search;
+    const DecodedPage page = FetchDecodedPage(url, search.FoundAddress(kLyricsPageBudgetMs));
+    if (page.utf8.empty() || !search.IsRunning()) return;
+    TextWork work(&search.Running());
+    std::string text = ExtractLyrics(page.utf8, *w.pRow, work);
     if (!text.empty())
-        w.search->AddResult(ResultOfDecodedText(std::move(text), page.codePage, w.pRow->szName, fw::SystemCodePages()));
+        search.AddResult(ResultOfDecodedText(std::move(text), page.codePage, w.pRow->szName, fw::SystemCodePages()));
 }
 
 // One page from the web-search results.
@@ -33,55 +38,41 @@ void HtmlDirectWorker(WorkerRequest& w) {
     w.search->DirectSiteDone();
 }
 
-// The folder of a list page: its address up to its last "/".
-std::string BaseOf(const std::string& url) {
-    const size_t slash = url.rfind('/');
-    if (slash == std::string::npos || slash + 1 == url.size()) return url;
-    return url.substr(0, slash + 1);
-}
-
-// Downloads one archive and hands its LRC text on; true when it had one.
-bool TakeArchive(WorkerRequest& w, const std::string& href) {
+// Downloads one archive and hands its LRC text on.
+void TakeArchive(WorkerRequest& w, const std::string& href) {
+    SearchRequest& search = *w.search;
     std::vector<unsigned char> archive(kArchiveBlockSize);
     std::vector<char> text(kArchiveBlockSize);
-    const int size = FetchFile(href, archive.data(), kArchiveBlockSize, kArchiveBudgetMs, w.search->bRunning);
-    if (size <= 0) return false;
+    const int size = FetchFile(href, archive.data(), kArchiveBlockSize, search.FoundAddress(kArchiveBudgetMs));
+    if (size <= 0 || !search.IsRunning()) return;
     const int n = ExtractLrcFromZip(archive.data(), size, text.data(), kArchiveBlockSize, ".lrc");
-    if (n <= 0) return false;
+    if (n <= 0) return;
     // An LRC file's bytes: its mark, UTF-8 validity or the system code page say what they are.
     const std::string bytes(text.data(), static_cast<size_t>(n));
-    w.search->AddResult(ResultOfBytes(bytes, w.pRow->szName, fw::SystemCodePages()));
-    return true;
+    search.AddResult(ResultOfBytes(bytes, w.pRow->szName, fw::SystemCodePages()));
 }
 
-// A list page of links to zipped LRC files.
+// A list page of links to zipped LRC files. Links are read as a browser
+// reads them (entities decoded, resolved against the list page), and at
+// most kMaxArchiveTries of them are downloaded.
 void ZipListWorker(WorkerRequest& w) {
+    SearchRequest& search = *w.search;
     const SiteRow& row = *w.pRow;
     const std::string listUrl = FillSongUrl(row.szUrl, w.szTitle, w.szArtist);
-    const std::string base = BaseOf(listUrl);
     const std::string title = fw::FoldCase(w.szTitle);
     const std::string artist = fw::FoldCase(w.szArtist);
-    const std::string page = FetchPage(listUrl, kArchiveListBudgetMs, w.search->bRunning);
-    const std::string open = "<a href=\"";
-    int found = 0;
-    for (size_t at = page.find(open); at != std::string::npos && w.search->bRunning && found < 4;
-         at = page.find(open, at + 1)) {
-        const size_t end = page.find("</a>", at);
-        const std::string anchor = end == std::string::npos ? std::string() : page.substr(at, end - at);
-        if (anchor.find(row.szSiteFilter) == std::string::npos) continue;
-        const size_t gt = page.find('>', at);
-        if (end == std::string::npos || gt == std::string::npos || gt >= end) continue;
-        const std::string name = DecodeEntities(page.substr(gt + 1, end - gt - 1));
-        if (!MatchLinkName(name, title, artist)) continue;
-        const size_t quote = anchor.find('"', 10);
-        std::string href = anchor.size() > 9 ? anchor.substr(9, quote == std::string::npos ? std::string::npos
-                                                                                           : quote - 9)
-                                             : std::string();
+    const std::string page = FetchPage(listUrl, search.FoundAddress(kArchiveListBudgetMs));
+    AnchorScanner anchors(page);
+    PageAnchor anchor;
+    for (int tries = 0; tries < kMaxArchiveTries && search.IsRunning() && anchors.Next(anchor);) {
+        if (!anchor.hasName || anchor.text.find(row.szSiteFilter) == std::string_view::npos) continue;
+        if (!MatchLinkName(DecodeEntities(std::string(anchor.name)), title, artist)) continue;
+        const std::string href = DecodeEntities(std::string(anchor.href));
         if (href.empty()) continue;
-        if (href.compare(0, 4, "http") != 0) href = base + href;
-        if (TakeArchive(w, href)) ++found;
+        ++tries;
+        TakeArchive(w, ResolveUrl(listUrl, href));
     }
-    w.search->DirectSiteDone();
+    search.DirectSiteDone();
 }
 
 }  // namespace

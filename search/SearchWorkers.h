@@ -27,3 +27,5 @@ constexpr unsigned kLyricsPageBudgetMs = 10000;
 constexpr unsigned kArchiveListBudgetMs = 20000;
 constexpr unsigned kArchiveBudgetMs = 10000;
 constexpr int kArchiveBlockSize = 16384;
+// Links of one archive list page downloaded at most, found or not.
+constexpr int kMaxArchiveTries = 8;

@@ -10,6 +10,18 @@ namespace {
 
 constexpr DWORD kSitesBudgetMs = 10000;
 
+int UsableRows(const SiteRow* rows, int count) {
+    int usable = 0;
+    for (int i = 0; i < count; ++i)
+        if (rows[i].worker != SiteWorker::None) ++usable;
+    return usable;
+}
+
+bool Reachable(const SitesLoadContext& context) {
+    if (context.probe) return context.probe(context.probeUrl, kSitesBudgetMs);
+    return !context.fetch(context.probeUrl, kSitesBudgetMs).empty();
+}
+
 }  // namespace
 
 bool SitesStore::LoadSites(const SitesLoadContext& context, const std::atomic<int>& running) {
@@ -22,11 +34,15 @@ bool SitesStore::LoadSites(const SitesLoadContext& context, const std::atomic<in
 
     if (running && context.showStatus) context.showStatus("Updating sites...");
     std::string text = context.fetch(context.sitesUrl, kSitesBudgetMs);
-    if (text.empty() && context.fetch(context.probeUrl, kSitesBudgetMs).empty()) return false;
+    const bool cameBack = !text.empty();
     // A host's error page ("temporarily unavailable", "moved temporarily").
     if (text.find("Temporarily") != std::string::npos) text.clear();
-    if (text.empty()) text = DecodePage(BuiltinSitesText(), "", fw::SystemCodePages());
-    m_count = ParseSitesTable(text, m_rows, kMaxSites);
+    int count = text.empty() ? 0 : ParseSitesTable(text, m_rows, kMaxSites);
+    if (UsableRows(m_rows, count) == 0) {
+        if (!cameBack && !Reachable(context)) return false;
+        count = ParseSitesTable(DecodePage(BuiltinSitesText(), "", fw::SystemCodePages()), m_rows, kMaxSites);
+    }
+    m_count = count;
     return true;
 }
 

@@ -11,10 +11,13 @@
 #include <mutex>
 #include <string>
 
-// What one load reaches outside: fetches (with a budget in ms) that give the
-// page as UTF-8, and the status line. Tests supply their own.
+// What one load reaches outside: fetches (with a budget in ms) that give a
+// whole 2xx page as UTF-8 (else nothing), the probe that tells whether any
+// answer comes from an address (a fetch that gives a page when not set), and
+// the status line. Tests supply their own.
 struct SitesLoadContext {
     std::function<std::string(const std::string& url, DWORD budgetMs)> fetch;
+    std::function<bool(const std::string& url, DWORD budgetMs)> probe;
     std::function<void(const std::string& text)> showStatus;
     std::string sitesUrl;
     std::string probeUrl;
@@ -27,6 +30,9 @@ public:
     SitesStore& operator=(const SitesStore&) = delete;
 
     // False only when neither the sites page nor the probe page came back.
+    // A sites page without a row any worker serves (an error page, a
+    // captive portal's page) counts as not come back: the built-in table
+    // is used.
     // A search abandoned while loading and a new one never fill the rows at
     // the same time: the later one waits (while its running flag is set)
     // and then finds the table loaded.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -143,6 +144,8 @@ HashParts HashOf(const std::string& text, size_t from = 0, size_t to = std::stri
 // Groups are compared backwards under a key made of their last opening's
 // span and the pieces of text between their last few openings.
 constexpr int kKeyedOpenings = 4;
+// What working out a group's key costs, in steps of one character.
+constexpr size_t kGroupKeySteps = 64;
 
 uint64_t AddPiece(uint64_t key, const HashParts& piece) {
     key ^= KeyOf(piece) + 0x165667B19E3779F9ull + (key << 6) + (key >> 2);
@@ -230,11 +233,12 @@ private:
 
 class SpanRemover {
 public:
-    SpanRemover(const std::string& text, const std::string& open, const std::string& close)
+    SpanRemover(const std::string& text, const std::string& open, const std::string& close, TextWork& work)
         : m_text(text), m_open(open), m_close(close), m_n(static_cast<int>(text.size())),
-          m_next(text.size() + 2), m_prev(text.size() + 2) {}
+          m_next(text.size() + 2), m_prev(text.size() + 2), m_work(work) {}
 
-    std::string Run();
+    // Nothing when the work ended first.
+    std::optional<std::string> Run();
 
 private:
     // An opening or a closing. Openings between two closings form the group
@@ -309,6 +313,7 @@ private:
     const std::string* m_span = nullptr;  // this round's span, and its hash once needed
     HashParts m_spanParts;
     bool m_haveSpanParts = false;
+    TextWork& m_work;
 };
 
 void SpanRemover::LinkTokens(int a, int b) {
@@ -473,6 +478,7 @@ void SpanRemover::FindFreshCopies(const std::string& span, std::vector<Copy>& co
     const uint64_t key = first.fresh ? first.key : KeyOf(SpanParts());
     m_fresh.Take(key, m_listed);
     for (const int id : m_listed) {
+        m_work.Spend(span.size());
         Token& token = m_tokens[id];
         if (!token.alive || !token.fresh || token.key != key || token.span.len != span.size() ||
             token.round == m_round)
@@ -504,6 +510,9 @@ void SpanRemover::FindStaleCopies(const std::string& span, std::vector<Copy>& co
 
     m_dirty.Take(key, m_listed);
     for (const int close : m_listed) {
+        // The comparison that can grow with the product of spans and groups:
+        // the allowance bounds it. A group's key costs some modular powers.
+        m_work.Spend(span.size() + kGroupKeySteps);
         Token& group = m_tokens[close];
         if (!group.alive || !group.dirty || group.round == m_round || GroupKeyOf(close, keyed) != key) continue;
         group.round = m_round;
@@ -677,6 +686,7 @@ void SpanRemover::AddFresh(int open) {
 void SpanRemover::Refresh(int open, int close) {
     SpanKey key;
     for (int pos = m_tokens[open].pos;; pos = m_next[pos]) {
+        m_work.Spend(1);
         key.Append(static_cast<unsigned char>(m_text[pos]));
         if (pos == m_tokens[close].lastPos) break;
     }
@@ -687,7 +697,7 @@ void SpanRemover::Refresh(int open, int close) {
     AddFresh(open);
 }
 
-std::string SpanRemover::Run() {
+std::optional<std::string> SpanRemover::Run() {
     std::iota(m_next.begin(), m_next.begin() + m_n, 1);
     std::iota(m_prev.begin(), m_prev.begin() + m_n, -1);
     if (m_n > 0) m_prev[0] = Head();
@@ -703,6 +713,7 @@ std::string SpanRemover::Run() {
         const int close = GroupClose(first);
         if (close < 0) break;
         const std::string span = LiveText(m_tokens[first].pos, m_tokens[close].lastPos);
+        if (!m_work.Spend(span.size())) return std::nullopt;
         m_span = &span;
         m_haveSpanParts = false;
         m_tokens[first].round = m_round;
@@ -713,16 +724,24 @@ std::string SpanRemover::Run() {
         std::sort(copies.begin(), copies.end(),
                   [this](const Copy& a, const Copy& b) { return m_tokens[a.open].pos > m_tokens[b.open].pos; });
         for (const Copy& copy : copies) Remove(copy);
+        if (m_work.Ended()) return std::nullopt;
     }
+    if (!m_work.Continue()) return std::nullopt;
     return LiveText(m_next[Head()], -1);
 }
 
 }  // namespace
 
-std::string RemoveRepeatedSpans(const std::string& text, const std::string& open, const std::string& close) {
+std::optional<std::string> RemoveRepeatedSpans(const std::string& text, const std::string& open,
+                                               const std::string& close, TextWork& work) {
     // Positions are ints; a page this size never reaches a 32-bit plugin.
     if (text.size() > static_cast<size_t>(std::numeric_limits<int>::max()) - 2) return text;
     if (TextFinder(open).Find(text) == std::string::npos || TextFinder(close).Find(text) == std::string::npos)
         return text;
-    return SpanRemover(text, open, close).Run();
+    return SpanRemover(text, open, close, work).Run();
+}
+
+std::string RemoveRepeatedSpans(const std::string& text, const std::string& open, const std::string& close) {
+    TextWork unbounded;
+    return *RemoveRepeatedSpans(text, open, close, unbounded);
 }

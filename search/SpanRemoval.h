@@ -21,7 +21,8 @@
 // super-linear: spans with five or more openings, thousands of them all
 // different, each compared with thousands of groups that end the same way
 // (a page built of runs like "<x <c <d <e <b>"), cost their product, about
-// what the literal steps cost on such a page.
+// what the literal steps cost on such a page. The bounded form stops such a
+// page after a number of steps in proportion to its size.
 //
 // Supported pairs are "<a"/"</a>" and "<"/">": `open` starts with '<' and
 // holds no other '<' and no '>'; `close` ends with '>', holds no other '>',
@@ -30,8 +31,15 @@
 // closings around them.
 #pragma once
 
+#include "search/TextWork.h"
+
+#include <optional>
 #include <string>
 
 // Texts longer than 2^31 - 3 bytes come back unchanged.
 std::string RemoveRepeatedSpans(const std::string& text, const std::string& open,
                                 const std::string& close);
+// The same within what is left of the work's allowance; nothing when the
+// work ended first.
+std::optional<std::string> RemoveRepeatedSpans(const std::string& text, const std::string& open,
+                                               const std::string& close, TextWork& work);

@@ -3,6 +3,7 @@
 #include <unzip.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -66,20 +67,38 @@ MemoryZip::~MemoryZip() {
     if (m_zip) unzClose(m_zip);
 }
 
+std::vector<ZipEntryInfo> MemoryZip::Entries() {
+    std::vector<ZipEntryInfo> entries;
+    if (!m_zip) return entries;
+    for (int rc = unzGoToFirstFile(m_zip); rc == UNZ_OK; rc = unzGoToNextFile(m_zip)) {
+        unz_file_info64 info = {};
+        unz64_file_pos place = {};
+        if (unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+            unzGetFilePos64(m_zip, &place) != UNZ_OK)
+            continue;
+        // Room for the terminator minizip writes only when there is room.
+        std::vector<char> name(static_cast<size_t>(info.size_filename) + 1, '\0');
+        if (unzGetCurrentFileInfo64(m_zip, nullptr, name.data(), static_cast<uLong>(name.size()), nullptr, 0, nullptr,
+                                    0) != UNZ_OK)
+            continue;
+        entries.push_back(
+            ZipEntryInfo{std::string(name.data(), info.size_filename), place.pos_in_zip_directory, place.num_of_file});
+    }
+    return entries;
+}
+
 std::vector<std::string> MemoryZip::EntryNames() {
     std::vector<std::string> names;
-    if (!m_zip) return names;
-    for (int rc = unzGoToFirstFile(m_zip); rc == UNZ_OK; rc = unzGoToNextFile(m_zip)) {
-        char name[512] = "";
-        if (unzGetCurrentFileInfo64(m_zip, nullptr, name, sizeof(name), nullptr, 0, nullptr, 0) == UNZ_OK)
-            names.emplace_back(name);
-    }
+    for (ZipEntryInfo& entry : Entries()) names.push_back(std::move(entry.name));
     return names;
 }
 
-bool MemoryZip::Extract(const std::string& name, std::string& content, size_t maxSize) {
+bool MemoryZip::Extract(const ZipEntryInfo& entry, std::string& content, size_t maxSize) {
     content.clear();
-    if (!m_zip || unzLocateFile(m_zip, name.c_str(), 0) != UNZ_OK) return false;
+    unz64_file_pos place = {};
+    place.pos_in_zip_directory = entry.directoryOffset;
+    place.num_of_file = entry.index;
+    if (!m_zip || unzGoToFilePos64(m_zip, &place) != UNZ_OK) return false;
     unz_file_info64 info = {};
     if (unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
     if (info.uncompressed_size > maxSize) return false;

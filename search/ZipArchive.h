@@ -6,6 +6,15 @@
 #include <string>
 #include <vector>
 
+// An entry of the archive's directory: its whole name, whatever its length,
+// and where it stands, so that it is unzipped again by place and never by a
+// name another entry may share.
+struct ZipEntryInfo {
+    std::string name;
+    unsigned long long directoryOffset = 0;
+    unsigned long long index = 0;
+};
+
 class MemoryZip {
 public:
     explicit MemoryZip(std::string bytes);
@@ -14,10 +23,10 @@ public:
     MemoryZip& operator=(const MemoryZip&) = delete;
 
     bool IsOpen() const { return m_zip != nullptr; }
+    std::vector<ZipEntryInfo> Entries();
     std::vector<std::string> EntryNames();
-    // Unzips the named entry; false when it is missing, damaged or larger
-    // than maxSize bytes.
-    bool Extract(const std::string& name, std::string& content, size_t maxSize);
+    // Unzips the entry; false when it is damaged or larger than maxSize bytes.
+    bool Extract(const ZipEntryInfo& entry, std::string& content, size_t maxSize);
 
     // The memory the archive is read from, as minizip's stream.
     struct Stream {

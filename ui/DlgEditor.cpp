@@ -122,7 +122,7 @@ bool CDlgEditor::OnCommand(UINT id) {
     case IDC_ED_FIND: m_search.StartSearch(); return true;
     case IDC_ED_PREV: m_search.ShowPreviousResult(); return true;
     case IDC_ED_NEXT: m_search.ShowNextResult(); return true;
-    case IDC_ED_STOP: return true;  // the search shows Stop while it runs; it asks nothing of its own
+    case IDC_ED_STOP: m_search.StopSearch(); return true;
     case IDOK: WriteBack(kSaveIntoMp3); return true;
     case IDC_ED_SAVE_LRC: WriteBack(kSaveAsLrc); return true;
     case IDCANCEL:

@@ -20,6 +20,7 @@ public:
     virtual void Open(HWND dialog, const std::string& text) = 0;
     virtual void Close() = 0;
     virtual void StartSearch() = 0;
+    virtual void StopSearch() = 0;
     virtual void ShowNextResult() = 0;
     virtual void ShowPreviousResult() = 0;
     virtual void ChangeCodePage(int codePage) = 0;

@@ -3,12 +3,15 @@
 // whose first byte is odd is read as a list of pieces (tags, anchors, break
 // forms, entities) so that removals joining into new matches come up often;
 // otherwise its bytes are the fragment. The first bytes also choose the
-// markers of a row for the extraction.
+// markers of a row for the extraction. The clean-up bounded by its
+// allowance gives the same text when it gives one.
 #include "search/LyricsExtraction.h"
 #include "search/SpanRemoval.h"
 #include "tests/support/LiteralCleanHtml.h"
 
+#include <atomic>
 #include <cstdint>
+#include <optional>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -37,6 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text = Fragment(data, size);
     const std::string cleaned = CleanLyricsHtml(text);
     if (cleaned != LiteralCleanLyricsHtml(text)) std::abort();
+    // Within its allowance the clean-up gives the same text, or nothing.
+    const std::atomic<int> running{1};
+    TextWork work(&running);
+    const std::optional<std::string> bounded = CleanLyricsHtml(text, work);
+    if (bounded && *bounded != cleaned) std::abort();
     if (cleaned.size() < 2 || cleaned.compare(cleaned.size() - 2, 2, "\r\n") != 0) std::abort();
     if (RemoveRepeatedSpans(text, "<a", "</a>") != LiteralRemoveRepeatedSpans(text, "<a", "</a>")) std::abort();
     if (RemoveRepeatedSpans(text, "<", ">") != LiteralRemoveRepeatedSpans(text, "<", ">")) std::abort();

@@ -16,6 +16,13 @@
 
 namespace {
 
+std::string TemporaryFolderOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
+std::string FileStem(const std::string& path) {
+    const size_t slash = path.rfind('\\');
+    const std::string file = path.substr(slash + 1);
+    return file.substr(0, file.rfind('.'));
+}
+
 std::string JsonRow(const std::string& urlTemplate) {
     // The template as a sites table cell: "<" and ">" entity-encoded, "&" too.
     std::string cell;
@@ -116,6 +123,85 @@ TEST_F(JsonLyricsSource, WithoutAnArtistOnlyTheSearchFormIsAskedAndWithoutALengt
         EXPECT_EQ(r.target.find("/api/get"), std::string::npos) << r.target;
         EXPECT_EQ(r.target.find("duration"), std::string::npos) << r.target;
     }
+}
+
+// Manners with the service: a length it refuses is left out, and
+// synchronised lyrics of another (longer) recording give way to the plain
+// ones.
+TEST_F(JsonLyricsSource, ALengthTheServiceRefusesIsLeftOutAndLongerTimingsGiveWay) {
+    const std::string noDuration = "/api/get?artist_name=Velmor&track_name=Morning%20Lights";
+    server.Serve(noDuration, Record("Morning Lights", "Velmor", R"("plain words")",
+                                    R"("[00:01.00]early\n[66:00.00]an hour later")"));
+    Start("Morning Lights", "Velmor", 4000);
+    ASSERT_TRUE(WaitStatus("Lyrics found - Json Service. (Open editor for more lyrics)")) << Status();
+    EXPECT_EQ(server.CountRequests(noDuration), 1);
+    EXPECT_EQ(ReadFileBytes(downloaded), "[00:01.00]early\n[66:00.00]an hour later");  // within 4000 s
+
+    // A 60 s song whose synchronised lyrics run to 3:20: taken for another recording.
+    server.Serve("/api/get?artist_name=Velmor&track_name=Short&duration=60",
+                 Record("Short", "Velmor", R"("plain words")", R"("[00:01.00]a\n[03:20.00]b")"));
+    host::PlaylistEntry shortSong = Song(s.Folder().File(name + "-short.mp3"), "", {{"Title", "Short"}, {"Artist", "Velmor"}});
+    shortSong.lengthMs = 60 * 1000;
+    s.Host().SetPlaylist({Song(song, "", {{"Title", "Morning Lights"}, {"Artist", "Velmor"}}), shortSong});
+    s.Host().SetListPos(1);
+    const std::string shortDownloaded = downloaded.substr(0, downloaded.size() - 4) + "-short.LRC";
+    ASSERT_TRUE(s.Host().WaitFor([&] { return ReadFileBytes(shortDownloaded) == "plain words"; }, 15000))
+        << Status() << ReadFileBytes(shortDownloaded);
+    ::DeleteFileA(shortDownloaded.c_str());
+}
+
+// After a 429 the service's rows wait for its Retry-After while the other
+// rows go on; and the service gets one request of the process at a time,
+// even from two rows.
+TEST_F(JsonLyricsSource, ATooManyRequestsAnswerIsHonouredAndRequestsGoOneAtATime) {
+    HttpReply busy{429, "{}"};
+    busy.headers = {{"Retry-After", "2"}};
+    server.ServePrefix("/x/api/", busy);
+    server.ServePrefix("/y/api/", busy);
+    server.ServePrefix("/other/", "<html><pre>from the other site</pre></html>");
+    const std::string query = "/api/get?artist_name=<artistName>&track_name=<songName>&duration=<duration>";
+    const std::string rows = JsonRow(server.Url("/x" + query)) + JsonRow(server.Url("/y" + query)) + "<tr><td>" +
+                             server.Url("/other/<songName>") +
+                             "</td><td>Other</td><td>parsearHTMLDirectWorker</td><td>NULL</td><td>NULL</td>"
+                             "<td>&lt;pre&gt;</td><td>&lt;/pre&gt;</td><td>false</td><td>NULL</td><td>NULL</td></tr>\r\n";
+    ServeSites("<html><table border=1>\r\n" + rows + "</table></html>");
+    std::vector<host::PlaylistEntry> list;
+    for (const char* title : {"First", "Second", "Third"})
+        list.push_back(Song(s.Folder().File(name + "-" + title + ".mp3"), "", {{"Title", title}, {"Artist", "Velmor"}}));
+    s.Host().SetPlaylist(list);
+    s.Host().SetPlaying(true);
+    auto serviceRequests = [&] {
+        std::vector<DWORD> ticks;
+        for (const SeenRequest& r : server.Requests())
+            if (r.target.find("/api/") != std::string::npos) ticks.push_back(r.tick);
+        return ticks;
+    };
+    ASSERT_TRUE(s.Start());
+    ASSERT_TRUE(WaitStatus("Lyrics found - Other. (Open editor for more lyrics)")) << Status();
+    EXPECT_EQ(serviceRequests().size(), 1u);  // the 429 ended both rows of the service
+
+    s.Host().SetListPos(1);  // within the 2 s: only the other site is asked
+    ASSERT_TRUE(s.Host().WaitFor([&] { return server.CountRequests("/other/Second") == 1; }, 5000));
+    EXPECT_TRUE(WaitStatus("Lyrics found - Other. (Open editor for more lyrics)")) << Status();
+    EXPECT_EQ(serviceRequests().size(), 1u);
+
+    // Once it passed, the service is asked again: each row's "get" and
+    // search form, one request after the other.
+    HttpReply slow{404, "{}"};
+    slow.delayBeforeHeadersMs = 300;
+    server.ServePrefix("/x/api/", slow);
+    server.ServePrefix("/y/api/", slow);
+    server.Serve("/other/Third", HttpReply{404, "gone"});
+    ::Sleep(2100);
+    s.Host().SetListPos(2);
+    ASSERT_TRUE(WaitStatus("No results. Please verify song info.", 10000)) << Status();
+    const std::vector<DWORD> asked = serviceRequests();
+    std::string seen;
+    for (const SeenRequest& r : server.Requests()) seen += r.target + " @" + std::to_string(r.tick) + "\n";
+    ASSERT_EQ(asked.size(), 5u) << seen;
+    for (size_t i = 2; i < asked.size(); ++i) EXPECT_GE(asked[i] - asked[i - 1], 290u) << i;
+    for (const host::PlaylistEntry& entry : list)
+        ::DeleteFileA((TemporaryFolderOf(downloaded) + FileStem(entry.file) + ".LRC").c_str());
 }
 
 // Each hostile answer on its own: a fresh plugin, the same song.

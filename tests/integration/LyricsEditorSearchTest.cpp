@@ -12,7 +12,8 @@
 namespace {
 
 constexpr const char* kCaption = "Lyrics simple text editor";
-constexpr int kText = 1025, kFind = 2002, kNext = 2004, kPrev = 2006, kCounter = 2007, kCodePageLine = 2009;
+constexpr int kText = 1025, kFind = 2002, kNext = 2004, kStop = 2005, kPrev = 2006, kCounter = 2007, kStatus = 2008,
+              kCodePageLine = 2009;
 constexpr int kSaveAsLrc = 2001;
 constexpr int kUtf8 = 3002, kUtf8Twice = 3004, kAnsi = 3001;
 
@@ -183,4 +184,27 @@ TEST_F(EditorSearch, AClosedEditorIsNeverWrittenByItsSearch) {
     ASSERT_TRUE(dialogs::WaitGone(second));
     s.WaitRenders(2);
     EXPECT_FALSE(FileExists(s.Folder().File(name + ".LRC")));
+}
+
+// The Stop button was enabled while a search ran and did nothing.
+TEST_F(EditorSearch, StopEndsTheSearch) {
+    HttpReply late{200, Page("Late words")};
+    late.delayBeforeHeadersMs = 1500;
+    server.Serve("/a/Morning%20Lights.html", late);
+    Start(Row(server.Url("/a/<songName>.html"), "Site A"), "SearchLyrics=0\r\nShowSongInfo=0\r\n");
+    const HWND editor = OpenEditor();
+    ASSERT_NE(editor, nullptr);
+    dialogs::Press(editor, kFind);
+    ASSERT_TRUE(s.Host().WaitFor([&] { return server.CountRequests("/a/Morning%20Lights.html") == 1; }, 10000));
+    EXPECT_TRUE(dialogs::IsEnabled(editor, kStop));
+    EXPECT_FALSE(dialogs::IsEnabled(editor, kFind));
+    dialogs::Press(editor, kStop);
+    EXPECT_TRUE(s.Host().WaitFor([&] { return dialogs::IsEnabled(editor, kFind) && !dialogs::IsEnabled(editor, kStop); },
+                                 1000));
+    ::Sleep(1700);  // the page comes meanwhile
+    EXPECT_EQ(dialogs::ItemText(editor, kCounter), "");
+    EXPECT_EQ(dialogs::ItemText(editor, kText), "");
+    EXPECT_NE(dialogs::ItemText(editor, kStatus), "No results. Please verify song info.");
+    dialogs::Command(editor, IDCANCEL);
+    ASSERT_TRUE(dialogs::WaitGone(editor));
 }

@@ -44,6 +44,7 @@ AppHarness::AppHarness() : m_app(std::make_unique<CLyricsPluginApp>()) {
     m_app->m_bShowOsciloscope = 0;
     m_app->m_pWnd->CreateWindows(m_host);
     m_app->m_hFrameWnd = m_app->m_pWnd->m_hWnd;
+    m_app->OpenWindowTasks();
     ::ShowWindow(m_host, SW_SHOWNOACTIVATE);
     RECT client = {};
     ::GetClientRect(m_host, &client);

@@ -98,7 +98,21 @@ std::string LiteralRemoveRepeatedSpans(const std::string& input, const std::stri
 
 std::string LiteralCleanLyricsHtml(const std::string& fragment) {
     std::string text = LiteralDecodeEntities(fragment);
+    // Tags whose name only begins with an 'a' ("<abbr", "<area") are no
+    // anchors: a 0xFF byte after their '<' hides them from the anchor step,
+    // unless the text holds that byte already.
+    const bool mark = Find(text, "\xFF", 0) < 0;
+    if (mark) {
+        for (Position a = Find(text, "<a", 0); a >= 0; a = Find(text, "<a", a + 2)) {
+            const size_t next = static_cast<size_t>(a) + 2;
+            if (next >= text.size()) break;
+            const char c = text[next];
+            if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '>' || c == '/') continue;
+            text.insert(static_cast<size_t>(a) + 1, "\xFF");
+        }
+    }
     text = LiteralRemoveRepeatedSpans(text, "<a", "</a>");
+    if (mark) ReplaceEvery(text, "\xFF", "");
 
     Position i = 0;
     while (i < static_cast<Position>(text.size())) {

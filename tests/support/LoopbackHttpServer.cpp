@@ -20,8 +20,12 @@ const char* Reason(int status) {
     switch (status) {
     case 200: return "OK";
     case 302: return "Found";
+    case 401: return "Unauthorized";
+    case 403: return "Forbidden";
     case 404: return "Not Found";
+    case 429: return "Too Many Requests";
     case 500: return "Internal Server Error";
+    case 503: return "Service Unavailable";
     default: return "Status";
     }
 }
@@ -107,6 +111,12 @@ void LoopbackHttpServer::Serve(const std::string& target, HttpReply reply) {
 
 void LoopbackHttpServer::ServePrefix(const std::string& prefix, HttpReply reply) {
     std::lock_guard<std::mutex> guard(m_lock);
+    for (auto& served : m_prefixes) {
+        if (served.first == prefix) {
+            served.second = std::move(reply);
+            return;
+        }
+    }
     m_prefixes.emplace_back(prefix, std::move(reply));
 }
 
@@ -119,6 +129,13 @@ int LoopbackHttpServer::CountRequests(const std::string& target) const {
     std::lock_guard<std::mutex> guard(m_lock);
     return static_cast<int>(std::count_if(m_requests.begin(), m_requests.end(),
                                           [&](const SeenRequest& r) { return r.target == target; }));
+}
+
+int LoopbackHttpServer::CountRequestsStartingWith(const std::string& prefix) const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return static_cast<int>(std::count_if(m_requests.begin(), m_requests.end(), [&](const SeenRequest& r) {
+        return r.target.compare(0, prefix.size(), prefix) == 0;
+    }));
 }
 
 bool LoopbackHttpServer::Pause(int ms) {
@@ -169,7 +186,8 @@ void LoopbackHttpServer::Handle(SOCKET client) {
     const size_t space = head.find(' ');
     const size_t space2 = space == std::string::npos ? space : head.find(' ', space + 1);
     if (space2 != std::string::npos) {
-        SeenRequest seen{head.substr(space + 1, space2 - space - 1), HeaderValue(head, "User-Agent"), ::GetTickCount()};
+        SeenRequest seen{head.substr(space + 1, space2 - space - 1), HeaderValue(head, "User-Agent"), ::GetTickCount(),
+                         HeaderValue(head, "Cookie"), HeaderValue(head, "Authorization")};
         HttpReply reply;
         if (!FindReply(seen.target, reply)) reply = HttpReply{404, "<html>not here</html>"};
         {
@@ -207,16 +225,22 @@ void LoopbackHttpServer::SendReply(SOCKET client, const HttpReply& reply) {
     if (!SendAll(client, head)) return;
 
     // The body goes out in pieces: chunks of the chunked encoding, or the
-    // drip, or both.
+    // drip, or both; a cut ends it early, inside a chunk.
     const size_t piece = reply.dripBytes ? reply.dripBytes : (reply.chunked ? reply.chunkSize : body.size());
+    const size_t cut = reply.cutAfterBytes ? reply.cutAfterBytes : std::string::npos;
     for (size_t at = 0; at < body.size(); at += piece) {
         if (reply.dripBytes && !Pause(reply.dripIntervalMs)) return;
         const std::string part = body.substr(at, piece);
+        const std::string sent = at >= cut ? std::string() : part.substr(0, cut - at);
         if (reply.chunked) {
             char size[32];
             snprintf(size, sizeof(size), "%zx\r\n", part.size());
-            if (!SendAll(client, size + part + "\r\n")) return;
-        } else if (!SendAll(client, part)) {
+            if (!SendAll(client, size + sent + (sent.size() == part.size() ? "\r\n" : ""))) return;
+        } else if (!SendAll(client, sent)) {
+            return;
+        }
+        if (at + part.size() > cut) {
+            ::Sleep(50);  // what was sent arrives before the connection goes
             return;
         }
     }

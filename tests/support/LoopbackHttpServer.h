@@ -26,12 +26,17 @@ struct HttpReply {
     int finalDelayMs = 0;   // pause before the body's end (the last chunk, or the close)
     std::string redirectTo;   // a 302 to this address (body ignored)
     bool neverAnswer = false;  // reads the request and then stays silent until the server stops
+    // When set: the connection closes after this many bytes of the body
+    // (chunked: inside the chunk that holds them, no last chunk).
+    size_t cutAfterBytes = 0;
 };
 
 struct SeenRequest {
     std::string target;  // path and query as sent
     std::string userAgent;
     DWORD tick;  // GetTickCount when the request was read
+    std::string cookie;  // the Cookie and Authorization headers, when sent
+    std::string authorization;
 };
 
 class LoopbackHttpServer {
@@ -50,7 +55,9 @@ public:
     // The reply to one exact target (path and query).
     void Serve(const std::string& target, HttpReply reply);
     void Serve(const std::string& target, const std::string& body) { Serve(target, HttpReply{200, body}); }
-    // The reply to every target that begins with prefix and has no exact reply.
+    // The reply to every target that begins with prefix and has no exact
+    // reply (the first prefix served that matches); serving a prefix again
+    // replaces its reply.
     void ServePrefix(const std::string& prefix, HttpReply reply);
     void ServePrefix(const std::string& prefix, const std::string& body) { ServePrefix(prefix, HttpReply{200, body}); }
     // Added before the headers of every reply.
@@ -58,6 +65,8 @@ public:
 
     std::vector<SeenRequest> Requests() const;
     int CountRequests(const std::string& target) const;
+    // Requests whose target begins with prefix.
+    int CountRequestsStartingWith(const std::string& prefix) const;
     // Connections accepted and not yet finished.
     int OpenConnections() const { return m_open; }
     int MostOpenAtOnce() const { return m_mostOpen; }

@@ -20,10 +20,10 @@ void SearchSession::SetUp() {
 
 void SearchSession::TearDown() { ::DeleteFileA(downloaded.c_str()); }
 
-void SearchSession::ServeSites(const std::string& sitesPage) {
+void SearchSession::ServeSites(const std::string& sitesPage, const std::string& iniKeys) {
     server.Serve("/sites.html", sitesPage);
     server.Serve("/probe", "<html>probe</html>");
-    s.WriteIni("");
+    s.WriteIni(iniKeys);
     s.PointSearchAt(server.Url("/sites.html"), server.Url("/probe"), server.Url("/search?q=<artistName><songName>"));
 }
 

@@ -17,8 +17,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Points the plugin's [Search] at the loopback server with this sites page.
-    void ServeSites(const std::string& sitesPage);
+    // Points the plugin's [Search] at the loopback server with this sites
+    // page; the plugin's own section gets iniKeys ("Key=Value\r\n...").
+    void ServeSites(const std::string& sitesPage, const std::string& iniKeys = "");
     HWND SongPanel() const;
     std::string Status() const;
     bool WaitStatus(const std::string& text, int timeoutMs = 15000);

@@ -66,6 +66,25 @@ TEST(CleanLyricsHtml, EntitiesTagsAndAnchors) {
     EXPECT_EQ(CleanLyricsHtml("one <b>two</b> three < four"), "one two three < four\r\n");
 }
 
+// "<abbr>", "<area>" and other tags whose name begins with an 'a' are no
+// anchors: they go as tags, and the text up to the next "</a>" stays.
+TEST(CleanLyricsHtml, OnlyAnchorsAreRemovedWithTheirText) {
+    const struct {
+        const char* fragment;
+        const char* cleaned;
+    } rows[] = {
+        {"<abbr title=\"World Health\">WHO</abbr> says<br>more <a href=x>link</a>", "WHO says\r\nmore\r\n"},
+        {"<area shape=rect>the map</area> stays<br><a href=x>x</a>line", "the map stays\r\nline\r\n"},
+        {"<aside>aside</aside> and<br><a href=y>y</a>two", "aside and\r\ntwo\r\n"},
+        {"one <a>bare</a> <a\nhref=x>split</a> <a/>two</a>three", "one   three\r\n"},
+        {"<abbr>x</abbr> <abbr>x</abbr> end", "x x end\r\n"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(CleanLyricsHtml(row.fragment), row.cleaned) << row.fragment;
+        EXPECT_EQ(LiteralCleanLyricsHtml(row.fragment), row.cleaned) << row.fragment;
+    }
+}
+
 TEST(CleanLyricsHtml, LeadingTagsAndSpaceGo) {
     EXPECT_EQ(CleanLyricsHtml("  <div class=x>\r\n<p>  \t text"), "text\r\n");
     EXPECT_EQ(CleanLyricsHtml("<div unclosed text"), "<div unclosed text\r\n");

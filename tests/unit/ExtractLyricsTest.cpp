@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -58,6 +61,53 @@ TEST(ExtractLyrics, MarkersFillingTheirFieldsAreReadWithinThem) {
     std::memset(row.szEndMarker, 'b', sizeof(row.szEndMarker));
     const std::string page = std::string(100, 'a') + "text" + std::string(100, 'b');
     EXPECT_EQ(ExtractLyrics(page, row), "text");
+}
+
+// Runs of five openings, thousands of them different, each compared with
+// thousands of groups that end the same way once the "<u>" are removed
+// ("<7<c<d<e<u><b>"): the span removal's quadratic case, which kept a core
+// busy for many seconds.
+std::string CraftedSpans(size_t size) {
+    std::string text = "x <u>";
+    for (int i = 0; text.size() < size; ++i) text += "<" + std::to_string(i) + "<c<d<e<u><b>";
+    return text.substr(0, size);
+}
+
+double MsSince(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// What goes over a cap gives nothing, as if the page held no lyrics.
+TEST(ExtractLyrics, TextsOverTheCapsAndCraftedPagesGiveNothingSoon) {
+    const SiteRow row = MakeRow("[start]", "[end]");
+    const std::string fits(kMaxLyricsBytes - 16, 'w');
+    EXPECT_EQ(ExtractLyrics("[start]" + fits + "[end]", row), fits);
+    EXPECT_EQ(ExtractLyrics("[start]" + std::string(kMaxLyricsBytes + 1, 'w') + "[end]", row), "");
+    // Within the cap, but wrapping makes it longer than the cap.
+    std::string words;
+    while (words.size() < kMaxLyricsBytes - 100) words += "a ";
+    EXPECT_EQ(ExtractLyrics("[start]" + words + "[end]", row), "");
+
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(ExtractLyrics("[start]" + CraftedSpans(250 * 1024) + "[end]", row), "");
+    EXPECT_LT(MsSince(t0), 3000.0);  // under the sanitizers too; it took minutes
+}
+
+TEST(ExtractLyrics, ACleanUpEndsWhenTheSearchStops) {
+    const SiteRow row = MakeRow("[start]", "[end]");
+    const std::string page = "[start]" + CraftedSpans(200 * 1024) + "[end]";
+    std::atomic<int> running{1};
+    TextWork work(&running);
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        running = 0;
+    });
+    const auto t0 = std::chrono::steady_clock::now();
+    TextWork unbounded(&running, false);
+    EXPECT_EQ(ExtractLyrics(page, row, unbounded), "");
+    EXPECT_LT(MsSince(t0), 1000.0);
+    stopper.join();
+    EXPECT_EQ(ExtractLyrics("[start]plain words[end]", row, work), "");  // nothing starts once stopped
 }
 
 }  // namespace

@@ -70,4 +70,70 @@ TEST(JsonLyrics, RequestUrls) {
     EXPECT_EQ("", JsonSearchUrl("https://lyrics.example/other?x=1", true));
 }
 
+// The service answers 400 to a duration outside 1 to 3600 s: it is left out.
+TEST(JsonLyrics, ADurationTheServiceRefusesIsLeftOut) {
+    const std::string tmpl = "https://x.example/api/get?track_name=<songName>&duration=<duration>";
+    const struct {
+        int seconds;
+        const char* url;
+    } rows[] = {
+        {1, "https://x.example/api/get?track_name=T&duration=1"},
+        {3600, "https://x.example/api/get?track_name=T&duration=3600"},
+        {3601, "https://x.example/api/get?track_name=T"},
+        {86400, "https://x.example/api/get?track_name=T"},
+        {0, "https://x.example/api/get?track_name=T"},
+        {-5, "https://x.example/api/get?track_name=T"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(FillJsonUrlTemplate(tmpl, "", "T", row.seconds), row.url) << row.seconds;
+}
+
+// Synchronised lyrics running on past the song's end belong to another
+// recording (a live or extended one): the plain text is offered instead.
+TEST(JsonLyrics, SyncedLyricsOfAnotherRecordingAreSkipped) {
+    JsonLyricsRecord r;
+    r.plainLyrics = "words";
+    r.syncedLyrics = "[00:01.00]a\n[03:20.50]b\n[03:05]c";
+    EXPECT_EQ(LastTimeTagMs(r.syncedLyrics), 200500);
+    const struct {
+        int seconds;
+        const char* lyrics;
+    } rows[] = {
+        {0, "synced"},    // length unknown
+        {191, "synced"},  // 200.5 s is within 10 s of 191
+        {190, "plain"},   // 10.5 s past its end
+        {60, "plain"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(LyricsOfRecord(r, row.seconds), std::string(row.lyrics) == "synced" ? r.syncedLyrics : r.plainLyrics)
+            << row.seconds;
+    EXPECT_EQ(LastTimeTagMs("[ar:x]\n[1:02.5]y\n[00:07:25]z\n[xx:10]"), 62500);
+    EXPECT_EQ(LastTimeTagMs("no tags [00:60] [0:5]"), -1);
+}
+
+TEST(JsonLyrics, RetryAfterInSecondsOrAsADate) {
+    const long long now = 784111777;  // Sun, 06 Nov 1994 08:49:37 GMT
+    const struct {
+        const char* value;
+        int seconds;
+    } rows[] = {
+        {"120", 120},
+        {" 7 ", 7},
+        {"0", 0},
+        {"999999", kMaxRetryAfterSeconds},
+        {"99999999999999999999", kMaxRetryAfterSeconds},
+        {"Sun, 06 Nov 1994 08:50:07 GMT", 30},
+        {"Sunday, 06-Nov-94 08:51:37 GMT", 120},
+        {"Sun Nov  6 08:49:47 1994", 10},
+        {"Sat, 05 Nov 1994 08:49:37 GMT", 0},  // passed already
+        {"Mon, 07 Nov 1994 08:49:37 GMT", kMaxRetryAfterSeconds},
+        {"", kDefaultRetryAfterSeconds},
+        {"soon", kDefaultRetryAfterSeconds},
+        {"-5", kDefaultRetryAfterSeconds},
+        {"1.5", kDefaultRetryAfterSeconds},
+        {"Sun, 32 Nov 1994 08:49:37 GMT", kDefaultRetryAfterSeconds},
+        {"Sun, 06 Nov 1994 25:49:37 GMT", kDefaultRetryAfterSeconds},
+    };
+    for (const auto& row : rows) EXPECT_EQ(RetryAfterSeconds(row.value, now), row.seconds) << row.value;
+}
+
 }  // namespace

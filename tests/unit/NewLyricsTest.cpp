@@ -1,4 +1,5 @@
-// Lyrics delivered on another thread are loaded by the window thread.
+// New lyrics are loaded by the window thread: at once when told there,
+// by its next frame when told elsewhere (another thread only sets the flag).
 #include "tests/support/AppHarness.h"
 #include "tests/support/TempFolder.h"
 
@@ -6,7 +7,7 @@
 
 #include <thread>
 
-TEST(NewLyrics, AnotherThreadOnlyAsksTheWindowThreadToReload) {
+TEST(NewLyrics, AnotherThreadLeavesTheReloadToTheNextFrame) {
     TempFolder folder;
     AppHarness h;
     h.App().m_bShowSongInfo = 0;
@@ -18,9 +19,14 @@ TEST(NewLyrics, AnotherThreadOnlyAsksTheWindowThreadToReload) {
     WriteFileBytes(folder.File("song.LRC"), "second");
     std::thread worker([&] { h.App().OnNewLyrics(); });
     worker.join();
+    h.Pump();
     EXPECT_EQ(AppHarness::Items(h.Display()), std::vector<std::string>{"first"});  // no list touched there
     EXPECT_TRUE(h.App().m_bNewLyrics);
-    h.Pump();
+    h.Render();
     EXPECT_EQ(AppHarness::Items(h.Display()), std::vector<std::string>{"second"});
     EXPECT_FALSE(h.App().m_bNewLyrics);
+
+    WriteFileBytes(folder.File("song.LRC"), "third");
+    h.App().OnNewLyrics();  // on the window thread: at once
+    EXPECT_EQ(AppHarness::Items(h.Display()), std::vector<std::string>{"third"});
 }

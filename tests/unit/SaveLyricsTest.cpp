@@ -401,22 +401,16 @@ TEST_F(SaveLyrics, LyricFileThatCannotBeRemovedSaysSo) {
 
 class SaveDownloaded : public SaveLyrics {
 protected:
-    BOOL Save(int tipo) { return app.SaveDownloadedLyrics(DownloadSaveTarget(tipo), text); }
+    // What a search's first result asks of the window thread.
+    DownloadOutcome Save(SaveTarget target, const std::string& lyrics, DownloadReport report = nullptr) {
+        return app.SaveDownloadedLyrics(target, lyrics, app.CurrentDownloadOrigin(), std::move(report));
+    }
+    DownloadOutcome Save(int tipo) { return Save(DownloadSaveTarget(tipo), text); }
     // The song loaded and playing, nothing edited.
     void Playing(const std::string& songPath) {
         Loaded(songPath, {});
         app.m_bModified = 0;
         h.SetSong(songPath);
-    }
-    // What a search thread does with its first result.
-    BOOL FromSearchThread(SaveTarget mode, const std::string& lyrics, const DownloadOrigin& origin) {
-        BOOL result = FALSE;
-        std::thread search([&] {
-            result = app.SaveDownloadedLyrics(mode, lyrics, origin);
-            app.OnNewLyrics();
-        });
-        search.join();
-        return result;
     }
     const std::string text = "[00:02]downloaded\r\nlines\r\n";
     const std::string temp = InTempFolder(stem + ".LRC");
@@ -427,17 +421,17 @@ TEST_F(SaveDownloaded, EachTipoDownloadHasItsPlace) {
     SetFolder(app.m_strDownloadLRCPath, download);
     MakeSong();
     Playing(song);
-    ASSERT_TRUE(Save(1));
+    ASSERT_EQ(Save(1), DownloadOutcome::Saved);
     EXPECT_EQ(text, ReadFileBytes(temp));
     EXPECT_EQ(temp, app.m_strLyricsFile);
     EXPECT_FALSE(app.m_bModified);
-    ASSERT_TRUE(Save(2));
+    ASSERT_EQ(Save(2), DownloadOutcome::Saved);
     EXPECT_EQ(text, ReadFileBytes(lrc));
-    ASSERT_TRUE(Save(4));
+    ASSERT_EQ(Save(4), DownloadOutcome::Saved);
     EXPECT_EQ(text, ReadFileBytes(download + stem + ".LRC"));
 
     boxes.Script({IDNO});
-    ASSERT_TRUE(Save(3));
+    ASSERT_EQ(Save(3), DownloadOutcome::Saved);
     EXPECT_EQ(text, mp3::LyricsFrameText(song));
     EXPECT_TRUE(mp3::Contains(ReadFileBytes(song), audio));
     EXPECT_EQ(Lines{RemoveQuestion(lrc)}, boxes.Texts());
@@ -445,7 +439,7 @@ TEST_F(SaveDownloaded, EachTipoDownloadHasItsPlace) {
     // Not an MP3: into the temporary folder.
     ::DeleteFileA(temp.c_str());
     Playing(ogg);
-    ASSERT_TRUE(Save(3));
+    ASSERT_EQ(Save(3), DownloadOutcome::Saved);
     EXPECT_EQ(text, ReadFileBytes(temp));
 }
 
@@ -453,74 +447,82 @@ TEST_F(SaveDownloaded, IntoTheMp3OnlyWhenItCanBeWritten) {
     MakeSong();
     Playing(song);
     ASSERT_TRUE(::SetFileAttributesA(song.c_str(), FILE_ATTRIBUTE_READONLY));
-    ASSERT_TRUE(Save(3));  // made writable first
+    ASSERT_EQ(Save(3), DownloadOutcome::Saved);  // made writable first
     EXPECT_EQ(text, mp3::LyricsFrameText(song));
     EXPECT_FALSE(::GetFileAttributesA(song.c_str()) & FILE_ATTRIBUTE_READONLY);
 
     const std::string before = ReadFileBytes(song);
     {
         fw::UniqueFile held = HoldExclusively(song);
-        ASSERT_TRUE(app.SaveDownloadedLyrics(SaveTarget::IntoSong, "other"));
+        ASSERT_EQ(Save(SaveTarget::IntoSong, "other"), DownloadOutcome::Saved);
     }
     EXPECT_TRUE(before == ReadFileBytes(song));
     EXPECT_EQ("other", ReadFileBytes(temp));
 
     // A download folder that cannot be written, or none: the temporary folder.
     SetFolder(app.m_strDownloadLRCPath, folder.File("nowhere"));
-    ASSERT_TRUE(Save(4));
+    ASSERT_EQ(Save(4), DownloadOutcome::Saved);
     EXPECT_EQ(text, ReadFileBytes(temp));
     app.m_strDownloadLRCPath.clear();
-    ASSERT_TRUE(app.SaveDownloadedLyrics(SaveTarget::DownloadFolder, "none"));
+    ASSERT_EQ(Save(SaveTarget::DownloadFolder, "none"), DownloadOutcome::Saved);
     EXPECT_EQ("none", ReadFileBytes(temp));
     EXPECT_TRUE(boxes.Calls().empty());
+
+    // Nowhere to write at all: reported, never claimed.
+    ::DeleteFileA(temp.c_str());
+    ASSERT_TRUE(::CreateDirectoryA(temp.c_str(), nullptr));
+    EXPECT_EQ(Save(1), DownloadOutcome::Failed);
+    ::RemoveDirectoryA(temp.c_str());
 }
 
-// A search thread's lyrics wait for the window thread, which saves them and
-// reloads: the questions of the save belong to the window thread.
-TEST_F(SaveDownloaded, SearchThreadLyricsAreSavedByTheWindowThread) {
-    MakeSong();
-    ASSERT_TRUE(WriteFileBytes(lrc, "external"));
-    Playing(song);
-    boxes.Script({IDNO});
-    EXPECT_TRUE(FromSearchThread(SaveTarget::IntoSong, text, app.CurrentDownloadOrigin()));
-    EXPECT_EQ("", mp3::LyricsFrameText(song));  // nothing yet: the window thread did not run
-    h.Pump();
-    EXPECT_EQ(text, mp3::LyricsFrameText(song));
-    EXPECT_EQ(std::vector<DWORD>{::GetCurrentThreadId()}, boxes.Threads());  // the removal question
-    EXPECT_FALSE(app.HasPendingDownloads());
+// Saved at once, the user's own save was not looked at: downloaded lyrics
+// overwrote the file (or tag) the user had just saved, and with TipoDownload
+// 3 the user was asked to delete it.
+TEST_F(SaveDownloaded, NeverOverWhatTheUserSavedSinceTheSearchBegan) {
+    const struct {
+        int tipo;
+        bool intoMp3;
+    } rows[] = {{2, false}, {3, false}, {3, true}, {1, false}};
+    for (const auto& row : rows) {
+        MakeSong();
+        ::DeleteFileA(lrc.c_str());
+        Playing(song);
+        const DownloadOrigin searchBegan = app.CurrentDownloadOrigin();
+        h.ShowEditList();
+        h.SetEditLines({"[00:01]mine"});
+        ASSERT_TRUE(app.SaveLyrics(row.intoMp3 ? -1 : -2)) << row.tipo;
+        boxes.Clear();
+        EXPECT_EQ(app.SaveDownloadedLyrics(DownloadSaveTarget(row.tipo), text, searchBegan), DownloadOutcome::UserSaved)
+            << row.tipo;
+        if (row.intoMp3) EXPECT_EQ(mp3::LyricsFrameText(song), "[00:01]mine") << row.tipo;
+        else EXPECT_EQ("[00:01]mine", ReadFileBytes(lrc)) << row.tipo;
+        EXPECT_FALSE(FileExists(temp)) << row.tipo;
+        EXPECT_TRUE(boxes.Calls().empty()) << row.tipo;  // no question to delete the user's file
+    }
 }
 
-TEST_F(SaveDownloaded, DroppedWhenTheSongNoLongerPlaysOrTheUserSavedMeanwhile) {
+TEST_F(SaveDownloaded, DroppedWhenTheSongNoLongerPlays) {
     Playing(ogg);
     const DownloadOrigin origin = app.CurrentDownloadOrigin();
     h.SetSong(folder.File("next.ogg"));
-    FromSearchThread(SaveTarget::TempFolder, text, origin);
-    h.Pump();
+    EXPECT_EQ(app.SaveDownloadedLyrics(SaveTarget::TempFolder, text, origin), DownloadOutcome::SongChanged);
     EXPECT_FALSE(FileExists(temp));
-
-    Playing(ogg);
-    const DownloadOrigin before = app.CurrentDownloadOrigin();
-    h.ShowEditList();
-    h.SetEditLines({"[00:01]mine"});
-    ASSERT_TRUE(app.SaveLyrics(0));  // the user's own lyrics, saved after the search began
-    FromSearchThread(SaveTarget::BesideSong, text, before);
-    h.Pump();
-    EXPECT_EQ("[00:01]mine", ReadFileBytes(lrc));
-    EXPECT_FALSE(app.HasPendingDownloads());
+    EXPECT_EQ(app.SaveDownloadedLyrics(SaveTarget::TempFolder, text, DownloadOrigin{}), DownloadOutcome::SongChanged);
 }
 
 // While a message box of the plugin is open its loop dispatches the window
-// thread's messages: neither the save of downloaded lyrics nor a reload may
-// run there, under the save that asked. Both are taken up once it is safe.
+// thread's tasks: neither the save of downloaded lyrics nor a reload may run
+// there, under the save that asked. They wait, and what became of them is
+// reported once they are taken up.
 TEST_F(SaveDownloaded, WaitForTheOpenMessageBoxAndForUnsavedEdits) {
     Playing(ogg);
-    const DownloadOrigin origin = app.CurrentDownloadOrigin();
+    std::vector<DownloadOutcome> reported;
     h.ShowEditList();
     h.SetEditLines({"[00:01]typed"});
     app.m_bModified = 1;
     fw::SetMessageBoxHandler([&](const fw::MessageBoxCall&) {
-        FromSearchThread(SaveTarget::TempFolder, text, origin);
-        h.Pump();  // what the box's own loop would dispatch
+        EXPECT_EQ(Save(SaveTarget::TempFolder, text, [&](DownloadOutcome o) { reported.push_back(o); }),
+                  DownloadOutcome::Waiting);
         EXPECT_TRUE(app.HasPendingDownloads());
         EXPECT_FALSE(FileExists(temp));
         return IDNO;
@@ -528,29 +530,35 @@ TEST_F(SaveDownloaded, WaitForTheOpenMessageBoxAndForUnsavedEdits) {
     app.ToggleTagEditMode();  // "Changes not saved. Save?" - No
     fw::SetMessageBoxHandler(nullptr);
     // Left edit mode: the edits are dropped as the user chose; now it is safe.
-    h.Pump();
     h.Render();
     EXPECT_EQ(text, ReadFileBytes(temp));
     EXPECT_FALSE(app.HasPendingDownloads());
+    EXPECT_EQ(reported, std::vector<DownloadOutcome>{DownloadOutcome::Saved});
 
-    // New lyrics arriving over unsaved edits leave them alone.
+    // New lyrics arriving over unsaved edits leave them alone; the user's
+    // save of them drops the waiting ones, and says so.
     ::DeleteFileA(temp.c_str());
+    reported.clear();
     h.ShowEditList();
     h.SetEditLines({"[00:01]typed"});
     app.m_bModified = 1;
-    FromSearchThread(SaveTarget::TempFolder, text, origin);
-    h.Pump();
+    EXPECT_EQ(Save(SaveTarget::TempFolder, text, [&](DownloadOutcome o) { reported.push_back(o); }),
+              DownloadOutcome::Waiting);
     h.Render();
     EXPECT_EQ(Lines{"[00:01]typed"}, AppHarness::Items(h.Edit()));
     EXPECT_TRUE(app.HasPendingDownloads());
+    ASSERT_TRUE(app.SaveLyrics(-2));
+    h.Render();
+    EXPECT_FALSE(app.HasPendingDownloads());
     EXPECT_FALSE(FileExists(temp));
+    EXPECT_EQ(reported, std::vector<DownloadOutcome>{DownloadOutcome::UserSaved});
 }
 
 TEST_F(SaveDownloaded, LeftWhenTheWindowGoesAreSavedAtClosing) {
     Playing(ogg);
     h.ShowEditList();
     app.m_bModified = 1;  // keeps them waiting
-    FromSearchThread(SaveTarget::BesideSong, text, app.CurrentDownloadOrigin());
+    EXPECT_EQ(Save(SaveTarget::BesideSong, text), DownloadOutcome::Waiting);
     EXPECT_TRUE(app.HasPendingDownloads());
     EXPECT_EQ(TRUE, app.TakeUpDownloadedLyrics(/*closing=*/true));
     EXPECT_EQ(text, ReadFileBytes(lrc));

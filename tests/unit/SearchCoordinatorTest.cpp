@@ -1,11 +1,11 @@
-// The coordinator with the windows a lyrics editor lends it, on the test
-// thread, against the loopback server: collecting and paging results, the
-// character sets results were read in and read again in, the second pass by
-// title alone, stop requests, the worker limit, the result limit, and
-// hostile pages and archives.
+// The coordinator and its searches against the loopback server, with an
+// observer that records what a search reports: collecting results, the
+// character sets results were read in, the second pass by title alone,
+// stopping (at once, and with nothing more reported), the worker limit, the
+// result limit, the caps on pages and results, crafted pages, archive lists,
+// and an observer that throws.
 #include "framework/Unicode.h"
 #include "search/LyricsFinder.h"
-#include "tests/support/AppHarness.h"
 #include "search/SitesLoader.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempFolder.h"
@@ -15,23 +15,69 @@
 
 #include <algorithm>
 #include <functional>
+#include <mutex>
+#include <stdexcept>
 
 namespace {
 
-class FakeHost : public SearchHost {
+struct Reported {
+    SearchLine line;
+    std::string text;
+    DWORD tick;
+};
+
+class RecordingObserver : public SearchObserver {
 public:
-    std::string song = "C:\\music\\song.mp3";
-    std::string ini;
-    std::vector<std::string> saved;
-    int reloads = 0;
-    std::string CurrentSongFile() override { return song; }
-    std::string SettingsPath() override { return ini; }
-    SaveTarget DownloadTarget() override { return SaveTarget::TempFolder; }
-    bool SaveDownloadedLyrics(SaveTarget, const std::string& text) override {
-        saved.push_back(text);
-        return true;
+    void OnProgress(SearchLine line, const std::string& text) override {
+        if (throwOnProgress) throw std::runtime_error("observer failed");
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_progress.push_back({line, text, ::GetTickCount()});
     }
-    void OnNewLyrics() override { ++reloads; }
+    bool OnResult(const SearchResult& result, int count) override {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_results.push_back(result);
+        m_counts.push_back(count);
+        return wantMore;
+    }
+    void OnEnd(SearchEnd end) override {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_ends.push_back(end);
+        m_endTick = ::GetTickCount();
+    }
+
+    std::vector<Reported> Progress() const {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_progress;
+    }
+    std::vector<std::string> Lines(SearchLine line) const {
+        std::vector<std::string> lines;
+        for (const Reported& r : Progress())
+            if (r.line == line) lines.push_back(r.text);
+        return lines;
+    }
+    std::vector<SearchResult> Results() const {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_results;
+    }
+    std::vector<SearchEnd> Ends() const {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_ends;
+    }
+    DWORD EndTick() const {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_endTick;
+    }
+
+    bool wantMore = true;
+    bool throwOnProgress = false;
+
+private:
+    mutable std::mutex m_lock;
+    std::vector<Reported> m_progress;
+    std::vector<SearchResult> m_results;
+    std::vector<int> m_counts;
+    std::vector<SearchEnd> m_ends;
+    DWORD m_endTick = 0;
 };
 
 std::string Row(const std::string& url, const std::string& name, const std::string& worker,
@@ -42,147 +88,114 @@ std::string Row(const std::string& url, const std::string& name, const std::stri
 
 std::string Page(const std::string& lyrics) { return "<html><pre>" + lyrics + "</pre></html>"; }
 
-// Windows of an editor, owned by the test thread.
-struct EditorWindows {
-    EditorWindows() {
-        dialog = ::CreateWindowExA(0, "STATIC", "editor", WS_OVERLAPPED, 0, 0, 300, 300, nullptr, nullptr, nullptr,
-                                   nullptr);
-        auto make = [&](const char* cls) {
-            return ::CreateWindowExA(0, cls, "", WS_CHILD, 0, 0, 10, 10, dialog, nullptr, nullptr, nullptr);
-        };
-        t.owner = dialog;
-        t.textEdit = make("EDIT");
-        t.counterText = make("STATIC");
-        t.statusText = make("STATIC");
-        t.codePageText = make("STATIC");
-        t.searchingText = make("STATIC");
-        t.findButton = make("BUTTON");
-        t.stopButton = make("BUTTON");
-        t.prevButton = make("BUTTON");
-        t.nextButton = make("BUTTON");
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    const DWORD t0 = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - t0 > static_cast<DWORD>(timeoutMs)) return false;
+        ::Sleep(2);
     }
-    ~EditorWindows() { ::DestroyWindow(dialog); }
-    // UTF-8, read through the window's UTF-16.
-    static std::string Text(HWND w) {
-        std::wstring text(70000, L'\0');
-        text.resize(static_cast<size_t>(::GetWindowTextW(w, &text[0], static_cast<int>(text.size()))));
-        return fw::Narrow(text);
-    }
-    HWND dialog;
-    SearchTargets t;
-};
+    return true;
+}
+
+// Milliseconds of processor time this process has used.
+double ProcessCpuMs() {
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
+// Runs of five openings, thousands of them different ("<7<c<d<e<u><b>"):
+// the HTML clean-up's quadratic case.
+std::string CraftedSpans(size_t size) {
+    std::string text = "x <u>";
+    for (int i = 0; text.size() < size; ++i) text += "<" + std::to_string(i) + "<c<d<e<u><b>";
+    return text.substr(0, size);
+}
 
 class SearchCoordinator : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(server.IsListening());
-        host.ini = folder.File("plugin.ini");
-        WriteFileBytes(host.ini, "[Search]\r\nSitesUrl=" + server.Url("/sites") + "\r\nProbeUrl=" + server.Url("/probe") +
-                                     "\r\nWebSearchUrl=" + server.Url("/search?q=<artistName><songName>") + "\r\n");
-        finder.SetTargets(ui.t);
-        finder.SetTitle("Morning Lights");
-        finder.SetArtist("Velmor");
-        finder.SetEditorContext("", host.song);  // an editor open on the playing song
+        params.title = "Morning Lights";
+        params.artist = "Velmor";
+        params.addresses.sitesUrl = server.Url("/sites");
+        params.addresses.probeUrl = server.Url("/probe");
+        params.addresses.webSearchUrl = server.Url("/search?q=<artistName><songName>");
     }
     void TearDown() override {
         finder.Shutdown();
         server.Stop();
     }
-    static bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-        const DWORD t0 = ::GetTickCount();
-        for (;;) {
-            MSG msg;
-            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-            if (done()) return true;
-            if (::GetTickCount() - t0 > static_cast<DWORD>(timeoutMs)) return false;
-            ::Sleep(5);
-        }
+    CLyricsFinder::Start Start(bool retryWithoutArtist = false) {
+        observer = std::make_shared<RecordingObserver>();
+        params.retryWithoutArtist = retryWithoutArtist;
+        return finder.StartSearch(params, observer);
     }
-    std::string Status() const { return EditorWindows::Text(ui.t.statusText); }
-    // Waits for the driver's end, then lets its last window tasks run.
     bool WaitForEnd(int timeoutMs = 20000) {
-        const bool ended = PumpUntil([&] { return !finder.IsSearchActive(); }, timeoutMs);
-        PumpUntil([] { return false; }, 100);
-        return ended;
+        return WaitUntil([&] { return !finder.IsSearchActive(); }, timeoutMs);
+    }
+    std::string LastStatus() const {
+        const std::vector<std::string> lines = observer->Lines(SearchLine::Status);
+        return lines.empty() ? std::string() : lines.back();
     }
 
-    TempFolder folder;
     LoopbackHttpServer server;
-    FakeHost host;
     SitesStore sites;  // each test loads its own table
-    CLyricsFinder finder{host, sites};
-    EditorWindows ui;
+    CLyricsFinder finder{sites};
+    SearchParams params;
+    std::shared_ptr<RecordingObserver> observer;
 };
 
 }  // namespace
 
-TEST_F(SearchCoordinator, CollectsResultsAndPagesThroughThem) {
+TEST_F(SearchCoordinator, CollectsResultsInTheOrderTheyArrive) {
     server.Serve("/sites", Row(server.Url("/a/<songName>"), "Site A", "parsearHTMLDirectWorker") +
                                Row(server.Url("/b/<songName>"), "Site B", "parsearHTMLDirectWorker"));
     server.Serve("/a/Morning%20Lights", Page("Caf\xC3\x83\xC2\xA9 twice"));  // UTF-8 encoded twice
     HttpReply b{200, Page("Plain text")};
     b.delayBeforeHeadersMs = 400;
     server.Serve("/b/Morning%20Lights", b);
-    ASSERT_TRUE(finder.StartSearch(true));
+    ASSERT_EQ(Start(true), CLyricsFinder::Start::Started);
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Status(), "Search ends");
-    EXPECT_EQ(EditorWindows::Text(ui.t.searchingText), "Searching Velmor - Morning Lights");
-    EXPECT_EQ(EditorWindows::Text(ui.t.counterText), "Lyrics 1 of 2 found - Site A");
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), u8"Caf\u00C3\u00A9 twice");  // decoded once, as valid UTF-8
-    EXPECT_EQ(EditorWindows::Text(ui.t.codePageText),
-              "Actual character set: UTF8. Right click here to change the character set....");
-    EXPECT_TRUE(::IsWindowEnabled(ui.t.findButton));
-    EXPECT_FALSE(::IsWindowEnabled(ui.t.stopButton));
-    EXPECT_TRUE(::IsWindowEnabled(ui.t.nextButton));
-    EXPECT_TRUE(host.saved.empty());  // an editor search saves nothing by itself
-
-    finder.ShowNextResult();
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), "Plain text");
-    EXPECT_EQ(EditorWindows::Text(ui.t.counterText), "Lyrics 2 of 2 found - Site B");
-    EXPECT_FALSE(::IsWindowEnabled(ui.t.nextButton));
-    EXPECT_TRUE(::IsWindowEnabled(ui.t.prevButton));
-    finder.ShowNextResult();  // at the last result nothing happens
-    EXPECT_EQ(EditorWindows::Text(ui.t.counterText), "Lyrics 2 of 2 found - Site B");
-    finder.ShowPreviousResult();
-    EXPECT_EQ(EditorWindows::Text(ui.t.counterText), "Lyrics 1 of 2 found - Site A");
-    EXPECT_FALSE(::IsWindowEnabled(ui.t.prevButton));
-
-    finder.ChangeCodePage(30000);
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), u8"Caf\u00E9 twice");
-    EXPECT_EQ(EditorWindows::Text(ui.t.codePageText),
-              "Actual character set: Right click here to change the character set....");
-    // The page's bytes read as the system code page, 1252.
-    const std::string asAnsi = u8"Caf\u00C3\u0192\u00C2\u00A9 twice";
-    finder.ChangeCodePage(0);
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), asAnsi);
-    finder.ShowNextResult();
-    finder.ShowPreviousResult();
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), asAnsi);  // the choice stays with the result
+    EXPECT_EQ(observer->Ends(), std::vector<SearchEnd>{SearchEnd::Found});
+    EXPECT_EQ(EndText(SearchEnd::Found), "Search ends");
+    EXPECT_EQ(observer->Lines(SearchLine::Searching), std::vector<std::string>{"Searching Velmor - Morning Lights"});
+    const std::vector<std::string> status = observer->Lines(SearchLine::Status);
+    ASSERT_FALSE(status.empty());
+    EXPECT_EQ(status.front(), "Search begins...");
+    EXPECT_NE(std::find(status.begin(), status.end(), "Search finished at 2 of 2 direct sites"), status.end());
+    const std::vector<SearchResult> results = observer->Results();
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].siteName, "Site A");
+    EXPECT_EQ(results[0].Shown(), u8"Caf\u00C3\u00A9 twice");  // decoded once, as valid UTF-8
+    EXPECT_EQ(results[0].codePage, kCodePageUtf8);
+    EXPECT_EQ(ConvertCodePage(results[0].bytes, kCodePageUtf8Twice), u8"Caf\u00E9 twice");
+    EXPECT_EQ(results[1].Shown(), "Plain text");
+    ASSERT_NE(finder.LastResults(), nullptr);
+    std::lock_guard<std::mutex> guard(finder.LastResults()->Lock());
+    EXPECT_EQ(finder.LastResults()->Count(), 2);
 }
 
-// Each page read in its own character set; the line names the set the
-// result was read in, and the system code page reads the page's own bytes.
+// Each page read in its own character set; the system code page reads the
+// page's own bytes.
 TEST_F(SearchCoordinator, ResultsKeepTheCharacterSetTheyWereReadIn) {
-    const std::string kUtf8Line = "Actual character set: UTF8. Right click here to change the character set....";
-    const std::string kAnsiLine = "Actual character set: ANSI. Right click here to change the character set....";
-    const std::string kOtherLine = "Actual character set: Right click here to change the character set....";
     const struct {
         std::string page;
         const char* contentType;
         std::string shown;
-        std::string line;
+        int codePage;
         std::string asAnsi;
         const char* what;
     } rows[] = {
-        {Page("\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE"), "", u8"\u041A\u0438\u043D\u043E", kUtf8Line,
+        {Page("\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE"), "", u8"\u041A\u0438\u043D\u043E", kCodePageUtf8,
          u8"\u00D0\u0161\u00D0\u00B8\u00D0\u00BD\u00D0\u00BE", "UTF-8 by validity"},
-        {Page("\x93\xFA\x96\x7B"), "text/html; charset=Shift_JIS", u8"\u65E5\u672C", kOtherLine,
-         u8"\u201C\u00FA\u2013{", "Shift_JIS by the HTTP charset"},
-        {Page("caf\xE9 \x92"), "", u8"caf\u00E9 \u2019", kAnsiLine, u8"caf\u00E9 \u2019", "the system code page"},
-        {Page("caf\xE9 &#x65E5;"), "", u8"caf\u00E9 \u65E5", kUtf8Line, u8"caf\u00C3\u00A9 \u00E6\u2014\u00A5",
+        {Page("\x93\xFA\x96\x7B"), "text/html; charset=Shift_JIS", u8"\u65E5\u672C", 932, u8"\u201C\u00FA\u2013{",
+         "Shift_JIS by the HTTP charset"},
+        {Page("caf\xE9 \x92"), "", u8"caf\u00E9 \u2019", kCodePageAnsi, u8"caf\u00E9 \u2019", "the system code page"},
+        {Page("caf\xE9 &#x65E5;"), "", u8"caf\u00E9 \u65E5", kCodePageUtf8, u8"caf\u00C3\u00A9 \u00E6\u2014\u00A5",
          "a character 1252 lacks keeps the result in UTF-8"},
     };
     server.Serve("/sites", Row(server.Url("/p/<songName>"), "Site P", "parsearHTMLDirectWorker"));
@@ -190,71 +203,111 @@ TEST_F(SearchCoordinator, ResultsKeepTheCharacterSetTheyWereReadIn) {
         HttpReply reply{200, row.page};
         if (*row.contentType) reply.headers = {{"Content-Type", row.contentType}};
         server.Serve("/p/Morning%20Lights", reply);
-        ASSERT_TRUE(finder.StartSearch(false)) << row.what;
+        ASSERT_EQ(Start(), CLyricsFinder::Start::Started) << row.what;
         ASSERT_TRUE(WaitForEnd()) << row.what;
-        EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), row.shown) << row.what;
-        EXPECT_EQ(EditorWindows::Text(ui.t.codePageText), row.line) << row.what;
-        finder.ChangeCodePage(0);
-        EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), row.asAnsi) << row.what;
+        const std::vector<SearchResult> results = observer->Results();
+        ASSERT_EQ(results.size(), 1u) << row.what;
+        EXPECT_EQ(results[0].Shown(), row.shown) << row.what;
+        EXPECT_EQ(results[0].codePage, row.codePage) << row.what;
+        EXPECT_EQ(ConvertCodePage(results[0].bytes, kCodePageAnsi), row.asAnsi) << row.what;
     }
 }
 
 // A song, a site and lyrics outside code page 1252: the requests carry the
-// song as UTF-8 and every line of the editor shows its own characters.
-TEST_F(SearchCoordinator, TheEditorsLinesKeepTheSongsOwnCharacters) {
+// song as UTF-8 and the reports keep their own characters.
+TEST_F(SearchCoordinator, TheSongsOwnCharactersGoOutAndComeBack) {
     const std::string title = u8"\u671D\u306E\u5149";  // 朝の光
     const std::string artist = u8"\u041A\u0438\u043D\u043E";  // Кино
     const std::string site = u8"\u03A3\u03B5\u03BB\u03AF\u03B4\u03B1";  // Σελίδα, by entities in the table
     server.Serve("/sites", Row(server.Url("/a/<artistName>/<songName>"), "&#931;&#949;&#955;&#943;&#948;&#945;",
                                "parsearHTMLDirectWorker"));
     server.Serve("/a/%D0%9A%D0%B8%D0%BD%D0%BE/%E6%9C%9D%E3%81%AE%E5%85%89", Page(title + "<br>" + artist));
-    finder.SetTitle(title);
-    finder.SetArtist(artist);
-    ASSERT_TRUE(finder.StartSearch(false));
+    params.title = title;
+    params.artist = artist;
+    ASSERT_EQ(Start(), CLyricsFinder::Start::Started);
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(EditorWindows::Text(ui.t.searchingText), "Searching " + artist + " - " + title);
-    EXPECT_EQ(EditorWindows::Text(ui.t.counterText), "Lyrics 1 of 1 found - " + site);
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), title + "\r\n" + artist);
+    EXPECT_EQ(observer->Lines(SearchLine::Searching), std::vector<std::string>{"Searching " + artist + " - " + title});
+    ASSERT_EQ(observer->Results().size(), 1u);
+    EXPECT_EQ(observer->Results()[0].siteName, site);
+    EXPECT_EQ(observer->Results()[0].Shown(), title + "\r\n" + artist);
     EXPECT_EQ(server.CountRequests("/search?q=%D0%9A%D0%B8%D0%BD%D0%BE+%E6%9C%9D%E3%81%AE%E5%85%89"), 1);
 }
 
 TEST_F(SearchCoordinator, ASecondPassSearchesByTitleAlone) {
     server.Serve("/sites", Row(server.Url("/t/<artistName>/<songName>"), "Titles", "parsearHTMLDirectWorker"));
     server.Serve("/t//Morning%20Lights", Page("Found by title"));
-    ASSERT_TRUE(finder.StartSearch(false));
+    ASSERT_EQ(Start(false), CLyricsFinder::Start::Started);
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Status(), "No results. Please verify song info.");
+    EXPECT_EQ(observer->Ends(), std::vector<SearchEnd>{SearchEnd::NoResults});
+    EXPECT_EQ(EndText(SearchEnd::NoResults), "No results. Please verify song info.");
     EXPECT_EQ(server.CountRequests("/t//Morning%20Lights"), 0);
 
-    ASSERT_TRUE(finder.StartSearch(true));
+    ASSERT_EQ(Start(true), CLyricsFinder::Start::Started);
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Status(), "Search ends");
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), "Found by title");
-    EXPECT_EQ(EditorWindows::Text(ui.t.searchingText), "Searching Morning Lights");
+    EXPECT_EQ(observer->Ends(), std::vector<SearchEnd>{SearchEnd::Found});
+    ASSERT_EQ(observer->Results().size(), 1u);
+    EXPECT_EQ(observer->Results()[0].Shown(), "Found by title");
+    EXPECT_EQ(observer->Lines(SearchLine::Searching),
+              (std::vector<std::string>{"Searching Velmor - Morning Lights", "Searching Morning Lights"}));
     EXPECT_EQ(server.CountRequests("/sites"), 1);  // the table is loaded once
     EXPECT_EQ(server.CountRequests("/search?q=Velmor+Morning+Lights"), 2);
     EXPECT_EQ(server.CountRequests("/search?q=Morning+Lights"), 1);
 }
 
-TEST_F(SearchCoordinator, AStopIsAskedOnceAndARestartFollowsTheEnd) {
+// A stop ends the search within 100 ms even while it waits for a server,
+// and it reports nothing more but its end.
+TEST_F(SearchCoordinator, AStopIsAskedOnceAndEndsTheSearchAtOnce) {
     HttpReply slow{200, Row(server.Url("/x/<songName>"), "X", "parsearHTMLDirectWorker")};
-    slow.delayBeforeHeadersMs = 800;
+    slow.delayBeforeHeadersMs = 1500;
     server.Serve("/sites", slow);
-    ASSERT_TRUE(finder.StartSearch(false));
-    ASSERT_TRUE(PumpUntil([&] { return server.CountRequests("/sites") == 1; }, 5000));  // the driver waits for it
-    EXPECT_FALSE(finder.StartSearch(false));
-    PumpUntil([] { return false; }, 100);
-    EXPECT_EQ(Status(), "Please wait while the search stops...");
-    EXPECT_FALSE(finder.CanStartSearch());
-    ::SetWindowTextA(ui.t.statusText, "marker");
-    EXPECT_FALSE(finder.StartSearch(false));
-    PumpUntil([] { return false; }, 100);
-    EXPECT_EQ(Status(), "marker");  // no second message
-    ASSERT_TRUE(PumpUntil([&] { return !finder.IsSearchActive(); }, 5000));
+    server.Serve("/x/Morning%20Lights", Page("too late"));
+    ASSERT_EQ(Start(), CLyricsFinder::Start::Started);
+    const std::shared_ptr<RecordingObserver> first = observer;
+    ASSERT_TRUE(WaitUntil([&] { return server.CountRequests("/sites") == 1; }, 5000));  // the driver waits for it
+    const DWORD t0 = ::GetTickCount();
+    EXPECT_EQ(Start(), CLyricsFinder::Start::StopAsked);
+    EXPECT_TRUE(first->SearchStopped());
+    ASSERT_TRUE(WaitUntil([&] { return !finder.IsSearchActive(); }, 5000));
+    EXPECT_LE(::GetTickCount() - t0, 100u + 16u);  // the tick counter's own step
     EXPECT_TRUE(finder.CanStartSearch());
-    PumpUntil([] { return false; }, 100);
-    EXPECT_EQ(Status(), "marker");  // the stopped search reports nothing more
-    EXPECT_TRUE(finder.StartSearch(false));
+    EXPECT_EQ(first->Ends(), std::vector<SearchEnd>{SearchEnd::Stopped});
+    const size_t reported = first->Progress().size();
+    ::Sleep(1800);  // the sites page comes meanwhile
+    EXPECT_EQ(first->Progress().size(), reported);
+    EXPECT_TRUE(first->Results().empty());
+    EXPECT_EQ(server.CountRequests("/x/Morning%20Lights"), 0);
+    EXPECT_EQ(Start(), CLyricsFinder::Start::Started);
+}
+
+TEST_F(SearchCoordinator, AnObserverThatWantsNoMoreEndsTheSearch) {
+    std::string rows;
+    for (int i = 0; i < 3; ++i) {
+        const std::string target = "/d" + std::to_string(i) + "/<songName>";
+        rows += Row(server.Url(target), "Site " + std::to_string(i), "parsearHTMLDirectWorker");
+        HttpReply page{200, Page("lyrics " + std::to_string(i))};
+        page.delayBeforeHeadersMs = 200 * i;
+        server.ServePrefix("/d" + std::to_string(i) + "/", page);
+    }
+    server.Serve("/sites", rows);
+    observer = std::make_shared<RecordingObserver>();
+    observer->wantMore = false;
+    ASSERT_EQ(finder.StartSearch(params, observer), CLyricsFinder::Start::Started);
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(observer->Results().size(), 1u);
+    EXPECT_EQ(observer->Ends(), std::vector<SearchEnd>{SearchEnd::Stopped});
+}
+
+// A driver that failed (here its observer threw) left its search active for
+// good: every later search waited 10 s.
+TEST_F(SearchCoordinator, AFailingObserverStillLetsTheSearchEnd) {
+    server.Serve("/sites", Row(server.Url("/a/<songName>"), "Site A", "parsearHTMLDirectWorker"));
+    observer = std::make_shared<RecordingObserver>();
+    observer->throwOnProgress = true;
+    ASSERT_EQ(finder.StartSearch(params, observer), CLyricsFinder::Start::Started);
+    ASSERT_TRUE(WaitForEnd(3000));
+    EXPECT_EQ(observer->Ends(), std::vector<SearchEnd>{SearchEnd::Stopped});
+    EXPECT_TRUE(finder.CanStartSearch());
+    EXPECT_EQ(Start(), CLyricsFinder::Start::Started);
 }
 
 TEST_F(SearchCoordinator, AtMostFourWorkersAndAHundredResults) {
@@ -268,73 +321,128 @@ TEST_F(SearchCoordinator, AtMostFourWorkersAndAHundredResults) {
         server.Serve(target, page);
     }
     server.Serve("/search?q=Velmor+Morning+Lights", links);
-    ASSERT_TRUE(finder.StartSearch(false));
+    ASSERT_EQ(Start(), CLyricsFinder::Start::Started);
     ASSERT_TRUE(WaitForEnd(60000));
-    EXPECT_EQ(Status(), "Search ends");
-    EXPECT_EQ(EditorWindows::Text(ui.t.counterText).substr(0, 21), "Lyrics 1 of 100 found");
+    EXPECT_EQ(observer->Ends(), std::vector<SearchEnd>{SearchEnd::Found});
+    EXPECT_EQ(observer->Results().size(), 100u);
     EXPECT_LE(server.MostOpenAtOnce(), 4);
     EXPECT_EQ(server.Requests().size(), 122u);  // sites, results page, every link
 }
 
-TEST_F(SearchCoordinator, HostilePagesAndArchivesEndBounded) {
-    std::string huge = "<pre>" + std::string(10 * 1024 * 1024, 'w') + "</pre>";
+// The links' progress was shown once per anchor of the results page: a
+// repaint each. Now at most one per 100 ms.
+TEST_F(SearchCoordinator, TheLinksProgressIsShownAtMostEveryHundredMilliseconds) {
+    server.Serve("/sites", Row("", "Web", "parsearHTMLWorker", "/nowhere/"));
+    std::string links;
+    for (int i = 0; i < 20000; ++i) links += "<a href=\"/other/" + std::to_string(i) + "\">x</a>";
+    server.Serve("/search?q=Velmor+Morning+Lights", links);
+    ASSERT_EQ(Start(), CLyricsFinder::Start::Started);
+    ASSERT_TRUE(WaitForEnd());
+    std::vector<Reported> shown;
+    for (const Reported& r : observer->Progress())
+        if (r.text.find(" links") != std::string::npos) shown.push_back(r);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, "Search finished at 20000 of 20000 links");
+    const DWORD span = shown.back().tick - shown.front().tick;
+    EXPECT_LE(shown.size(), span / 100 + 2) << shown.size() << " in " << span << " ms";
+}
+
+// Pages over 1 MB and lyrics over 256 KB are dropped as if not found; they
+// were read and kept whole (a 10 MB page needed gigabytes to clean).
+TEST_F(SearchCoordinator, PagesAndLyricsOverTheirCapsAreDropped) {
     std::string junk(300000, '\0');
     for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 7919) % 251);
     server.Serve("/sites", Row(server.Url("/huge"), "Huge", "parsearHTMLDirectWorker") +
+                               Row(server.Url("/long"), "Long", "parsearHTMLDirectWorker") +
+                               Row(server.Url("/fits"), "Fits", "parsearHTMLDirectWorker") +
                                Row(server.Url("/open"), "Open", "parsearHTMLDirectWorker") +
-                               Row(server.Url("/junk"), "Junk", "parsearHTMLDirectWorker") +
-                               Row(server.Url("/zips/list"), "Zips", "ParsearLinksZipWorker", "&lt;a href=&quot;"));
-    server.Serve("/huge", huge);
+                               Row(server.Url("/junk"), "Junk", "parsearHTMLDirectWorker"));
+    server.Serve("/huge", "<pre>" + std::string(10 * 1024 * 1024, 'w') + "</pre>");
+    server.Serve("/long", "<pre>" + std::string(300 * 1024, 'l') + "</pre>");
+    server.Serve("/fits", "<pre>" + std::string(200 * 1024, 'f') + "</pre>");
     server.Serve("/open", "<html><pre>" + std::string(200000, 'o'));  // no end marker
     server.Serve("/junk", junk);
-    // Archives of exactly the block size and one byte more (stored, name
-    // "a.lrc": 108 bytes of headers).
-    server.Serve("/zips/exact.zip", MakeZip({{"a.lrc", "[00:01]" + std::string(16384 - 108 - 7, 'e'), false}}));
-    server.Serve("/zips/over.zip", MakeZip({{"a.lrc", "[00:01]" + std::string(16385 - 108 - 7, 'v'), false}}));
-    ASSERT_EQ(MakeZip({{"a.lrc", std::string(16384 - 108, 'e'), false}}).size(), 16384u);
-    server.Serve("/zips/list", "<a href=\"over.zip\">Velmor - Morning Lights</a><a href=\"exact.zip\">Velmor - Morning Lights</a>");
     const DWORD t0 = ::GetTickCount();
-    ASSERT_TRUE(finder.StartSearch(false));
+    ASSERT_EQ(Start(), CLyricsFinder::Start::Started);
     ASSERT_TRUE(WaitForEnd(40000));
-    EXPECT_LT(::GetTickCount() - t0, 30000u);
-    EXPECT_EQ(Status(), "Search ends");
-    std::vector<std::string> sitesFound;
-    EXPECT_EQ(EditorWindows::Text(ui.t.counterText).substr(0, 16), "Lyrics 1 of 2 fo");
-    for (int i = 0; i < 2; ++i) {
-        const std::string counter = EditorWindows::Text(ui.t.counterText);
-        sitesFound.push_back(counter.substr(counter.rfind(' ') + 1));
-        finder.ShowNextResult();
-    }
-    std::sort(sitesFound.begin(), sitesFound.end());
-    EXPECT_EQ(sitesFound, (std::vector<std::string>{"Huge", "Zips"}));
+    EXPECT_LT(::GetTickCount() - t0, 10000u);
+    const std::vector<SearchResult> results = observer->Results();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].siteName, "Fits");
 }
 
-TEST_F(SearchCoordinator, TheEditorSavesOnlyWhileItsSongPlays) {
-    MessageBoxRecorder boxes;
-    finder.SetEditorContext("text", "C:\\music\\song.mp3");
-    EXPECT_TRUE(finder.CheckSongUnchanged());
-    EXPECT_TRUE(boxes.Calls().empty());
-    host.song = "C:\\music\\other.mp3";
-    EXPECT_FALSE(finder.CheckSongUnchanged());
-    ASSERT_EQ(boxes.Calls().size(), 1u);
-    EXPECT_EQ(boxes.Calls()[0].text, "I can't update the lyrics. The actual song has been changed!!!");
-    EXPECT_EQ(boxes.Calls()[0].owner, ui.t.owner);
-    // Without results the code-page menu decodes the editor's own text.
-    finder.SetEditorContext("Caf\xC3\xA9", "");
-    finder.ChangeCodePage(65001);
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), u8"Caf\u00E9");
-    finder.ChangeCodePage(0);
-    EXPECT_EQ(EditorWindows::Text(ui.t.textEdit), u8"Caf\u00C3\u00A9");
+// A crafted page kept a core busy for many seconds, and nothing stopped it;
+// now its clean-up gives up within its allowance, and a stop ends it at once.
+TEST_F(SearchCoordinator, CraftedPagesEndSoonAndStopWithTheSearch) {
+    const std::string crafted = "<pre>" + CraftedSpans(250 * 1024) + "</pre>";
+    server.Serve("/sites", Row(server.Url("/crafted/<songName>"), "Crafted", "parsearHTMLDirectWorker"));
+    server.ServePrefix("/crafted/", crafted);
+    DWORD t0 = ::GetTickCount();
+    ASSERT_EQ(Start(), CLyricsFinder::Start::Started);
+    ASSERT_TRUE(WaitForEnd(30000));
+    EXPECT_LT(::GetTickCount() - t0, 3000u);
+    EXPECT_TRUE(observer->Results().empty());
+
+    // Four rows of crafted pages; the search stops while they are cleaned.
+    std::string rows;
+    for (int i = 0; i < 4; ++i) rows += Row(server.Url("/crafted/" + std::to_string(i)), "C", "parsearHTMLDirectWorker");
+    SitesStore more;
+    CLyricsFinder other(more);
+    server.Serve("/sites2", rows);
+    params.addresses.sitesUrl = server.Url("/sites2");
+    auto watcher = std::make_shared<RecordingObserver>();
+    ASSERT_EQ(other.StartSearch(params, watcher), CLyricsFinder::Start::Started);
+    ASSERT_TRUE(WaitUntil([&] { return server.CountRequestsStartingWith("/crafted/") >= 5; }, 10000));
+    ::Sleep(30);
+    t0 = ::GetTickCount();
+    other.StopSearch();
+    ASSERT_TRUE(WaitUntil([&] { return !other.IsSearchActive(); }, 5000));
+    EXPECT_LE(::GetTickCount() - t0, 100u + 16u);
+    ::Sleep(100);
+    const double cpu = ProcessCpuMs();
+    ::Sleep(500);
+    EXPECT_LT(ProcessCpuMs() - cpu, 150.0);  // no worker goes on cleaning
 }
 
-TEST_F(SearchCoordinator, WindowsClosedDuringASearchAreLeftAlone) {
-    server.Serve("/sites", Row(server.Url("/a/<songName>"), "Site A", "parsearHTMLDirectWorker"));
-    HttpReply slow{200, Page("Late lyrics")};
-    slow.delayBeforeHeadersMs = 300;
-    server.Serve("/a/Morning%20Lights", slow);
-    ASSERT_TRUE(finder.StartSearch(false));
-    ::DestroyWindow(ui.dialog);  // the editor closes; its controls go with it
+// Results pages made of anchors that run on to one closing far away took
+// the web-search phase seconds (each anchor searched to the end again).
+TEST_F(SearchCoordinator, CraftedResultsPagesAreReadInOnePass) {
+    server.Serve("/sites", Row("", "Web", "parsearHTMLWorker", "zzz-filter"));
+    std::string page;
+    while (page.size() < 360 * 1024) page += "<a href=\"x\" title=\"an anchor that never closes\">";
+    page += "</a>";
+    server.Serve("/search?q=Velmor+Morning+Lights", page);
+    const DWORD t0 = ::GetTickCount();
+    ASSERT_EQ(Start(), CLyricsFinder::Start::Started);
+    ASSERT_TRUE(WaitForEnd(30000));
+    EXPECT_LT(::GetTickCount() - t0, 1500u);
+    EXPECT_EQ(observer->Ends(), std::vector<SearchEnd>{SearchEnd::NoResults});
+}
+
+// Archive lists: links resolved as a browser resolves them ("/x.zip" and
+// "../x.zip" went to wrong addresses), and at most 8 downloads per list
+// (only four successes ended it: failing links were all fetched).
+TEST_F(SearchCoordinator, ArchiveListLinksAreResolvedAndTriedAtMostEightTimes) {
+    const std::string filter = "&lt;a href=&quot;";
+    server.Serve("/sites", Row(server.Url("/zips/by/list.html"), "Zips", "ParsearLinksZipWorker", filter));
+    std::string list;
+    for (int i = 0; i < 12; ++i)
+        list += "<a href=\"/broken/" + std::to_string(i) + ".zip\">Velmor - Morning Lights</a>\r\n";
+    server.Serve("/zips/by/list.html", list);
+    ASSERT_EQ(Start(), CLyricsFinder::Start::Started);
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(server.CountRequests("/a/Morning%20Lights"), 1);
-    EXPECT_TRUE(host.saved.empty());
+    EXPECT_EQ(server.CountRequestsStartingWith("/broken/"), 8);
+    EXPECT_EQ(server.CountRequestsStartingWith("/zips/by/broken/"), 0);
+
+    SitesStore second;
+    CLyricsFinder other(second);
+    server.Serve("/sites2", Row(server.Url("/zips/by/list2.html"), "Zips", "ParsearLinksZipWorker", filter));
+    server.Serve("/zips/by/list2.html", "<a href=\"../up.zip?x=1&amp;y=2#frag\">Velmor - Morning Lights</a>");
+    server.Serve("/zips/up.zip?x=1&y=2", MakeZip({{"Morning.lrc", "[00:01]from above"}}));
+    params.addresses.sitesUrl = server.Url("/sites2");
+    auto watcher = std::make_shared<RecordingObserver>();
+    ASSERT_EQ(other.StartSearch(params, watcher), CLyricsFinder::Start::Started);
+    ASSERT_TRUE(WaitUntil([&] { return !other.IsSearchActive(); }, 20000));
+    ASSERT_EQ(watcher->Results().size(), 1u);
+    EXPECT_EQ(watcher->Results()[0].Shown(), "[00:01]from above");
 }

@@ -84,13 +84,33 @@ TEST(SitesLoad, NoConnectionLeavesTheTableUnloaded) {
     FakeNetwork net;
     EXPECT_FALSE(store.LoadSites(net.Context(), g_running));
     EXPECT_EQ(store.Count(), 0);
-    // A page without rows loads nothing either, and the next search tries again.
-    net.pages["sites"] = "<html>no table here</html>";
-    EXPECT_TRUE(store.LoadSites(net.Context(), g_running));
-    EXPECT_EQ(store.Count(), 0);
     net.pages["sites"] = TableRow("Later");
     EXPECT_TRUE(store.LoadSites(net.Context(), g_running));
     EXPECT_EQ(store.Count(), 1);
+}
+
+// A page with no row a worker serves (a captive portal answers 200 with its
+// own page) gave a table without rows, and "No results" on every search.
+TEST(SitesLoad, APageWithoutUsableRowsGivesTheBuiltInTable) {
+    const int builtin = BuiltinRows();
+    ASSERT_GT(builtin, 0);
+    const std::string unknownWorker = "<tr><td>http://x.example/</td><td>Portal</td><td>LoginPage</td><td>a</td>"
+                                      "<td>b</td><td>c</td><td>d</td><td>e</td></tr>";
+    for (const std::string& page : {std::string("<html>Please log in to the hotel network</html>"), unknownWorker}) {
+        SitesStore store;
+        FakeNetwork net;
+        net.pages["sites"] = page;
+        ASSERT_TRUE(store.LoadSites(net.Context(), g_running));
+        EXPECT_EQ(store.Count(), builtin) << page;
+        EXPECT_EQ(net.fetched, std::vector<std::string>{"sites"}) << page;  // a page came: no probe
+    }
+    // The probe asks whether any answer comes: an error page proves a connection.
+    SitesStore store;
+    FakeNetwork net;
+    SitesLoadContext context = net.Context();
+    context.probe = [](const std::string&, DWORD) { return true; };
+    ASSERT_TRUE(store.LoadSites(context, g_running));
+    EXPECT_EQ(store.Count(), builtin);
 }
 
 TEST(SitesLoad, RowsPastTheHundredthAreIgnored) {

@@ -71,3 +71,8 @@ TEST(ZipLrc, ADirectoryThatLiesAboutSizesWritesNothingPastTheBlock) {
     const std::string good = MakeZip({{"a.lrc", "[00:01]x"}});
     EXPECT_EQ(Extract(good.substr(0, good.size() / 2)).size, 0);
 }
+
+TEST(ZipLrc, LongNamesAreReadLikeShortOnes) {
+    EXPECT_EQ(Extract(MakeZip({{std::string(400, 'a') + ".lrc", "[00:01]found"}})).text, "[00:01]found");
+    EXPECT_EQ(Extract(MakeZip({{"x/" + std::string(700, 'b') + ".LRC", "[00:02]too"}})).text, "[00:02]too");
+}
