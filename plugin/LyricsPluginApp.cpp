@@ -161,6 +161,8 @@ void CLyricsPluginApp::ForgetLoadedSong() {
     m_nFileOffsetMs = 0;
     m_nUserShiftMs = 0;
     m_nTagLine = -1;
+    m_nLitMs = INT_MIN;
+    m_litWordSpans.clear();
     m_bModified = 0;
 }
 
