@@ -152,3 +152,33 @@ void ReportNewLinePass(host::HostEmulator& emulator, winampVisModule* module) {
     Print("to a line drawn before", known.Median(), "us", &known);
     Print("to a line not drawn before", fresh.Median(), "us", &fresh);
 }
+
+void ReportWordFillPass(host::HostEmulator& emulator, winampVisModule* module, int lineMs) {
+    HWND list = ::GetDlgItem(emulator.VisWindow(), 1031);
+    HWND hostWindow = module->hwndParent;
+    Samples moving, still, sends;
+    int step = 0;
+    auto frame = [&](Samples& out, int ms) {
+        emulator.SetPositionMs(ms);
+        const double t0 = NowUs();
+        module->Render(module);
+        ::UpdateWindow(list);
+        out.us.push_back(NowUs() - t0);
+    };
+    emulator.SetPositionMs(lineMs + 10);
+    module->Render(module);
+    ::UpdateWindow(list);
+    for (int round = 0; round < kRounds; ++round) {
+        for (int i = 0; i < kBlock; ++i) frame(moving, lineMs + 10 + 25 * (step++ % 38));
+        for (int i = 0; i < kBlock; ++i) frame(still, lineMs + 10 + 25 * (step % 38));
+        for (int i = 0; i < kBlock; ++i) {
+            const double t0 = NowUs();
+            SendThree(hostWindow);
+            sends.us.push_back(NowUs() - t0);
+        }
+    }
+    std::printf("lit line with word tags (medians of %d calls each, interleaved):\n", kRounds * kBlock);
+    Print("frame in which the word fill moves by 25 ms (aim 1000 us)", moving.Median(), "us", &moving);
+    Print("frame at the same time, nothing moves", still.Median(), "us", &still);
+    Print("its three messages to the host, sent alone", sends.Median(), "us", &sends);
+}

@@ -10,3 +10,7 @@
 // play position inside a tagged second of lyrics with a line per second.
 void ReportUnchangedPass(host::HostEmulator& emulator, winampVisModule* module);
 void ReportNewLinePass(host::HostEmulator& emulator, winampVisModule* module);
+// With lyrics whose lines carry word tags and the line tagged `lineMs` lit
+// (lasting at least a second): frames in which its word fill moves on by
+// 25 ms, against frames at one time and the three messages alone.
+void ReportWordFillPass(host::HostEmulator& emulator, winampVisModule* module, int lineMs);

@@ -36,6 +36,21 @@ std::string BigLrc(const char* words) {
     return text;
 }
 
+// The same with a word tag before each of four words a second (enhanced LRC).
+std::string BigWordLrc() {
+    std::string text;
+    for (int i = 0; text.size() < 64 * 1024 && i < 199; ++i) {
+        char line[256];
+        const int m = i / 60, sec = i % 60;
+        std::snprintf(line, sizeof(line),
+                      "[%02d:%02d.00]<%02d:%02d.00>Line %d <%02d:%02d.25>of a long <%02d:%02d.50>song that "
+                      "<%02d:%02d.75>keeps going\r\n",
+                      m, sec, m, sec, i, m, sec, m, sec, m, sec);
+        text += line;
+    }
+    return text;
+}
+
 const char kLatinWords[] = "that keeps going and going";
 // "Привет, Γεια, 안녕, 朝の光": three scripts and kanji.
 const char kUnicodeWords[] = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xCE\x93\xCE\xB5\xCE\xB9\xCE\xB1, "
@@ -63,13 +78,15 @@ int main() {
     const std::string folder = ProgramFolder();
     const std::string songA = folder + "bench-a.mp3", songB = folder + "bench-b.mp3";
     const std::string songC = folder + "bench-c.mp3", songD = folder + "bench-d.mp3";
+    const std::string songE = folder + "bench-e.mp3";
     WriteFileBytes(folder + "bench-a.LRC", BigLrc(kLatinWords));
     WriteFileBytes(folder + "bench-b.LRC", BigLrc(kLatinWords));
     WriteFileBytes(folder + "bench-c.LRC", BigLrc(kUnicodeWords));  // UTF-8 without a mark
     WriteFileBytes(folder + "bench-d.LRC", BigLrc(kUnicodeWords));
+    WriteFileBytes(folder + "bench-e.LRC", BigWordLrc());
 
     host::HostEmulator emulator;
-    emulator.SetPlaylist({{songA, "", {}}, {songB, "", {}}, {songC, "", {}}, {songD, "", {}}});
+    emulator.SetPlaylist({{songA, "", {}}, {songB, "", {}}, {songC, "", {}}, {songD, "", {}}, {songE, "", {}}});
     if (!emulator.LoadPlugin(folder + "vis_velmor.dll") || !emulator.Start() || emulator.InitResult() != 0) {
         std::fprintf(stderr, "render_bench: the plugin did not start\n");
         return 1;
@@ -128,6 +145,10 @@ int main() {
             module->Render(module);
         }
         Report("load pass, 64 KB UTF-8 LRC in four scripts", (NowUs() - t0) / loads);
+        emulator.SetListPos(4);
+        emulator.SetPositionMs(30010);
+        module->Render(module);
+        ReportWordFillPass(emulator, module, 30000);
         if (::GetEnvironmentVariableA("BENCH_DETAIL", nullptr, 0)) {
             HWND list = g_list;
             ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);

@@ -28,6 +28,10 @@ public:
     void ReplaceString(int index, const std::string& text) const;
     // Index of the item nearest to a client point.
     int ItemFromPoint(POINT pt) const;
+    // An item's rectangle in client coordinates; false for an index out of range.
+    bool GetItemRect(int index, RECT& rect) const {
+        return SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect)) != LB_ERR;
+    }
     void SetHorizontalExtent(int extent) const { SendMessage(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent)); }
     virtual void ResetContent() { SendMessage(LB_RESETCONTENT); }
 };

@@ -33,6 +33,19 @@ void DrawTextAt(HDC hdc, int x, int y, const std::string& text) {
     ::TextOutW(hdc, x, y, wide.c_str(), static_cast<int>(wide.size()));
 }
 
+void DrawTextClipped(HDC hdc, int x, int y, const RECT& clip, const std::wstring& text) {
+    ::ExtTextOutW(hdc, x, y, ETO_CLIPPED, &clip, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+}
+
+std::vector<int> CharacterEnds(HDC hdc, const std::wstring& text) {
+    std::vector<int> ends(text.size());
+    SIZE size = {0, 0};
+    if (!text.empty() &&
+        !::GetTextExtentExPointW(hdc, text.c_str(), static_cast<int>(text.size()), 0, nullptr, ends.data(), &size))
+        ends.assign(text.size(), 0);
+    return ends;
+}
+
 LOGFONTW MakeLogFont(const FontDescription& desc, HDC hdc) {
     return MakeLogFontForDpi(desc, ::GetDeviceCaps(hdc, LOGPIXELSY));
 }

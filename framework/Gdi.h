@@ -6,6 +6,7 @@
 #include "framework/TextUtil.h"
 
 #include <string>
+#include <vector>
 
 namespace fw {
 
@@ -30,6 +31,11 @@ std::string LogFontFace(const LOGFONTW& lf);
 SIZE TextExtent(HDC hdc, const std::string& text);
 // Draws UTF-8 text with TextOutW.
 void DrawTextAt(HDC hdc, int x, int y, const std::string& text);
+// Draws text as TextOutW would, only inside `clip`.
+void DrawTextClipped(HDC hdc, int x, int y, const RECT& clip, const std::wstring& text);
+// Where each character of the text ends, from its start (GDI's partial
+// extents: entry i is the width of characters 0..i).
+std::vector<int> CharacterEnds(HDC hdc, const std::wstring& text);
 
 // The font last made from a description, made again only when the
 // description (or the device's resolution) changes: lists measure and paint

@@ -2,6 +2,7 @@
 
 #include "framework/TextUtil.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -12,11 +13,6 @@ constexpr int kLF = '\n';
 
 bool IsLineEnd(int b) { return b == kCR || b == kLF; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string LineText(const char* line)
-{
-    return std::string(line, strnlen(line, kLineBufferSize - 1));
-}
 
 // ---------------------------------------------------------------------------
 // Splitting bytes into raw lines
@@ -32,53 +28,83 @@ std::string LineText(const char* line)
 //    itself CR or LF, which just completes the line end).
 // Reading then resumes with a new line, so a 511-byte last line without a
 // line end is followed by one more (empty) line.
+// A line with a word tag in its first kMaxWordLineBytes bytes holds up to
+// that many bytes instead, so that saving writes its tags back; it is cut
+// before the character or word tag the limit falls inside, and the rest,
+// nothing lost, starts the next line.
 class RawLineReader {
 public:
     explicit RawLineReader(ByteSource& source) : m_source(source) {}
 
-    // Fills buf with the next line; false when the line ended with the data.
-    bool ReadLine(char (&buf)[kLineBufferSize])
+    // Fills `line` with the next line; false when the line ended with the data.
+    bool ReadLine(std::string& line)
     {
-        int len = 0;
+        line.clear();
+        const bool words = LineAheadHasWordTag();
+        const size_t limit = words ? kMaxWordLineBytes : kMaxLineChars;
         for (;;) {
             const int b = Read();
-            if (b < 0) {
-                buf[len] = '\0';
+            if (b < 0)
                 return false;
-            }
             if (IsLineEnd(b)) {
                 const int after = Read();
                 if (after >= 0 && !IsLineEnd(after)) {
-                    if (len < kMaxLineChars)
-                        m_nPushedBack = after;  // the first byte of the next line
+                    if (words || line.size() < static_cast<size_t>(kMaxLineChars))
+                        PushBack(std::string(1, static_cast<char>(after)));  // the first byte of the next line
                     else
                         DropContinuationBytes();
                 }
-                buf[len] = '\0';
                 return true;
             }
-            if (len == kMaxLineChars) {
-                buf[CutBefore(buf, len, b)] = '\0';
-                DropContinuationBytes();
+            if (line.size() == limit) {
+                if (words) {
+                    CutWordLine(line, b);
+                } else {
+                    line.resize(CutBefore(line, b));
+                    DropContinuationBytes();
+                }
                 return true;
             }
-            buf[len++] = static_cast<char>(b);
+            line += static_cast<char>(b);
         }
     }
 
 private:
     // Where a full line ends when `next` arrives: before the lead byte of a
     // character that `next` continues, else after all it holds.
-    static int CutBefore(const char* buf, int len, int next)
+    static size_t CutBefore(const std::string& buf, int next)
     {
+        const size_t len = buf.size();
         if ((next & 0xC0) != 0x80)
             return len;
-        int lead = len;
+        size_t lead = len;
         while (lead > 0 && len - lead < 3 && (static_cast<unsigned char>(buf[lead - 1]) & 0xC0) == 0x80)
             --lead;
         if (lead > 0 && static_cast<unsigned char>(buf[lead - 1]) >= 0xC0)
             return lead - 1;
         return len;
+    }
+
+    // A full line of word tags: cut before the character or the word tag
+    // that the limit falls inside; what follows the cut starts the next line.
+    void CutWordLine(std::string& line, int next)
+    {
+        size_t cut = CutBefore(line, next);
+        std::string rest = line.substr(cut) + static_cast<char>(next);
+        const size_t from = cut > static_cast<size_t>(kMaxWordTagBytes) ? cut - kMaxWordTagBytes : 0;
+        for (size_t open = line.find('<', from); open != std::string::npos && open < cut;
+             open = line.find('<', open + 1)) {
+            std::string around = line.substr(open, cut - open) + rest;
+            for (size_t i = m_nPos; i < m_pending.size() && around.size() < kMaxWordTagBytes; ++i)
+                around += m_pending[i];
+            int ms = 0;
+            if (open + WordTagAt(around, 0, ms) > cut) {
+                cut = open;
+                break;
+            }
+        }
+        PushBack(line.substr(cut, line.size() - cut) + static_cast<char>(next));
+        line.resize(cut);
     }
 
     // The rest of the character whose first byte was dropped at the cut; the
@@ -88,18 +114,60 @@ private:
         int b = Read();
         while (b >= 0 && (b & 0xC0) == 0x80)
             b = Read();
-        m_nPushedBack = b;
+        if (b >= 0)
+            PushBack(std::string(1, static_cast<char>(b)));
+    }
+
+    // Whether the line about to be read has a whole word tag within its
+    // first kMaxWordLineBytes bytes: the bytes up to its end (or a little
+    // past that limit) are read ahead.
+    bool LineAheadHasWordTag()
+    {
+        const size_t window = kMaxWordLineBytes + kMaxWordTagBytes;
+        size_t len = 0;
+        bool ended = false;
+        while (!ended && len < window) {
+            if (m_nPos + len == m_pending.size()) {
+                const int b = SourceNext();
+                if (b < 0)
+                    break;
+                m_pending += static_cast<char>(b);
+            }
+            ended = IsLineEnd(static_cast<unsigned char>(m_pending[m_nPos + len]));
+            if (!ended)
+                ++len;
+        }
+        const std::string_view line(m_pending.data() + m_nPos, len);
+        for (size_t open = line.find('<'); open != std::string_view::npos && open < static_cast<size_t>(kMaxWordLineBytes);
+             open = line.find('<', open + 1)) {
+            int ms = 0;
+            const size_t tag = WordTagAt(line, open, ms);
+            if (tag > 0 && open + tag <= static_cast<size_t>(kMaxWordLineBytes))
+                return true;
+        }
+        return false;
+    }
+
+    // Bytes read ahead or given back come first.
+    int Read()
+    {
+        if (m_nPos < m_pending.size())
+            return static_cast<unsigned char>(m_pending[m_nPos++]);
+        m_pending.clear();
+        m_nPos = 0;
+        return SourceNext();
+    }
+
+    void PushBack(const std::string& bytes)
+    {
+        m_pending.replace(0, m_nPos, bytes);
+        m_nPos = 0;
     }
 
     // Once the source reports the end, it stays ended (a failed file read
     // must not be retried).
-    int Read()
+    int SourceNext()
     {
-        if (m_nPushedBack >= 0) {
-            const int b = m_nPushedBack;
-            m_nPushedBack = -1;
-            return b;
-        }
         if (m_bEnded)
             return -1;
         const int b = m_source.Next();
@@ -109,16 +177,18 @@ private:
     }
 
     ByteSource& m_source;
-    int m_nPushedBack = -1;
+    std::string m_pending;  // read from the source, not yet taken
+    size_t m_nPos = 0;      // the next byte of m_pending to take
     bool m_bEnded = false;
 };
 
 // Trailing blanks go before tags are looked for, but a lone character stays.
-void CutTrailingBlanks(char* line)
+void CutTrailingBlanks(std::string& line)
 {
-    size_t len = strnlen(line, kLineBufferSize - 1);
+    size_t len = line.size();
     while (len > 1 && line[len - 1] == ' ')
-        line[--len] = '\0';
+        --len;
+    line.resize(len);
 }
 
 // ---------------------------------------------------------------------------
@@ -215,15 +285,21 @@ public:
         m_aTable[0].nLine = -1;
     }
 
-    void AddLine(char* line)
+    void AddLine(std::string& line)
     {
         const bool display = m_target.IsDisplayList();
         CutTrailingBlanks(line);
-        ReadOffsetHeader(line, m_nOffsetMs);
+        ReadOffsetHeader(line.c_str(), m_nOffsetMs);
         const int before = m_nCount;
         bool keep = ParseTimeTags(line, m_aTable, m_nCount, m_nCurrent,
                                   kMaxTagsPerRead, display);
-        const char* text = BlankToEmpty(line);
+        LineWords words;
+        if (display && keep) {
+            words.words = CutWordTags(line);
+            if (m_nCount > before)
+                words.lineTagMs = m_aTable[before].nMs;
+        }
+        const char* text = BlankToEmpty(line.c_str());
 
         if (display && *text == '\0') {
             DropZeroTags(before);
@@ -236,7 +312,10 @@ public:
         }
         if (display && before == 0 && m_nCount > 0)
             DropUntimedLines();
-        m_target.Append(text);
+        if (display)
+            m_target.AppendShown(text, std::move(words));
+        else
+            m_target.Append(text);
         ++m_nCurrent;
     }
 
@@ -362,11 +441,10 @@ const char* BlankToEmpty(const char* text)
     return *p == '\0' ? p : text;
 }
 
-bool ParseTimeTags(char* line, TimeTag* table, int& count, int lineIndex,
+bool ParseTimeTags(std::string& line, TimeTag* table, int& count, int lineIndex,
                    int capacity, bool displayTarget)
 {
-    const std::string saved = LineText(line);
-    std::string text = saved;
+    std::string text = line;
     bool keep = true;
     bool restore = !displayTarget;
 
@@ -403,10 +481,80 @@ bool ParseTimeTags(char* line, TimeTag* table, int& count, int lineIndex,
     }
 
     // A header line is dropped whole, so its text is left as it is.
-    if (keep && restore)
-        text = saved;
-    fw::CopyBounded(line, kLineBufferSize, text);
+    if (!(keep && restore))
+        line = std::move(text);
     return keep;
+}
+
+std::size_t WordTagAt(std::string_view text, std::size_t pos, int& ms)
+{
+    size_t i = pos;
+    auto digits = [&](size_t most, int& value) {
+        const size_t from = i;
+        value = 0;
+        while (i < text.size() && i - from < most && IsDigit(text[i]))
+            value = value * 10 + (text[i++] - '0');
+        return i - from;
+    };
+    if (i >= text.size() || text[i++] != '<')
+        return 0;
+    int minutes = 0, seconds = 0, fraction = 0;
+    if (digits(4, minutes) == 0 || i >= text.size() || text[i++] != ':')
+        return 0;
+    if (digits(2, seconds) != 2 || i >= text.size())
+        return 0;
+    if (text[i] == '.') {
+        ++i;
+        const size_t n = digits(3, fraction);
+        if (n == 0)
+            return 0;
+        fraction = n == 1 ? fraction * 100 : (n == 2 ? fraction * 10 : fraction / 10 * 10);
+    }
+    if (i >= text.size() || text[i++] != '>')
+        return 0;
+    ms = minutes * 60000 + seconds * 1000 + fraction;
+    return i - pos;
+}
+
+std::vector<WordTime> CutWordTags(std::string& text)
+{
+    std::vector<WordTime> words;
+    if (text.find('<') == std::string::npos)
+        return words;
+    std::string shown;
+    shown.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        int ms = 0;
+        const size_t tag = text[i] == '<' ? WordTagAt(text, i, ms) : 0;
+        if (tag > 0) {
+            words.push_back(WordTime{shown.size(), ms});
+            i += tag;
+        } else {
+            shown += text[i++];
+        }
+    }
+    if (words.empty())
+        return words;
+    // The line is shown as a C string: it ends at a NUL.
+    shown.resize(std::min(shown.size(), std::strlen(shown.c_str())));
+    if (shown.size() > static_cast<size_t>(kMaxLineChars)) {
+        size_t cut = kMaxLineChars;
+        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80)
+            --cut;
+        shown.resize(cut);
+        while (!words.empty() && words.back().offset > cut)
+            words.pop_back();  // their words are not shown
+    }
+    while (!words.empty() && words.back().offset > shown.size())
+        words.pop_back();  // their words are not shown
+    while (!shown.empty() && shown.back() == ' ')
+        shown.pop_back();
+    if (*BlankToEmpty(shown.c_str()) == '\0')
+        words.clear();
+    for (WordTime& word : words)
+        word.offset = word.offset < shown.size() ? word.offset : shown.size();
+    text = std::move(shown);
+    return words;
 }
 
 bool ReadOffsetHeader(const char* line, int& offsetMs)
@@ -447,7 +595,7 @@ bool ReadLyricsLines(ByteSource& source, LyricsTarget& target,
 {
     RawLineReader reader(source);
     LineLoader loader(target, table, nextIndex, editInfoLines);
-    char line[kLineBufferSize];
+    std::string line;
     bool more = true;
     while (more) {
         more = reader.ReadLine(line);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct TimeTag {
     int nMs;    // milliseconds from the start of the song, to the hundredth
@@ -18,8 +19,26 @@ constexpr int kMaxOffsetMs = 3600000;
 
 constexpr int kTimeTagSlots = 200;      // table size; first nLine == -1 ends it
 constexpr int kMaxTagsPerRead = 199;    // leaves room for the end mark
-constexpr int kLineBufferSize = 512;    // a line holds at most 510 bytes of UTF-8
+constexpr int kLineBufferSize = 512;    // a shown line holds at most 510 bytes of UTF-8
 constexpr int kMaxLineChars = 510;
+// A line with word tags keeps them up to this many bytes as read.
+constexpr int kMaxWordLineBytes = 4096;
+// "<mmmm:ss.xxx>", the longest word tag read.
+constexpr int kMaxWordTagBytes = 13;
+
+// A time inside a shown line (an enhanced LRC word tag "<mm:ss.xx>"): the
+// word that starts at `offset` is sung from `ms` on, as written.
+struct WordTime {
+    std::size_t offset = 0;  // byte offset into the shown text
+    int ms = 0;
+};
+
+// The word tags of one shown line, and the time of the line's first "[..]"
+// tag, which they are read against (-1: the line has none).
+struct LineWords {
+    std::vector<WordTime> words;
+    int lineTagMs = -1;
+};
 
 // Where bytes come from. Next() returns 0..255, or -1 at end of data.
 class ByteSource {
@@ -74,6 +93,11 @@ public:
     virtual bool IsDisplayList() const = 0;
     virtual int Count() const = 0;
     virtual void Append(const char* text) = 0;
+    // A shown line of the display list with the word tags cut out of it.
+    virtual void AppendShown(const char* text, LineWords words) {
+        (void)words;
+        Append(text);
+    }
     virtual void DeleteItem(int index) = 0;
     virtual std::string ItemText(int index) const = 0;
 };
@@ -84,13 +108,23 @@ char* TrimSpaces(char* text);
 // The empty string at the text's end when it holds only spaces, else the text.
 const char* BlankToEmpty(const char* text);
 
-// Cuts the time tags out of one line (a NUL-terminated text in a buffer of
-// kLineBufferSize bytes) into table[count..], at most up to `capacity`
-// entries; the table needs capacity + 1 slots for the end mark. Returns false
-// when the display list is the target and the line carries a header tag.
-// With the edit list as target the line comes back unchanged.
-bool ParseTimeTags(char* line, TimeTag* table, int& count, int lineIndex,
+// Cuts the time tags out of one line into table[count..], at most up to
+// `capacity` entries; the table needs capacity + 1 slots for the end mark.
+// Returns false when the display list is the target and the line carries a
+// header tag. With the edit list as target the line comes back unchanged.
+bool ParseTimeTags(std::string& line, TimeTag* table, int& count, int lineIndex,
                    int capacity, bool displayTarget);
+
+// A word tag "<mm:ss>", "<mm:ss.x>", "<mm:ss.xx>" or "<mm:ss.xxx>" (one to
+// four digits of minutes) at text[pos]: its length and time (to the
+// hundredth, like line tags), or 0 when none starts there.
+std::size_t WordTagAt(std::string_view text, std::size_t pos, int& ms);
+
+// Cuts the word tags out of a line's text; any other "<...>" stays as text.
+// The text is then kept within kMaxLineChars bytes (never cut inside a
+// character) and its trailing spaces go when it had word tags; a blank text
+// keeps none.
+std::vector<WordTime> CutWordTags(std::string& text);
 
 // The value of an "[offset:±ms]" header at the start of a line (case and
 // leading spaces ignored); false when the line is no such header.

@@ -10,15 +10,18 @@ public:
     explicit LineCollector(bool display) : m_bDisplay(display) {}
     bool IsDisplayList() const override { return m_bDisplay; }
     int Count() const override { return static_cast<int>(lines.size()); }
-    void Append(const char* text) override { lines.emplace_back(text); }
+    void Append(const char* text) override { lines.push_back(ShownLine{text, {}, -1}); }
+    void AppendShown(const char* text, LineWords words) override {
+        lines.push_back(ShownLine{text, std::move(words.words), words.lineTagMs});
+    }
     void DeleteItem(int index) override {
         if (index >= 0 && index < Count()) lines.erase(lines.begin() + index);
     }
     std::string ItemText(int index) const override {
-        return index >= 0 && index < Count() ? lines[static_cast<size_t>(index)] : std::string();
+        return index >= 0 && index < Count() ? lines[static_cast<size_t>(index)].text : std::string();
     }
 
-    std::vector<std::string> lines;
+    std::vector<ShownLine> lines;
 
 private:
     bool m_bDisplay;
@@ -55,8 +58,7 @@ void LyricsDocument::Read(std::string_view utf8, text::TextForm form, std::strin
     int next = 0;
     ReadLyricsLines(displaySource, display, table, next, m_nLeftOut, &m_nOffsetMs);
     m_shownTags = UsedTags(table);
-    m_shown.reserve(display.lines.size());
-    for (std::string& line : display.lines) m_shown.push_back(ShownLine{std::move(line), {}});
+    m_shown = std::move(display.lines);
 
     // The edit view: every line with its tags.
     LineCollector edit(false);
@@ -65,7 +67,8 @@ void LyricsDocument::Read(std::string_view utf8, text::TextForm form, std::strin
     int unused = 0;
     ReadLyricsLines(editSource, edit, table, next, unused);
     m_rawTags = UsedTags(table);
-    m_raw = std::move(edit.lines);
+    m_raw.reserve(edit.lines.size());
+    for (ShownLine& line : edit.lines) m_raw.push_back(std::move(line.text));
 }
 
 void LyricsDocument::ReadBytes(std::string bytes, const text::CodePage& codePage) {

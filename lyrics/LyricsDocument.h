@@ -15,15 +15,10 @@
 // Where a load found the lyrics; its letter goes into the origin label.
 enum class LyricsOrigin : char { External = 'E', InsideSong = 'I', Downloaded = 'U' };
 
-// A time inside a line's text (enhanced LRC word timing; none are read yet).
-struct WordTime {
-    std::size_t offset = 0;  // byte offset into the shown text
-    int ms = 0;
-};
-
 struct ShownLine {
-    std::string text;  // time tags cut out
+    std::string text;  // time tags and word tags cut out
     std::vector<WordTime> words;
+    int lineTagMs = -1;  // the line's first "[..]" tag, which word times are read against
 };
 
 class LyricsDocument {

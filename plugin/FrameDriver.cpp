@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "ui/PluginWnd.h"
 
+#include <array>
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -113,6 +114,7 @@ int CLyricsPluginApp::Render(winampVisModule* module) {
         RestoreVisibleList(savedSel);
         SortTimeTags();
         ForgetTagSpan();
+        ForgetLitLines();
         m_nTagLine = 0;
     } else {
         RetryOpeningTitle();
@@ -254,6 +256,7 @@ void CLyricsPluginApp::TrackPlayTime() {
     if (!m_settings.moveBar || !IsUsable(list, true, true)) return;
     const int t = static_cast<int>(m_host.Send(IPC_GETOUTPUTTIME, 0));
     if (t == -1) {
+        ForgetLitLines();
         if (list->GetCurSel() != 0) list->SetCurSel(0);
         CenterSelection();
         return;
@@ -273,10 +276,14 @@ void CLyricsPluginApp::TrackPlayTime() {
         --p;
         if (p >= 0) {
             hit = true;
-            if (m_aTimeTags[p].nLine != m_nTagLine) {
-                list->SetCurSel(m_aTimeTags[p].nLine);
+            // Lines that share the time are lit together, the selection on
+            // the first of them.
+            const LitGroup group = GroupAt(p);
+            if (group.first != m_nTagLine || group.ms != m_nLitMs) LightGroup(group, now);
+            if (group.first != m_nTagLine) {
+                list->SetCurSel(group.first);
                 CenterSelection();
-                m_nTagLine = m_aTimeTags[p].nLine;
+                m_nTagLine = group.first;
             }
         }
     }
@@ -285,11 +292,63 @@ void CLyricsPluginApp::TrackPlayTime() {
     if ((looked && p < 0) || (!hit && firstSecond)) {
         if (m_nTagLine != 0 || (!hit && firstSecond)) {
             const int sel = list->GetCurSel();
-            if (sel != 0 && (p < 0 || sel != m_song.infoLineCount)) list->SetCurSel(0);
+            if (sel != 0 && (p < 0 || sel != m_song.infoLineCount)) {
+                ForgetLitLines();
+                list->SetCurSel(0);
+            }
             CenterSelection();
             m_nTagLine = 0;
         }
     }
+    if (!m_litWordSpans.empty()) UpdateWordFill(now);
+}
+
+// Entries of one time are next to each other in the sorted table. Of the
+// lines carrying it, the first ones next to each other form the group.
+CLyricsPluginApp::LitGroup CLyricsPluginApp::GroupAt(int p) const {
+    LitGroup group;
+    group.ms = m_aTimeTags[p].nMs;
+    int lo = p, hi = p;
+    while (lo > 0 && m_aTimeTags[lo - 1].nMs == group.ms) --lo;
+    while (hi + 1 < kTimeTagSlots && m_aTimeTags[hi + 1].nLine >= 0 && m_aTimeTags[hi + 1].nMs == group.ms) ++hi;
+    std::array<int, kTimeTagSlots> lines{};
+    int count = 0;
+    for (int i = lo; i <= hi; ++i) lines[static_cast<size_t>(count++)] = m_aTimeTags[i].nLine;
+    std::sort(lines.begin(), lines.begin() + count);
+    group.first = group.last = lines[0];
+    for (size_t i = 1; i < static_cast<size_t>(count) && lines[i] <= group.last + 1; ++i) group.last = lines[i];
+    return group;
+}
+
+// Word times are taken against the group's time and end at the next later
+// tag, which TrackPlayTime has just found.
+void CLyricsPluginApp::LightGroup(const LitGroup& group, int now) {
+    CLyricsListBox* list = DisplayList();
+    m_nLitMs = group.ms;
+    m_litWordSpans.clear();
+    std::vector<CLyricsListBox::WordLine> words;
+    const std::vector<ShownLine>& shown = m_song.doc.Shown();
+    for (int line = group.first; line <= group.last; ++line) {
+        const size_t docLine = static_cast<size_t>(line - m_song.infoLineCount);
+        if (line < m_song.infoLineCount || docLine >= shown.size() || shown[docLine].words.empty() ||
+            shown[docLine].text != list->Line(line))
+            continue;
+        std::vector<WordSpan> spans = TimeWords(shown[docLine], group.ms, m_nTagSpanEndMs);
+        words.push_back(CLyricsListBox::WordLine{line, spans, FillAt(spans, now)});
+        m_litWordSpans.emplace_back(line, std::move(spans));
+    }
+    list->LightLines(group.first, group.last, std::move(words));
+}
+
+void CLyricsPluginApp::ForgetLitLines() {
+    m_nLitMs = INT_MIN;
+    m_litWordSpans.clear();
+    if (CLyricsListBox* list = DisplayList()) list->ClearLitLines();
+}
+
+void CLyricsPluginApp::UpdateWordFill(int now) {
+    CLyricsListBox* list = DisplayList();
+    for (const auto& [line, spans] : m_litWordSpans) list->ShowWordFill(line, FillAt(spans, now));
 }
 
 void CLyricsPluginApp::ShiftTiming(int deltaMs) {
@@ -326,6 +385,9 @@ void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
         else if (IsUsable(EditList(), true, true)) line = EditList()->GetCurSel();
         if (line == -1) return;
     }
+    // Any line of the lit group seeks to the group's time (the other lines
+    // of a group share it, but may carry further times of their own).
+    if (IsUsable(DisplayList(), true, true)) line = DisplayList()->GroupStart(line);
     int now = static_cast<int>(m_host.Send(IPC_GETOUTPUTTIME, 0));
     now = now < 0 ? 0 : now;
     int target = NearestTagTime(line, now);
@@ -348,6 +410,12 @@ void CLyricsPluginApp::SeekToLine(winampVisModule* module, int line) {
     if (target < 0 || !BeforeSongEnd(target)) return;
     // -1: the player is not playing after all; nothing more to do then.
     m_nLastJumpResult = m_host.Send(IPC_JUMPTOTIME, static_cast<WPARAM>(target));
+    // The next frame finds the line again, so that the selection goes to the
+    // first line of its group even when the time stays inside the lit one.
+    if (m_nLastJumpResult != -1) {
+        ForgetTagSpan();
+        m_nTagLine = -1;
+    }
 }
 
 // The line's time on the play clock nearest to `now` (its written time less

@@ -151,6 +151,8 @@ void CLyricsPluginApp::ForgetLoadedSong() {
     m_song.fileOffsetMs = 0;
     m_song.userShiftMs = 0;
     m_nTagLine = -1;
+    m_nLitMs = INT_MIN;
+    m_litWordSpans.clear();
     m_bModified = 0;
 }
 

@@ -8,6 +8,7 @@
 #include "lyrics/LrcReader.h"
 #include "lyrics/LyricsDocument.h"
 #include "lyrics/LyricsLocations.h"
+#include "lyrics/WordTiming.h"
 #include "plugin/HostLink.h"
 #include "plugin/PluginSettings.h"
 #include "plugin/SongSession.h"
@@ -15,6 +16,7 @@
 #include "ui/ViewHost.h"
 
 #include <atomic>
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -297,6 +299,10 @@ public:
     int m_nTagSpanStartMs = 1;
     int m_nTagSpanEndMs = 0;
     int m_nTagLine = -1;
+    // The time of the lit group's tag, and its lines with word timing
+    // (display list index, spans).
+    int m_nLitMs = INT_MIN;
+    std::vector<std::pair<int, std::vector<WordSpan>>> m_litWordSpans;
     fw::UniqueMemoryDc m_hMemDC;
     fw::UniqueBitmap m_hMemBitmap;
     HGDIOBJ m_hOldBitmap = nullptr;
@@ -355,6 +361,19 @@ private:
     void RestoreVisibleList(int savedSel);
     void SortTimeTags();
     void TrackPlayTime();
+    // Lines next to each other that carry the time of table entry p; the
+    // highlight lights them together.
+    struct LitGroup {
+        int first = -1;
+        int last = -1;
+        int ms = 0;
+    };
+    LitGroup GroupAt(int p) const;
+    // Lights a group, its lines with word timing timed for this time of it.
+    void LightGroup(const LitGroup& group, int now);
+    void ForgetLitLines();
+    // Moves the word fill of the lit lines to the time `now`.
+    void UpdateWordFill(int now);
     // Saving steps.
     HWND FrameWindow() const;
     std::string LyricsTextToSave() const;

@@ -149,6 +149,38 @@ TEST(LrcLineEnds, LongLinesAreNeverCutInsideACharacter)
         EXPECT_LE(line.size(), static_cast<size_t>(kMaxLineChars));
 }
 
+// A line with a word tag keeps it up to kMaxWordLineBytes, so that saving
+// writes it back; the cut falls before the character or word tag the limit
+// is inside, and nothing is lost.
+TEST(LrcLineEnds, LinesWithWordTagsHoldUpTo4096Bytes)
+{
+    const std::string tag = "<00:01>";
+    const std::string e = "\xC3\xA9";
+    const auto a = [](int n) { return std::string(static_cast<size_t>(n), 'a'); };
+    const std::string fits = tag + a(kMaxWordLineBytes - 7);
+    struct Row {
+        std::string text;
+        Items lines;
+    };
+    const Row rows[] = {
+        {fits, {fits}},
+        {fits + "bc", {fits, "bc"}},
+        {fits + "\r\nXY", {fits, "XY"}},
+        {fits + "\r" + e + "b", {fits, e + "b"}},
+        {tag + a(kMaxWordLineBytes - 8) + e + "b", {tag + a(kMaxWordLineBytes - 8), e + "b"}},
+        {tag + a(kMaxWordLineBytes - 11) + "<00:02>x", {tag + a(kMaxWordLineBytes - 11), "<00:02>x"}},
+        {"[00:01]" + a(600) + "<00:02>x\r\nnext", {"[00:01]" + a(600) + "<00:02>x", "next"}},
+        {"x <3 " + a(600), {"x <3 " + a(kMaxLineChars - 5), a(600 - kMaxLineChars + 4)}},  // no word tag: as before
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(Edit(row.text).items, row.lines) << row.text.substr(row.text.size() - 12);
+    // A tag the limit falls inside does not count.
+    EXPECT_EQ(Edit(a(kMaxWordLineBytes - 3) + tag).items.front(), a(kMaxLineChars));
+    // The text shown stays within the 510 bytes, never cut inside a character.
+    EXPECT_EQ(Display("[00:01]<00:01>" + a(kMaxLineChars - 1) + e + "<00:02>b").items,
+              (Items{a(kMaxLineChars - 1)}));
+}
+
 TEST(LrcLineEnds, BlockReadsGiveTheSameLines)
 {
     std::string data = "[00:01]A\r\n\r\n\xff" + std::string(600, 'x') + "\n\rB\n\nC\r";

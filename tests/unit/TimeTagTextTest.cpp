@@ -14,6 +14,25 @@ TEST(TimeTagText, TagsAndWhereTheyGo) {
     EXPECT_EQ("Hello [x][01:05] world", InsertTimeTagText("Hello [x] world", "[01:05]"));
     EXPECT_EQ("[01:05][a] b [c", InsertTimeTagText("[a] b [c", "[01:05]"));  // the last "[" is never closed
 
+    // Word tags are text to the line's tags: a stamp goes after the last
+    // "[..]", and the word tags stay where they were written.
+    struct Row {
+        const char* line;
+        const char* inserted;
+        const char* deleted;
+    };
+    const Row words[] = {
+        {"[00:10]<00:10>Hi <00:11>there", "[00:10][01:05]<00:10>Hi <00:11>there", "<00:10>Hi <00:11>there"},
+        {"<00:10>Hi <00:11>there", "[01:05]<00:10>Hi <00:11>there", "<00:10>Hi <00:11>there"},
+        {"[00:10]Hi <00:11>[x]<00:12>", "[00:10]Hi <00:11>[x][01:05]<00:12>", "[00:10]Hi <00:11><00:12>"},
+    };
+    for (const Row& row : words) {
+        EXPECT_EQ(row.inserted, InsertTimeTagText(row.line, "[01:05]")) << row.line;
+        std::string deleted = row.line;
+        RemoveLastTimeTag(deleted);
+        EXPECT_EQ(row.deleted, deleted) << row.line;
+    }
+
     std::string line = "x]y[z]w";
     EXPECT_TRUE(RemoveLastTimeTag(line));
     EXPECT_EQ("x]yw", line);
