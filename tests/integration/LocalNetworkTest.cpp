@@ -91,7 +91,16 @@ protected:
 
 }  // namespace
 
+// WinINet reaches the "public" host by the name "localhost" itself.
+bool MachineResolvesLocalhost() {
+    ADDRINFOW* info = nullptr;
+    if (::GetAddrInfoW(L"localhost", nullptr, nullptr, &info) != 0) return false;
+    ::FreeAddrInfoW(info);
+    return true;
+}
+
 TEST_F(LocalNetwork, AddressesFromFetchedPagesStayOffTheLocalNetwork) {
+    if (!MachineResolvesLocalhost()) GTEST_SKIP() << "this machine does not resolve \"localhost\"";
     const std::string rows = Row(At("127.0.0.1", "/private/<songName>"), "Loopback") +
                              Row(At("intranet.test", "/intranet/<songName>"), "Intranet") +
                              Row(At("localhost", "/redirect/<songName>"), "Redirected") +
