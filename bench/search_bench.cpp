@@ -11,6 +11,7 @@
 #include "search/LyricsFinder.h"
 #include "search/SitesLoader.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/ProcessTime.h"
 #include "tests/support/TempFolder.h"
 #include "tools/host/HostEmulator.h"
 
@@ -64,15 +65,6 @@ double FrameUs(host::HostEmulator& emulator) {
         us = (NowMs() - t0) * 1000.0 / n;
     });
     return us;
-}
-
-double ProcessCpuMs() {
-    FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto ms = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
 }
 
 class QuietObserver : public SearchObserver {

@@ -8,6 +8,7 @@
 #include "search/LyricsFinder.h"
 #include "search/SitesLoader.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/ProcessTime.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/ZipFixture.h"
 
@@ -95,16 +96,6 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
         ::Sleep(2);
     }
     return true;
-}
-
-// Milliseconds of processor time this process has used.
-double ProcessCpuMs() {
-    FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto ms = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
 }
 
 // Runs of five openings, thousands of them different ("<7<c<d<e<u><b>"):
