@@ -155,7 +155,7 @@ TEST_F(JsonLyricsSource, ALengthTheServiceRefusesIsLeftOutAndLongerTimingsGiveWa
 // even from two rows.
 TEST_F(JsonLyricsSource, ATooManyRequestsAnswerIsHonouredAndRequestsGoOneAtATime) {
     HttpReply busy{429, "{}"};
-    busy.headers = {{"Retry-After", "2"}};
+    busy.headers = {{"Retry-After", "4"}};
     server.ServePrefix("/x/api/", busy);
     server.ServePrefix("/y/api/", busy);
     server.ServePrefix("/other/", "<html><pre>from the other site</pre></html>");
@@ -176,11 +176,14 @@ TEST_F(JsonLyricsSource, ATooManyRequestsAnswerIsHonouredAndRequestsGoOneAtATime
             if (r.target.find("/api/") != std::string::npos) ticks.push_back(r.tick);
         return ticks;
     };
+    // The first song's other site has nothing, so every row has had its turn
+    // when the search ends, however the workers were scheduled.
+    server.Serve("/other/First", HttpReply{404, "gone"});
     ASSERT_TRUE(s.Start());
-    ASSERT_TRUE(WaitStatus("Lyrics found - Other. (Open editor for more lyrics)")) << Status();
+    ASSERT_TRUE(WaitStatus("No results. Please verify song info.")) << Status();
     EXPECT_EQ(serviceRequests().size(), 1u);  // the 429 ended both rows of the service
 
-    s.Host().SetListPos(1);  // within the 2 s: only the other site is asked
+    s.Host().SetListPos(1);  // within the 4 s: only the other site is asked
     ASSERT_TRUE(s.Host().WaitFor([&] { return server.CountRequests("/other/Second") == 1; }, 5000));
     EXPECT_TRUE(WaitStatus("Lyrics found - Other. (Open editor for more lyrics)")) << Status();
     EXPECT_EQ(serviceRequests().size(), 1u);
@@ -192,7 +195,7 @@ TEST_F(JsonLyricsSource, ATooManyRequestsAnswerIsHonouredAndRequestsGoOneAtATime
     server.ServePrefix("/x/api/", slow);
     server.ServePrefix("/y/api/", slow);
     server.Serve("/other/Third", HttpReply{404, "gone"});
-    ::Sleep(2100);
+    ::Sleep(4100);
     s.Host().SetListPos(2);
     ASSERT_TRUE(WaitStatus("No results. Please verify song info.", 10000)) << Status();
     const std::vector<DWORD> asked = serviceRequests();
