@@ -231,11 +231,77 @@ private:
     size_t m_used = 0;
 };
 
+// The links between live characters. A removal joins the text at one place,
+// so nearly every character's neighbours stay the characters beside it: only
+// the joins are kept, in a bit per character and a table, instead of two
+// whole arrays of positions the size of the text.
+class CharLinks {
+public:
+    // Characters 0 .. count-1; count and count + 1 are the ends before the
+    // first and after the last character.
+    explicit CharLinks(int count) : m_nextJoined(Words(count)), m_prevJoined(Words(count)) {}
+
+    int Next(int pos) const { return Has(m_nextJoined, pos) ? m_next.Get(pos) : pos + 1; }
+    int Prev(int pos) const { return Has(m_prevJoined, pos) ? m_prev.Get(pos) : pos - 1; }
+    // True when the next live character is not simply the one beside it.
+    bool JoinedAfter(int pos) const { return Has(m_nextJoined, pos); }
+    void Link(int a, int b) {
+        Set(m_nextJoined, a);
+        m_next.Put(a, b);
+        Set(m_prevJoined, b);
+        m_prev.Put(b, a);
+    }
+
+private:
+    // Positions to positions, open addressing.
+    class Table {
+    public:
+        void Put(int key, int value) {
+            if ((m_used + 1) * 2 > m_slots.size()) Rehash(m_slots.empty() ? 64 : m_slots.size() * 2);
+            Slot& slot = m_slots[Locate(key)];
+            if (slot.key < 0) ++m_used;
+            slot = {key, value};
+        }
+        int Get(int key) const { return m_slots[Locate(key)].value; }  // the key is known to be there
+
+    private:
+        struct Slot {
+            int key = -1;
+            int value = 0;
+        };
+        size_t Locate(int key) const {
+            const size_t mask = m_slots.size() - 1;
+            size_t i = (static_cast<uint32_t>(key) * 0x9E3779B1u) & mask;
+            while (m_slots[i].key >= 0 && m_slots[i].key != key) i = (i + 1) & mask;
+            return i;
+        }
+        void Rehash(size_t size) {
+            std::vector<Slot> old(size);
+            old.swap(m_slots);
+            for (const Slot& slot : old)
+                if (slot.key >= 0) m_slots[Locate(slot.key)] = slot;
+        }
+        std::vector<Slot> m_slots;
+        size_t m_used = 0;
+    };
+
+    static size_t Words(int count) { return static_cast<size_t>(count) / 64 + 1; }
+    static bool Has(const std::vector<uint64_t>& bits, int pos) {
+        return (bits[static_cast<size_t>(pos) >> 6] >> (pos & 63)) & 1u;
+    }
+    static void Set(std::vector<uint64_t>& bits, int pos) { bits[static_cast<size_t>(pos) >> 6] |= uint64_t{1} << (pos & 63); }
+
+    std::vector<uint64_t> m_nextJoined;
+    std::vector<uint64_t> m_prevJoined;
+    Table m_next;
+    Table m_prev;
+};
+
 class SpanRemover {
 public:
     SpanRemover(const std::string& text, const std::string& open, const std::string& close, TextWork& work)
         : m_text(text), m_open(open), m_close(close), m_n(static_cast<int>(text.size())),
-          m_next(text.size() + 2), m_prev(text.size() + 2), m_work(work) {}
+          m_links(m_n + 2), m_work(work) {}
 
     // Nothing when the work ended first.
     std::optional<std::string> Run();
@@ -243,21 +309,24 @@ public:
 private:
     // An opening or a closing. Openings between two closings form the group
     // of the second one: each opening's span ends with its group's closing.
+    // A 1 MB page can hold half a million tokens: the layout is kept small,
+    // since fresh memory is much of what the set-up costs.
     struct Token {
         int pos = 0;          // first character
         int lastPos = 0;      // last character (not pos + length - 1 once made at a join)
         int prev = -1;        // token list, in text order
         int next = -1;
         int parent = 0;       // group sets (union-find)
-        uint64_t key = 0;     // opening: key of its span, valid while fresh
-        HashParts span;       // opening: hash of its span, valid while fresh
-        HashParts piece;      // opening not fresh: hash of its text up to the group's next opening
         int round = -1;       // the round that last picked this token
-        bool isOpen = false;
-        bool alive = true;
-        bool fresh = false;   // opening: indexed under its current span
-        bool dirty = false;   // closing: its group may hold openings that are not fresh
-        bool shared = false;  // opening: was listed beside another with the same key
+        // Opening: while fresh, the hash of its span; otherwise the hash of
+        // its text up to the group's next opening.
+        HashParts hash;
+        bool isOpen : 1;
+        bool alive : 1;
+        bool fresh : 1;   // opening: indexed under its current span
+        bool dirty : 1;   // closing: its group may hold openings that are not fresh
+        bool shared : 1;  // opening: was listed beside another with the same key
+        uint64_t Key() const { return KeyOf(hash); }
     };
     struct Copy {
         int open;
@@ -266,7 +335,7 @@ private:
 
     int Head() const { return m_n; }
     int Tail() const { return m_n + 1; }
-    void LinkChars(int a, int b) { m_next[a] = b; m_prev[b] = a; }
+    void LinkChars(int a, int b) { m_links.Link(a, b); }
     void LinkTokens(int a, int b);
     int AddToken(int pos, int lastPos, bool isOpen);
 
@@ -300,11 +369,9 @@ private:
     const std::string& m_open;
     const std::string& m_close;
     const int m_n;
-    std::vector<int> m_next;  // live characters; Head() and Tail() are the ends
-    std::vector<int> m_prev;
+    CharLinks m_links;  // live characters; Head() and Tail() are the ends
     std::vector<Token> m_tokens;
     std::vector<int> m_groupClose;  // per set root: the group's closing, -1 for none
-    std::vector<int> m_setSize;
     int m_first = -1;
     TokenIndex m_fresh;  // span key -> fresh openings
     TokenIndex m_dirty;  // key of the last opening's span -> dirty closings
@@ -327,10 +394,13 @@ int SpanRemover::AddToken(int pos, int lastPos, bool isOpen) {
     token.pos = pos;
     token.lastPos = lastPos;
     token.isOpen = isOpen;
+    token.alive = true;
+    token.fresh = false;
+    token.dirty = false;
+    token.shared = false;
     token.parent = static_cast<int>(m_tokens.size());
     m_tokens.push_back(token);
     m_groupClose.push_back(isOpen ? -1 : token.parent);
-    m_setSize.push_back(1);
     return token.parent;
 }
 
@@ -353,7 +423,6 @@ void SpanRemover::FindTokens() {
     if (closeFirst != openFirst) candidates += static_cast<size_t>(std::count(m_text.begin(), m_text.end(), closeFirst));
     m_tokens.reserve(candidates);
     m_groupClose.reserve(candidates);
-    m_setSize.reserve(candidates);
     int last = -1;
     for (size_t i = 0; i < size; ++i) {
         const char c = text[i];
@@ -370,7 +439,6 @@ void SpanRemover::FindTokens() {
     while (!m_tokens.empty() && m_tokens.back().isOpen) {
         m_tokens.pop_back();
         m_groupClose.pop_back();
-        m_setSize.pop_back();
     }
     if (m_tokens.empty()) m_first = -1;
     else m_tokens.back().next = -1;
@@ -391,8 +459,7 @@ void SpanRemover::IndexGroups() {
         for (auto it = members.rbegin(); it != members.rend(); ++it) {
             Token& member = m_tokens[*it];
             for (; pos >= member.pos; --pos) key.Prepend(static_cast<unsigned char>(m_text[pos]));
-            member.span = key.Parts();
-            member.key = KeyOf(member.span);
+            member.hash = key.Parts();
             member.fresh = true;
             AddFresh(*it);
             JoinGroups(*it, id);
@@ -413,15 +480,16 @@ int SpanRemover::Find(int token) {
 }
 
 // Puts the set of `from` into the set of `into`; the joined set keeps the
-// closing of `into`'s set.
+// closing of `into`'s set. The smaller index becomes the root: no sizes are
+// kept, and with path compression the finds stay cheap (amortized
+// logarithmic at worst).
 void SpanRemover::JoinGroups(int from, int into) {
     int a = Find(from);
     int b = Find(into);
     if (a == b) return;
     const int close = m_groupClose[b];
-    if (m_setSize[a] > m_setSize[b]) std::swap(a, b);
+    if (a < b) std::swap(a, b);
     m_tokens[a].parent = b;
-    m_setSize[b] += m_setSize[a];
     m_groupClose[b] = close;
 }
 
@@ -442,10 +510,10 @@ std::string SpanRemover::LiveText(int from, int last) const {
     int pos = from;
     while (pos != Tail()) {
         const int runStart = pos;
-        while (pos != last && m_next[pos] == pos + 1) ++pos;
+        while (pos != last && !m_links.JoinedAfter(pos)) ++pos;
         out.append(m_text, static_cast<size_t>(runStart), static_cast<size_t>(pos - runStart + 1));
         if (pos == last) break;
-        pos = m_next[pos];
+        pos = m_links.Next(pos);
     }
     return out;
 }
@@ -453,7 +521,7 @@ std::string SpanRemover::LiveText(int from, int last) const {
 bool SpanRemover::SameForward(int pos, const std::string& span) const {
     for (char c : span) {
         if (pos == Tail() || m_text[pos] != c) return false;
-        pos = m_next[pos];
+        pos = m_links.Next(pos);
     }
     return true;
 }
@@ -463,7 +531,7 @@ int SpanRemover::SameBackward(int close, const std::string& span) const {
     int pos = m_tokens[close].lastPos;
     for (size_t i = span.size(); i-- > 0;) {
         if (pos == Head() || m_text[pos] != span[i]) return -1;
-        if (i > 0) pos = m_prev[pos];
+        if (i > 0) pos = m_links.Prev(pos);
     }
     int member = m_tokens[close].prev;
     while (member >= 0 && m_tokens[member].isOpen && m_tokens[member].pos > pos) member = m_tokens[member].prev;
@@ -475,12 +543,12 @@ void SpanRemover::FindFreshCopies(const std::string& span, std::vector<Copy>& co
     // The first opening's key is the span's when it is fresh.
     const Token& first = m_tokens[copies.front().open];
     if (first.fresh && !first.shared) return;
-    const uint64_t key = first.fresh ? first.key : KeyOf(SpanParts());
+    const uint64_t key = first.fresh ? first.Key() : KeyOf(SpanParts());
     m_fresh.Take(key, m_listed);
     for (const int id : m_listed) {
         m_work.Spend(span.size());
         Token& token = m_tokens[id];
-        if (!token.alive || !token.fresh || token.key != key || token.span.len != span.size() ||
+        if (!token.alive || !token.fresh || token.Key() != key || token.hash.len != span.size() ||
             token.round == m_round)
             continue;
         if (!SameForward(token.pos, span)) {
@@ -533,7 +601,7 @@ void SpanRemover::FindStaleCopies(const std::string& span, std::vector<Copy>& co
 uint64_t SpanRemover::GroupKeyOf(int close, int openings) const {
     int open = m_tokens[close].prev;
     if (open < 0 || !m_tokens[open].isOpen || !m_tokens[open].fresh) return 0;
-    uint64_t key = m_tokens[open].key;
+    uint64_t key = m_tokens[open].Key();
     for (int i = 1; i < openings; ++i) {
         open = m_tokens[open].prev;
         if (open < 0 || !m_tokens[open].isOpen) return 0;
@@ -545,13 +613,13 @@ uint64_t SpanRemover::GroupKeyOf(int close, int openings) const {
 // The hash of an opening's text up to the next opening of its group.
 HashParts SpanRemover::PieceOf(int open) const {
     const Token& token = m_tokens[open];
-    if (!token.fresh) return token.piece;
-    return Before(token.span, m_tokens[token.next].span);
+    if (!token.fresh) return token.hash;
+    return Before(token.hash, m_tokens[token.next].hash);  // fresh openings end a group: the next is fresh too
 }
 
 HashParts SpanRemover::Extend(const HashParts& start, int from, int stop) const {
     SpanKey key(start);
-    for (int pos = from; pos != stop; pos = m_next[pos]) key.Append(static_cast<unsigned char>(m_text[pos]));
+    for (int pos = from; pos != stop; pos = m_links.Next(pos)) key.Append(static_cast<unsigned char>(m_text[pos]));
     return key.Parts();
 }
 
@@ -566,16 +634,19 @@ const HashParts& SpanRemover::SpanParts() {
 void SpanRemover::Remove(const Copy& copy) {
     const int prevTok = m_tokens[copy.open].prev;
     const int nextTok = m_tokens[copy.close].next;
-    const int before = m_prev[m_tokens[copy.open].pos];
-    const int after = m_next[m_tokens[copy.close].lastPos];
+    const int before = m_links.Prev(m_tokens[copy.open].pos);
+    const int after = m_links.Next(m_tokens[copy.close].lastPos);
 
     // Openings left in front of the copy now run on to a later closing: their
     // spans are no longer known, the text up to their next opening is.
     const bool stranded = prevTok >= 0 && m_tokens[prevTok].isOpen;
+    HashParts nextSpan = SpanParts();  // the span of the opening after, before it went stale
     for (int id = prevTok; id >= 0 && m_tokens[id].isOpen && m_tokens[id].fresh; id = m_tokens[id].prev) {
         Token& token = m_tokens[id];
-        token.piece = Before(token.span, id == prevTok ? SpanParts() : m_tokens[token.next].span);
+        const HashParts span = token.hash;
+        token.hash = Before(span, nextSpan);
         token.fresh = false;
+        nextSpan = span;
     }
 
     for (int id = copy.open;; id = m_tokens[id].next) {
@@ -596,10 +667,10 @@ void SpanRemover::Remove(const Copy& copy) {
     const bool openingFollows = nextTok >= 0 && m_tokens[nextTok].isOpen;
     if (madeOpen) {
         // The new opening takes the last character of the stranded text.
-        if (stranded) m_tokens[prevTok].piece = WithoutLast(m_tokens[prevTok].piece, static_cast<unsigned char>(m_text[before]));
-        if (openingFollows) m_tokens[made].piece = Extend(HashParts(), m_tokens[made].pos, m_tokens[nextTok].pos);
+        if (stranded) m_tokens[prevTok].hash = WithoutLast(m_tokens[prevTok].hash, static_cast<unsigned char>(m_text[before]));
+        if (openingFollows) m_tokens[made].hash = Extend(HashParts(), m_tokens[made].pos, m_tokens[nextTok].pos);
     } else if (stranded && openingFollows && made < 0) {
-        m_tokens[prevTok].piece = Extend(m_tokens[prevTok].piece, after, m_tokens[nextTok].pos);
+        m_tokens[prevTok].hash = Extend(m_tokens[prevTok].hash, after, m_tokens[nextTok].pos);
     }
     if (stranded || madeOpen) {
         // The stranded openings and a new opening join the group that
@@ -623,8 +694,8 @@ int SpanRemover::MakeTokenAtJoin(int before, int after, int prevTok, int nextTok
     if (reach == 0) return -1;
     std::vector<int> left;  // nearest first
     std::vector<int> right;
-    for (int pos = before; pos != Head() && left.size() < reach; pos = m_prev[pos]) left.push_back(pos);
-    for (int pos = after; pos != Tail() && right.size() < reach; pos = m_next[pos]) right.push_back(pos);
+    for (int pos = before; pos != Head() && left.size() < reach; pos = m_links.Prev(pos)) left.push_back(pos);
+    for (int pos = after; pos != Tail() && right.size() < reach; pos = m_links.Next(pos)) right.push_back(pos);
     int lastPos = -1;
     int first = MatchAcross(m_close, left, right, lastPos);
     bool isOpen = false;
@@ -677,7 +748,7 @@ void SpanRemover::Normalize(int close, bool joined) {
 // Lists a fresh opening under its key. An opening that never shared its
 // list needs no look-up when it comes first: no copy of its span is listed.
 void SpanRemover::AddFresh(int open) {
-    const int previous = m_fresh.Add(m_tokens[open].key, open);
+    const int previous = m_fresh.Add(m_tokens[open].Key(), open);
     if (previous < 0) return;
     m_tokens[open].shared = true;
     m_tokens[previous].shared = true;
@@ -685,24 +756,24 @@ void SpanRemover::AddFresh(int open) {
 
 void SpanRemover::Refresh(int open, int close) {
     SpanKey key;
-    for (int pos = m_tokens[open].pos;; pos = m_next[pos]) {
+    for (int pos = m_tokens[open].pos;; pos = m_links.Next(pos)) {
         m_work.Spend(1);
         key.Append(static_cast<unsigned char>(m_text[pos]));
         if (pos == m_tokens[close].lastPos) break;
     }
     Token& token = m_tokens[open];
-    token.span = key.Parts();
-    token.key = KeyOf(token.span);
+    token.hash = key.Parts();
     token.fresh = true;
     AddFresh(open);
 }
 
 std::optional<std::string> SpanRemover::Run() {
-    std::iota(m_next.begin(), m_next.begin() + m_n, 1);
-    std::iota(m_prev.begin(), m_prev.begin() + m_n, -1);
-    if (m_n > 0) m_prev[0] = Head();
-    LinkChars(m_n > 0 ? m_n - 1 : Head(), Tail());
-    m_next[Head()] = m_n > 0 ? 0 : Tail();
+    if (m_n > 0) {
+        LinkChars(Head(), 0);
+        LinkChars(m_n - 1, Tail());
+    } else {
+        LinkChars(Head(), Tail());
+    }
     FindTokens();
     IndexGroups();
 
@@ -727,7 +798,7 @@ std::optional<std::string> SpanRemover::Run() {
         if (m_work.Ended()) return std::nullopt;
     }
     if (!m_work.Continue()) return std::nullopt;
-    return LiveText(m_next[Head()], -1);
+    return LiveText(m_links.Next(Head()), -1);
 }
 
 }  // namespace
