@@ -4,6 +4,8 @@
 #include "framework/Wnd.h"
 #include "tests/support/KeyPress.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <memory>
 
@@ -82,14 +84,28 @@ HWND PluginSession::Child(int id) const {
 }
 
 // Read as a screen reader reads them: the items' own texts, in UTF-16.
-std::vector<std::string> PluginSession::Items(HWND list) const {
+// LB_GETTEXT has no buffer size: between asking an item's length and its
+// text, the thread that owns the list may change the item, and a longer text
+// would overrun the buffer. So the whole read runs on that thread, where
+// nothing else happens in between.
+std::vector<std::string> PluginSession::Items(HWND list) {
     std::vector<std::string> items;
-    const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        const int len = static_cast<int>(::SendMessageW(list, LB_GETTEXTLEN, i, 0));
-        std::wstring text(static_cast<size_t>(len < 0 ? 0 : len) + 1, L'\0');
-        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        items.push_back(fw::Narrow(text.c_str()));
+    const auto read = [&] {
+        const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            const int len = static_cast<int>(::SendMessageW(list, LB_GETTEXTLEN, i, 0));
+            std::wstring text(static_cast<size_t>(len < 0 ? 0 : len) + 1, L'\0');
+            ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+            items.push_back(fw::Narrow(text.c_str()));
+        }
+    };
+    const DWORD owner = ::GetWindowThreadProcessId(list, nullptr);
+    if (owner == 0 || owner == ::GetCurrentThreadId()) {
+        read();
+    } else if (owner == m_host.UiThreadId()) {
+        m_host.RunOnUiThread(read);
+    } else if (owner != m_host.VisThreadId() || !m_host.RunOnVisThread(read)) {
+        ADD_FAILURE() << "the list's thread cannot run the read";
     }
     return items;
 }
