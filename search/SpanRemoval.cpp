@@ -141,6 +141,10 @@ HashParts HashOf(const std::string& text, size_t from = 0, size_t to = std::stri
     return key.Parts();
 }
 
+// How often the set-up looks at the work's running flag: every this many
+// plus one characters or tokens.
+constexpr size_t kLookEveryChars = (size_t(1) << 14) - 1;
+
 // Groups are compared backwards under a key made of their last opening's
 // span and the pieces of text between their last few openings.
 constexpr int kKeyedOpenings = 4;
@@ -271,18 +275,23 @@ private:
         };
         size_t Locate(int key) const {
             const size_t mask = m_slots.size() - 1;
-            size_t i = (static_cast<uint32_t>(key) * 0x9E3779B1u) & mask;
+            // The top bits of the product: every bit of the position counts,
+            // so joins at any regular distance spread over the table.
+            size_t i = static_cast<size_t>((static_cast<uint64_t>(key) * 0x9E3779B97F4A7C15ull) >> m_shift);
             while (m_slots[i].key >= 0 && m_slots[i].key != key) i = (i + 1) & mask;
             return i;
         }
         void Rehash(size_t size) {
             std::vector<Slot> old(size);
             old.swap(m_slots);
+            m_shift = 64;
+            for (size_t bits = size; bits > 1; bits >>= 1) --m_shift;
             for (const Slot& slot : old)
                 if (slot.key >= 0) m_slots[Locate(slot.key)] = slot;
         }
         std::vector<Slot> m_slots;
         size_t m_used = 0;
+        int m_shift = 64;  // 64 - log2 of the table's size
     };
 
     static size_t Words(int count) { return static_cast<size_t>(count) / 64 + 1; }
@@ -339,8 +348,10 @@ private:
     void LinkTokens(int a, int b);
     int AddToken(int pos, int lastPos, bool isOpen);
 
-    void FindTokens();
-    void IndexGroups();
+    // Both false when the work ended first: the set-up of a large page takes
+    // long enough on a slow machine that a stop must not wait for it.
+    bool FindTokens();
+    bool IndexGroups();
     int FirstOpening();
     std::string LiveText(int from, int last) const;
 
@@ -406,7 +417,7 @@ int SpanRemover::AddToken(int pos, int lastPos, bool isOpen) {
 
 // Openings after the last closing are left out: no span can start there,
 // and when one of them is the first opening the removal stops anyway.
-void SpanRemover::FindTokens() {
+bool SpanRemover::FindTokens() {
     const size_t openLen = m_open.size();
     const size_t closeLen = m_close.size();
     const char* text = m_text.data();
@@ -425,6 +436,7 @@ void SpanRemover::FindTokens() {
     m_groupClose.reserve(candidates);
     int last = -1;
     for (size_t i = 0; i < size; ++i) {
+        if ((i & kLookEveryChars) == kLookEveryChars && !m_work.Continue()) return false;
         const char c = text[i];
         if (c != closeFirst && c != openFirst) continue;
         int id = -1;
@@ -442,13 +454,16 @@ void SpanRemover::FindTokens() {
     }
     if (m_tokens.empty()) m_first = -1;
     else m_tokens.back().next = -1;
+    return true;
 }
 
 // Every opening followed by a closing gets the key of its span; the spans of
 // one group are suffixes of each other, so one backward walk per group does.
-void SpanRemover::IndexGroups() {
+bool SpanRemover::IndexGroups() {
     std::vector<int> members;
+    int seen = 0;
     for (int id = m_first; id >= 0; id = m_tokens[id].next) {
+        if ((++seen & kLookEveryChars) == 0 && !m_work.Continue()) return false;
         Token& token = m_tokens[id];
         if (token.isOpen) {
             members.push_back(id);
@@ -466,6 +481,7 @@ void SpanRemover::IndexGroups() {
         }
         members.clear();
     }
+    return true;
 }
 
 int SpanRemover::Find(int token) {
@@ -774,8 +790,7 @@ std::optional<std::string> SpanRemover::Run() {
     } else {
         LinkChars(Head(), Tail());
     }
-    FindTokens();
-    IndexGroups();
+    if (!FindTokens() || !IndexGroups()) return std::nullopt;
 
     for (;;) {
         ++m_round;
