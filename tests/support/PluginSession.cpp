@@ -4,8 +4,7 @@
 #include "framework/Wnd.h"
 #include "tests/support/KeyPress.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -84,28 +83,23 @@ HWND PluginSession::Child(int id) const {
 }
 
 // Read as a screen reader reads them: the items' own texts, in UTF-16.
-// LB_GETTEXT has no buffer size: between asking an item's length and its
-// text, the thread that owns the list may change the item, and a longer text
-// would overrun the buffer. So the whole read runs on that thread, where
-// nothing else happens in between.
-std::vector<std::string> PluginSession::Items(HWND list) {
+// LB_GETTEXT has no buffer size, and the thread that owns the list may change
+// an item between the questions for its length and for its text (running the
+// read on that thread instead would wait forever while it shows a modal
+// dialog). So the text goes into a buffer with room for far more than the
+// length just given and than any item the plugin shows: its lines are cut
+// to a few thousand characters, and a path ends at 32767.
+std::vector<std::string> PluginSession::Items(HWND list) const {
+    constexpr size_t kRoom = 1 << 16;
     std::vector<std::string> items;
-    const auto read = [&] {
-        const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            const int len = static_cast<int>(::SendMessageW(list, LB_GETTEXTLEN, i, 0));
-            std::wstring text(static_cast<size_t>(len < 0 ? 0 : len) + 1, L'\0');
-            ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-            items.push_back(fw::Narrow(text.c_str()));
-        }
-    };
-    const DWORD owner = ::GetWindowThreadProcessId(list, nullptr);
-    if (owner == 0 || owner == ::GetCurrentThreadId()) {
-        read();
-    } else if (owner == m_host.UiThreadId()) {
-        m_host.RunOnUiThread(read);
-    } else if (owner != m_host.VisThreadId() || !m_host.RunOnVisThread(read)) {
-        ADD_FAILURE() << "the list's thread cannot run the read";
+    const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
+    std::wstring text;
+    for (int i = 0; i < count; ++i) {
+        const LRESULT len = ::SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        if (len == LB_ERR) break;  // the list got shorter meanwhile
+        text.assign(std::max(kRoom, 4 * static_cast<size_t>(len) + 1), L'\0');
+        if (::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0])) == LB_ERR) break;
+        items.push_back(fw::Narrow(text.c_str()));
     }
     return items;
 }

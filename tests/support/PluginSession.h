@@ -38,7 +38,7 @@ public:
     HWND DisplayList() const { return Child(1031); }
     HWND EditList() const { return Child(1032); }
     std::string WindowText(HWND wnd) const;
-    std::vector<std::string> Items(HWND list);
+    std::vector<std::string> Items(HWND list) const;
     int CurSel(HWND list) const;
     int TopIndex(HWND list) const;
     // A child's rectangle in its parent's client coordinates (x, y, w, h).
