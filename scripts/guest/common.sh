@@ -65,8 +65,8 @@ run_gtest() {
   while [ $run -lt 40 ]; do
     run=$((run + 1))
     log=results/$name.$run.log
-    filter='*'
-    [ -n "$skip" ] && filter="-$skip"
+    filter=${FILTER:-*}
+    [ -n "$skip" ] && filter="$filter-$skip"
     echo "guest: $exe, run $run"
     run_watched "$log" "$IDLE_LIMIT" wine "$GUEST_BIN/$exe" --gtest_filter="$filter"
     status=$?
