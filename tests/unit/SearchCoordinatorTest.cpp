@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <stdexcept>
@@ -259,7 +260,10 @@ TEST_F(SearchCoordinator, AStopIsAskedOnceAndEndsTheSearchAtOnce) {
     EXPECT_EQ(Start(), CLyricsFinder::Start::StopAsked);
     EXPECT_TRUE(first->SearchStopped());
     ASSERT_TRUE(WaitUntil([&] { return !finder.IsSearchActive(); }, 5000));
-    EXPECT_LE(::GetTickCount() - t0, 100u + 16u);  // the tick counter's own step
+    // Within 100 ms (and a tick); the emulated 32-bit machine runs code many
+    // times slower, where the bound only tells a stop from waiting for the
+    // clean-up to end (seconds).
+    EXPECT_LE(::GetTickCount() - t0, std::getenv("VELMOR_EMULATED") ? 1000u : 100u + 16u);  // the tick counter's own step
     EXPECT_TRUE(finder.CanStartSearch());
     EXPECT_EQ(first->Ends(), std::vector<SearchEnd>{SearchEnd::Stopped});
     const size_t reported = first->Progress().size();
@@ -388,7 +392,10 @@ TEST_F(SearchCoordinator, CraftedPagesEndSoonAndStopWithTheSearch) {
     t0 = ::GetTickCount();
     other.StopSearch();
     ASSERT_TRUE(WaitUntil([&] { return !other.IsSearchActive(); }, 5000));
-    EXPECT_LE(::GetTickCount() - t0, 100u + 16u);
+    // Within 100 ms (and a tick); the emulated 32-bit machine runs code many
+    // times slower, where the bound only tells a stop from waiting for the
+    // clean-up to end (seconds).
+    EXPECT_LE(::GetTickCount() - t0, std::getenv("VELMOR_EMULATED") ? 1000u : 100u + 16u);
     ::Sleep(100);
     const double cpu = ProcessCpuMs();
     ::Sleep(500);
