@@ -161,7 +161,9 @@ void ReportThreads() {
 class HangWatch : public ::testing::EmptyTestEventListener {
 public:
     explicit HangWatch(DWORD limitMs) : m_limitMs(limitMs) {
-        ::CreateThread(nullptr, 0, &HangWatch::Watch, this, 0, nullptr);
+        // The watch runs as long as the program; its handle is not needed.
+        if (const HANDLE thread = ::CreateThread(nullptr, 0, &HangWatch::Watch, this, 0, nullptr))
+            ::CloseHandle(thread);
     }
     void OnTestStart(const ::testing::TestInfo&) override {
         m_started = ::GetTickCount();
