@@ -516,11 +516,31 @@ std::size_t WordTagAt(std::string_view text, std::size_t pos, int& ms)
     return i - pos;
 }
 
+namespace {
+
+// Keeps a shown text within kMaxLineChars bytes, never cutting a character.
+void CutToShownLimit(std::string& text)
+{
+    if (text.size() <= static_cast<size_t>(kMaxLineChars))
+        return;
+    size_t cut = kMaxLineChars;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    text.resize(cut);
+}
+
+}  // namespace
+
 std::vector<WordTime> CutWordTags(std::string& text)
 {
     std::vector<WordTime> words;
-    if (text.find('<') == std::string::npos)
+    // The reader lets a line that looked like it had word tags run longer;
+    // when none is left here (a tag inside a time tag, or a broken one),
+    // the text is shown within the usual limit all the same.
+    if (text.find('<') == std::string::npos) {
+        CutToShownLimit(text);
         return words;
+    }
     std::string shown;
     shown.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
@@ -533,18 +553,13 @@ std::vector<WordTime> CutWordTags(std::string& text)
             shown += text[i++];
         }
     }
-    if (words.empty())
+    if (words.empty()) {
+        CutToShownLimit(text);
         return words;
+    }
     // The line is shown as a C string: it ends at a NUL.
     shown.resize(std::min(shown.size(), std::strlen(shown.c_str())));
-    if (shown.size() > static_cast<size_t>(kMaxLineChars)) {
-        size_t cut = kMaxLineChars;
-        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80)
-            --cut;
-        shown.resize(cut);
-        while (!words.empty() && words.back().offset > cut)
-            words.pop_back();  // their words are not shown
-    }
+    CutToShownLimit(shown);
     while (!words.empty() && words.back().offset > shown.size())
         words.pop_back();  // their words are not shown
     while (!shown.empty() && shown.back() == ' ')

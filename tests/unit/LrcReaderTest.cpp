@@ -179,6 +179,11 @@ TEST(LrcLineEnds, LinesWithWordTagsHoldUpTo4096Bytes)
     // The text shown stays within the 510 bytes, never cut inside a character.
     EXPECT_EQ(Display("[00:01]<00:01>" + a(kMaxLineChars - 1) + e + "<00:02>b").items,
               (Items{a(kMaxLineChars - 1)}));
+    // Also when the word tag that let the line run on is gone by then (here
+    // inside what the time tags take away).
+    for (const std::string& line : {"[0<0:16>]" + a(600), "[00:01][0<0:16>]" + a(590) + e + e})
+        for (const std::string& shown : Display(line).items)
+            EXPECT_LE(shown.size(), static_cast<size_t>(kMaxLineChars)) << line.substr(0, 20);
 }
 
 TEST(LrcLineEnds, BlockReadsGiveTheSameLines)
