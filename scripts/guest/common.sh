@@ -66,7 +66,8 @@ run_gtest() {
     run=$((run + 1))
     log=results/$name.$run.log
     filter=${FILTER:-*}
-    [ -n "$skip" ] && filter="$filter-$skip"
+    # GoogleTest reads "-A:B" as "*-A:B".
+    [ -n "$skip" ] && { [ "$filter" = '*' ] && filter="-$skip" || filter="$filter-$skip"; }
     echo "guest: $exe, run $run"
     run_watched "$log" "$IDLE_LIMIT" wine "$GUEST_BIN/$exe" --gtest_filter="$filter"
     status=$?
