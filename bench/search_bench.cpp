@@ -83,8 +83,7 @@ struct StopTimes {
 // its driver's end and the processor time used after.
 void MeasureStop(LoopbackHttpServer& server, const std::string& sitesPath, const std::function<bool()>& ready,
                  StopTimes& times) {
-    SitesStore sites;
-    CLyricsFinder finder(sites);
+    CLyricsFinder finder(std::make_shared<SitesStore>());
     SearchParams params;
     params.title = "Stop";
     params.artist = "Bench";

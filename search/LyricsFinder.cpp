@@ -12,7 +12,7 @@ constexpr DWORD kStopPatienceMs = 10000;
 
 CLyricsFinder::CLyricsFinder() : CLyricsFinder(TheSitesStore()) {}
 
-CLyricsFinder::CLyricsFinder(SitesStore& sites) : m_sites(sites) {}
+CLyricsFinder::CLyricsFinder(std::shared_ptr<SitesStore> sites) : m_sites(std::move(sites)) {}
 
 CLyricsFinder::~CLyricsFinder() { Shutdown(); }
 

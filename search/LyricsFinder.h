@@ -14,7 +14,9 @@ class SitesStore;
 class CLyricsFinder {
 public:
     CLyricsFinder();
-    explicit CLyricsFinder(SitesStore& sites);
+    // Every search holds the table, so a thread that outlives the finder
+    // never reads a table that is gone.
+    explicit CLyricsFinder(std::shared_ptr<SitesStore> sites);
     // Stops the search; waits for no thread.
     ~CLyricsFinder();
     CLyricsFinder(const CLyricsFinder&) = delete;
@@ -41,7 +43,7 @@ public:
     std::shared_ptr<ResultList> LastResults() const;
 
 private:
-    SitesStore& m_sites;
+    std::shared_ptr<SitesStore> m_sites;
     std::shared_ptr<SearchRequest> m_current;  // the last search started
     DWORD m_nStopRequestTime = 0;              // tick of the first stop request
     bool m_bStopRequested = false;

@@ -10,9 +10,9 @@ std::string EndText(SearchEnd end) {
     return std::string();
 }
 
-SearchRequest::SearchRequest(const SearchParams& searchParams, SitesStore& sites,
+SearchRequest::SearchRequest(const SearchParams& searchParams, std::shared_ptr<SitesStore> sites,
                              std::shared_ptr<SearchObserver> observer)
-    : params(searchParams), m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_sites(sites),
+    : params(searchParams), m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_sites(std::move(sites)),
       m_observer(std::move(observer)), m_results(std::make_shared<ResultList>()) {}
 
 void SearchRequest::Stop() {

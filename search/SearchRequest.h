@@ -22,7 +22,8 @@ constexpr int kLinkSize = 1024;        // a result link, with terminator
 
 class SearchRequest {
 public:
-    SearchRequest(const SearchParams& params, SitesStore& sites, std::shared_ptr<SearchObserver> observer);
+    SearchRequest(const SearchParams& params, std::shared_ptr<SitesStore> sites,
+                  std::shared_ptr<SearchObserver> observer);
 
     const SearchParams params;
 
@@ -49,7 +50,7 @@ public:
     FetchLimits FoundAddress(DWORD budgetMs) const;
     FetchLimits SettingsAddress(DWORD budgetMs) const;
 
-    SitesStore& Sites() { return m_sites; }
+    SitesStore& Sites() { return *m_sites; }
     ResultList& Results() { return *m_results; }
     std::shared_ptr<ResultList> SharedResults() const { return m_results; }
 
@@ -66,7 +67,7 @@ public:
 private:
     std::atomic<int> m_running{1};
     fw::UniqueKernelHandle m_stopEvent;
-    SitesStore& m_sites;
+    std::shared_ptr<SitesStore> m_sites;
     std::shared_ptr<SearchObserver> m_observer;
     std::shared_ptr<ResultList> m_results;
     int m_nDirectDone = 0;  // under the result lock

@@ -46,7 +46,7 @@ bool SitesStore::LoadSites(const SitesLoadContext& context, const std::atomic<in
     return true;
 }
 
-SitesStore& TheSitesStore() {
-    static SitesStore store;
+std::shared_ptr<SitesStore> TheSitesStore() {
+    static const std::shared_ptr<SitesStore> store = std::make_shared<SitesStore>();
     return store;
 }

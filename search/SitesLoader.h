@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -49,4 +50,4 @@ private:
 };
 
 // The table every search of this process uses.
-SitesStore& TheSitesStore();
+std::shared_ptr<SitesStore> TheSitesStore();

@@ -135,7 +135,7 @@ protected:
     }
 
     LoopbackHttpServer server;
-    SitesStore sites;  // each test loads its own table
+    std::shared_ptr<SitesStore> sites = std::make_shared<SitesStore>();  // each test loads its own table
     CLyricsFinder finder{sites};
     SearchParams params;
     std::shared_ptr<RecordingObserver> observer;
@@ -381,8 +381,7 @@ TEST_F(SearchCoordinator, CraftedPagesEndSoonAndStopWithTheSearch) {
     // Four rows of crafted pages; the search stops while they are cleaned.
     std::string rows;
     for (int i = 0; i < 4; ++i) rows += Row(server.Url("/crafted/" + std::to_string(i)), "C", "parsearHTMLDirectWorker");
-    SitesStore more;
-    CLyricsFinder other(more);
+    CLyricsFinder other(std::make_shared<SitesStore>());
     server.Serve("/sites2", rows);
     params.addresses.sitesUrl = server.Url("/sites2");
     auto watcher = std::make_shared<RecordingObserver>();
@@ -432,8 +431,7 @@ TEST_F(SearchCoordinator, ArchiveListLinksAreResolvedAndTriedAtMostEightTimes) {
     EXPECT_EQ(server.CountRequestsStartingWith("/broken/"), 8);
     EXPECT_EQ(server.CountRequestsStartingWith("/zips/by/broken/"), 0);
 
-    SitesStore second;
-    CLyricsFinder other(second);
+    CLyricsFinder other(std::make_shared<SitesStore>());
     server.Serve("/sites2", Row(server.Url("/zips/by/list2.html"), "Zips", "ParsearLinksZipWorker", filter));
     server.Serve("/zips/by/list2.html", "<a href=\"../up.zip?x=1&amp;y=2#frag\">Velmor - Morning Lights</a>");
     server.Serve("/zips/up.zip?x=1&y=2", MakeZip({{"Morning.lrc", "[00:01]from above"}}));
