@@ -246,6 +246,24 @@ TEST_F(SearchCoordinator, ASecondPassSearchesByTitleAlone) {
     EXPECT_EQ(server.CountRequests("/search?q=Morning+Lights"), 1);
 }
 
+// A search whose finder is gone still waits for its sites page on a thread
+// of its own: the table it fills stays alive until that thread lets go.
+TEST_F(SearchCoordinator, ASearchLeftWaitingKeepsItsSitesTableAfterTheFinderIsGone) {
+    HttpReply slow{200, Row(server.Url("/x/<songName>"), "X", "parsearHTMLDirectWorker")};
+    slow.delayBeforeHeadersMs = 800;
+    server.Serve("/sites", slow);
+    std::weak_ptr<SitesStore> table;
+    {
+        auto store = std::make_shared<SitesStore>();
+        table = store;
+        CLyricsFinder gone(store);
+        ASSERT_EQ(gone.StartSearch(params, std::make_shared<RecordingObserver>()), CLyricsFinder::Start::Started);
+        ASSERT_TRUE(WaitUntil([&] { return server.CountRequests("/sites") == 1; }, 5000));
+    }
+    EXPECT_FALSE(table.expired());
+    EXPECT_TRUE(WaitUntil([&] { return table.expired(); }, 10000));
+}
+
 // A stop ends the search within 100 ms even while it waits for a server,
 // and it reports nothing more but its end.
 TEST_F(SearchCoordinator, AStopIsAskedOnceAndEndsTheSearchAtOnce) {
