@@ -64,6 +64,9 @@ std::string Join(const UrlParts& parts) {
     std::string url;
     if (parts.hasScheme) url += parts.scheme + ":";
     if (parts.hasAuthority) url += "//" + parts.authority;
+    // A path that begins with "//" and has no host before it would be read
+    // back as a host: "/." keeps it a path ("http:.///x" gives "http:/.//x").
+    else if (parts.path.compare(0, 2, "//") == 0) url += "/.";
     url += parts.path;
     if (parts.hasQuery) url += "?" + parts.query;
     if (parts.hasFragment) url += "#" + parts.fragment;

@@ -28,6 +28,11 @@ TEST(WebAddress, LinksResolveAgainstThePageTheyStandOn) {
         {"a.zip?x=1#f", "http://lyrics.example/list/by/a.zip?x=1#f"},
     };
     for (const auto& row : rows) EXPECT_EQ(ResolveUrl(page, row.link), row.address) << row.link;
+    // A link without a host never gains one, and resolving it again changes nothing.
+    const std::string hostless = ResolveUrl(page, "http:.///mirror.example/x.zip");
+    EXPECT_EQ(hostless, "http:/.//mirror.example/x.zip");
+    EXPECT_EQ(HostOfUrl(hostless), "");
+    EXPECT_EQ(ResolveUrl(page, hostless), hostless);
     EXPECT_EQ(ResolveUrl("http://lyrics.example", "x.zip"), "http://lyrics.example/x.zip");
     EXPECT_EQ(ResolveUrl("http://lyrics.example", ""), "http://lyrics.example/");
 }
