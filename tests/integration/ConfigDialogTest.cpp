@@ -191,8 +191,7 @@ TEST_F(ConfigDialog, ConfigurationButtonAndTheFolderChooserSetTheDownloadPath) {
     s.WriteIni("DownloadLRCPath=" + start + "\r\n");
     ASSERT_TRUE(s.Start());
     const HWND button = ::GetDlgItem(ButtonBar(), kConfigButton);
-    ::PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    ::PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    dialogs::ClickButton(button);
     const HWND dialog = dialogs::WaitFor("Configuration");
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialogs::ItemText(dialog, kDownloadPath), start);

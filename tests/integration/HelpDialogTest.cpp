@@ -89,8 +89,7 @@ TEST_F(HelpDialog, HelpButtonOpensItAndTheHighlightKeepsMovingUnderneath) {
     s.Host().SetPositionMs(1500);
     s.WaitRenders(3);
     EXPECT_EQ(Selected(), "First line");
-    ::PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    ::PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    dialogs::ClickButton(button);
     const HWND help = dialogs::WaitFor("HELP!");
     ASSERT_NE(help, nullptr);
     const int renders = s.Host().RenderCount();

@@ -70,8 +70,7 @@ TEST_F(LyricsEditor, SaveInMp3WritesTheTagAndKeepsTheAudio) {
     s.Host().SetPlaylist({Song(song)});
     ASSERT_TRUE(s.Start());
     const HWND button = ::GetDlgItem(s.Child(1310), kEditorButton);
-    ::PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    ::PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    dialogs::ClickButton(button);
     const HWND editor = dialogs::WaitFor(kCaption);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(dialogs::ItemText(editor, kText), "");  // no lyrics yet

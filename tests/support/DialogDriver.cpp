@@ -121,6 +121,8 @@ void ClickAt(HWND dialog, POINT point) {
     ::PostMessageA(dialog, WM_LBUTTONUP, 0, at);
 }
 
+void ClickButton(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
+
 RECT ControlRect(HWND dialog, int id) {
     RECT r = {};
     ::GetWindowRect(::GetDlgItem(dialog, id), &r);

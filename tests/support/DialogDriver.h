@@ -34,6 +34,10 @@ void Command(HWND dialog, int id);
 void Key(HWND dialog, WPARAM key);
 // A left click at a point of the dialog's client area.
 void ClickAt(HWND dialog, POINT point);
+// A left click on a push button, its press and release handled back to back
+// (BM_CLICK sends both): posted one by one, a mouse move from the display
+// could come between them, take the button's capture and lose the click.
+void ClickButton(HWND button);
 // The control's rectangle in the dialog's client coordinates.
 RECT ControlRect(HWND dialog, int id);
 
