@@ -48,14 +48,18 @@ void RoutedKey(PluginSession& s, HWND target, WPARAM key) {
 }
 
 BOOL CALLBACK FindShownMenu(HWND hwnd, LPARAM lParam) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(hwnd, &process);
     wchar_t cls[16] = L"";
     ::GetClassNameW(hwnd, cls, 16);
-    if (std::wstring(cls) != L"#32768" || !::IsWindowVisible(hwnd)) return TRUE;
+    if (process != ::GetCurrentProcessId() || std::wstring(cls) != L"#32768" || !::IsWindowVisible(hwnd))
+        return TRUE;
     *reinterpret_cast<HWND*>(lParam) = hwnd;
     return FALSE;
 }
 
-// The popup menu shown now (a visible window of the menu class).
+// The popup menu this process shows now (other test programs share the
+// display).
 HWND ShownMenu() {
     HWND found = nullptr;
     ::EnumWindows(FindShownMenu, reinterpret_cast<LPARAM>(&found));

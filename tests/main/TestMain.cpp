@@ -8,6 +8,9 @@
 // waiting for a debugger that may take minutes to start. A test that runs
 // longer than VELMOR_HANG_REPORT_S seconds (240 unless set; 0 turns it off)
 // gets the code addresses of every thread printed, and the program ends.
+// The pointer is parked in the screen's corner first: test programs share
+// one display, and windows that appear under a pointer in its middle send
+// mouse moves to whichever window holds the capture at that moment.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -195,10 +198,15 @@ DWORD HangLimitMs() {
     return seconds > 0 ? static_cast<DWORD>(seconds) * 1000 : 0;
 }
 
+void ParkThePointer() {
+    ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     ::SetUnhandledExceptionFilter(ReportCrash);
+    ParkThePointer();
     ::testing::InitGoogleTest(&argc, argv);
     if (const DWORD limit = HangLimitMs())
         ::testing::UnitTest::GetInstance()->listeners().Append(new HangWatch(limit));  // GoogleTest owns it
